@@ -1,0 +1,17 @@
+# Fails when a file of the core includes a Qt, mpv, FFmpeg or exiv2 header.
+# Run as: cmake -DCORE_DIR=<src/core> -P CheckCoreHeaders.cmake
+file(GLOB_RECURSE core_files "${CORE_DIR}/*.h" "${CORE_DIR}/*.hpp" "${CORE_DIR}/*.cpp")
+set(forbidden "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]+|Qt[A-Za-z]*/|mpv/|libav[a-z]+/|libsw[a-z]+/|exiv2/)")
+set(offenders "")
+foreach(file IN LISTS core_files)
+  file(STRINGS "${file}" lines REGEX "${forbidden}")
+  if(lines)
+    list(APPEND offenders "${file}: ${lines}")
+  endif()
+endforeach()
+if(offenders)
+  list(JOIN offenders "\n" report)
+  message(FATAL_ERROR "The core must not include platform headers:\n${report}")
+endif()
+list(LENGTH core_files count)
+message(STATUS "${count} core files checked, none includes a platform header")

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the build, the tests and the samples need.
+# Safe to run again: apt only installs what is missing.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
+  qt6-image-formats-plugins qt6-qpa-plugins libqt6svg6
+  libmpv-dev
+  libavformat-dev libavcodec-dev libavutil-dev
+  libexiv2-dev exiv2
+  nlohmann-json3-dev
+  libgtest-dev libgmock-dev googletest
+  libxcb1-dev
+  shared-mime-info fonts-urw-base35 xcompmgr
+  xvfb xauth x11-apps xdotool imagemagick
+  ffmpeg mesa-utils libgl1-mesa-dri
+)
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+
+if ((${#missing[@]} == 0)); then
+  echo "install-deps: all packages present"
+  exit 0
+fi
+
+SUDO=""
+if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,162 @@
+#pragma once
+
+#include "controller/Sender.h"
+#include "geometry/Geometry.h"
+#include "geometry/ItemLayout.h"
+#include "platform/Scheduler.h"
+#include "playlist/PlaylistStore.h"
+#include "settings/RecentDocuments.h"
+#include "settings/UserDefaults.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vistrel {
+
+class Alerts;
+class FilePanels;
+class MainWindow;
+class Movie;
+class MovieService;
+class PictureService;
+class PictureView;
+class SettingsStore;
+class StatusOverlay;
+
+// Everything the controller reaches the world through, injected at construction.
+struct ControllerServices {
+    Scheduler& scheduler;
+    SettingsStore& settings;
+    MainWindow& window;
+    PictureView& movieView;
+    StatusOverlay& cinfo;
+    Alerts& alerts;
+    FilePanels& panels;
+    MovieService& movies;
+    PictureService& pictures;
+};
+
+// The viewer's state and its user commands. Actions take the sender (which may be
+// nullptr) and ignore it unless they reflect a state back to it.
+class VistrelController {
+public:
+    explicit VistrelController(ControllerServices services);
+    ~VistrelController();
+    VistrelController(const VistrelController&) = delete;
+    VistrelController& operator=(const VistrelController&) = delete;
+
+    // The whole start-up, in its fixed order. Call once.
+    void awakeFromNib();
+    void close(Sender* sender = nullptr) { (void)sender; }
+
+    // --- play list and intake
+    PlaylistStore& play() { return m_play; }
+    const PlaylistStore& play() const { return m_play; }
+    void open(Sender* sender = nullptr);
+    void applicationOpenFiles(const std::vector<std::string>& paths);
+    bool applicationOpenFile(const std::string& path);
+    void addRecursicveDirectoryInFilelist(const std::string& folder);
+    const std::vector<std::string>& qtTypes() const { return m_qtTypes; }
+    const std::vector<std::string>& cgiTypes() const { return m_cgiTypes; }
+    std::int32_t lActualIndex() const { return m_lActualIndex; }
+
+    // --- showing an item
+    // The current entry's path (the mark wins over the index), or nullopt.
+    std::optional<std::string> getURL();
+    void playIt();
+    const std::shared_ptr<Movie>& movie() const { return m_Movie; }
+
+    // --- navigation and slide show
+    void playNext(Sender* sender = nullptr);
+    void playPrevious(Sender* sender = nullptr);
+    void setLoopMode(Sender* sender = nullptr);
+    void movieDidEnd();
+    void stopLoop(Sender* sender = nullptr);
+    void loop(Sender* sender = nullptr);
+    void setSleep(float seconds) { m_sleep = seconds; }
+    float sleep() const { return m_sleep; }
+    bool loopModus() const { return m_bLoopModus; }
+
+    // --- playback controls (do nothing while no movie is shown)
+    void movieFaster(Sender* sender = nullptr);
+    void movieSlower(Sender* sender = nullptr);
+    void movieNormal(Sender* sender = nullptr);
+    void movieVolumePlus(Sender* sender = nullptr);
+    void movieVolumeMinus(Sender* sender = nullptr);
+    void movieSkip01(Sender* sender = nullptr);
+    void movieSkip1(Sender* sender = nullptr);
+    void movieSkip10(Sender* sender = nullptr);
+    void movieSkipm01(Sender* sender = nullptr);
+    void movieSkipm1(Sender* sender = nullptr);
+    void movieSkipm10(Sender* sender = nullptr);
+    void movieSkip(std::int32_t divisor, std::int32_t vorzeichen);
+    void stopCont(Sender* sender = nullptr);
+    void movieToggleMenu(Sender* sender = nullptr);
+    void movieToggleControl(Sender* sender = nullptr);
+    void mouseEntered();
+    void mouseExited() {}
+    double rate() const { return m_rate; }
+
+    // --- geometry and placement
+    void scale();
+    float scaleX() const { return m_geometry.scaleX; }
+    float scaleY() const { return m_geometry.scaleY; }
+    float posX() const { return m_geometry.posX; }
+    float posY() const { return m_geometry.posY; }
+    void setScaleX(float value);
+    void setScaleY(float value);
+    void setPosX(float value);
+    void setPosY(float value);
+    void setPosXY(float x, float y);
+    void movieMoveX(Sender* sender = nullptr);
+    void movieMoveMX(Sender* sender = nullptr);
+    void movieMoveY(Sender* sender = nullptr);
+    void movieMoveMY(Sender* sender = nullptr);
+    void movieScale(Sender* sender = nullptr);
+    void movieScaleM(Sender* sender = nullptr);
+    void movieScaleY(Sender* sender = nullptr);
+    void movieScaleYM(Sender* sender = nullptr);
+    void setTransparency(float alpha);
+    void setDeskMovie(bool onDesktop);
+
+    // --- status display
+    void showInfo(Sender* sender = nullptr);
+
+    // --- frame capture settings (the capture itself comes later)
+    const std::string& imagePath() const { return m_imagePath; }
+    void setImagePath(const std::string& path) { m_imagePath = path; }
+    float imageCompression() const { return m_imageCompression; }
+    void setImageCompression(float factor) { m_imageCompression = factor; }
+
+    // --- services
+    UserDefaults& defaults() { return m_defaults; }
+    RecentDocuments& recentDocuments() { return m_recentDocuments; }
+    static constexpr unsigned maximumRecentDocumentCount() { return RecentDocuments::maximumRecentDocumentCount; }
+    void keyDown() {}
+
+private:
+    ControllerServices m_services;
+    UserDefaults m_defaults;
+    RecentDocuments m_recentDocuments;
+    PlaylistStore m_play;
+
+    std::shared_ptr<Movie> m_Movie;
+    Scheduler::TimerId m_timerLoopMode = Scheduler::noTimer;
+    GeometryValues m_geometry;
+    float m_sleep = 5.0f;
+    float m_imageCompression = 0.2f;
+    std::string m_imagePath;
+    double m_rate = 1.0;
+    bool m_bLoopModus = false;
+    bool m_bMakePictureModus = false;
+    int m_trackingTag = 0;
+    std::int32_t m_lActualIndex = 0;
+    std::int32_t m_fileIndex = 0;
+    std::vector<std::string> m_qtTypes;
+    std::vector<std::string> m_cgiTypes;
+};
+
+} // namespace vistrel

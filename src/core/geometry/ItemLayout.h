@@ -1,0 +1,24 @@
+#pragma once
+
+#include "geometry/Geometry.h"
+
+namespace vistrel {
+
+struct GeometryValues {
+    float scaleX = 1.0f;
+    float scaleY = 1.0f;
+    float posX = 0.0f;
+    float posY = 0.0f;
+};
+
+// The view rectangle for an item of `natural` size on a screen of `screen` size:
+// fitted on the tighter axis, scaled, stretched vertically and placed, with the
+// exact 32/64-bit arithmetic the placement has always had. Returns nullopt-like
+// `false` when the natural size is empty (nothing to fit, e.g. a sound-only movie).
+bool layoutItem(Size natural, Size screen, const GeometryValues& values, Rect& out);
+
+// Steps used by the menu: value widened to 64 bits, stepped, rounded back to 32.
+float addStep(float value, double step);
+float multiplyStep(float value, double factor);
+
+} // namespace vistrel

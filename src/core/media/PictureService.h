@@ -1,0 +1,42 @@
+#pragma once
+
+#include "geometry/Geometry.h"
+#include "media/PictureInfo.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vistrel {
+
+class Picture;
+
+// The first image of a file with the orientation it was stored with.
+struct DecodedPicture {
+    std::shared_ptr<Picture> picture;  // nullptr when the file cannot be decoded
+    std::optional<int> orientation;
+};
+
+class PictureService {
+public:
+    virtual ~PictureService() = default;
+
+    // Lower-case extensions of every readable picture type.
+    virtual std::vector<std::string> pictureFileTypes() const = 0;
+
+    // Decodes the first image with its stored (unturned) pixels. `neededSize` is the
+    // most the display needs (in stored orientation); larger pictures may be decoded
+    // scaled down to it. Picture::extent() still reports the stored size.
+    virtual DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) = 0;
+
+    virtual PictureInfo inspect(const std::string& path) = 0;
+
+    // JPEG bytes at quality `compressionFactor` (0..1, 1 best); empty on failure.
+    virtual std::vector<std::uint8_t> jpegData(const Picture& picture, float compressionFactor) = 0;
+    // TIFF bytes; empty on failure.
+    virtual std::vector<std::uint8_t> tiffData(const Picture& picture) = 0;
+};
+
+} // namespace vistrel

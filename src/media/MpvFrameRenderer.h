@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+
+#include <functional>
+#include <memory>
+
+namespace vistrel {
+
+class MpvMovie;
+
+// Draws the frames of one movie into images through libmpv's software render API,
+// so movies show the same way with or without a GPU or a display. Create it on the
+// GUI thread and destroy it before the movie it renders (it frees mpv's render
+// context, which must go before the mpv handle).
+class MpvFrameRenderer {
+public:
+    // Throws std::runtime_error when the render context cannot be created.
+    explicit MpvFrameRenderer(MpvMovie& movie);
+    ~MpvFrameRenderer();
+    MpvFrameRenderer(const MpvFrameRenderer&) = delete;
+    MpvFrameRenderer& operator=(const MpvFrameRenderer&) = delete;
+
+    // Called from any thread whenever a new frame is ready; it must only post work
+    // to the GUI thread (e.g. QMetaObject::invokeMethod with Qt::QueuedConnection).
+    void setFrameReadyCallback(std::function<void()> callback);
+
+    // Renders the current frame at `size` (pixels) into a new image; a null image
+    // when there is nothing to draw. GUI thread only.
+    QImage render(QSize size);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace vistrel
