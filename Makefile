@@ -1,0 +1,14 @@
+# Shortcuts for ./dev.sh, the project's front door.
+.PHONY: run test bench samples format clean
+run:
+	./dev.sh run $(ARGS)
+test:
+	./dev.sh test
+bench:
+	./dev.sh bench
+samples:
+	./scripts/make-samples.sh
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+clean:
+	rm -rf build build-asan build-release

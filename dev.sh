@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The project's front door on a fresh Debian 12 machine:
+#   ./dev.sh run [files...]   install what is missing, build, open the viewer (default: the samples)
+#   ./dev.sh test             install what is missing, build, run every test suite
+#   ./dev.sh bench            install what is missing, build, run the benchmarks
+# PRESET=asan ./dev.sh test builds and tests with the sanitizers.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+preset="${PRESET:-dev}"
+build_dir=build
+[[ "$preset" == asan ]] && build_dir=build-asan
+
+build() {
+  ./scripts/install-deps.sh
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+}
+
+command="${1:-}"
+shift || true
+case "$command" in
+  run)   build; VISTREL_BINARY="$PWD/$build_dir/vistrel" exec ./scripts/run-viewer.sh "$@" ;;
+  test)  build; exec ctest --preset "$preset" --output-on-failure ;;
+  bench) build; exec ./scripts/run-bench.sh "$build_dir" ;;
+  *) echo "usage: ./dev.sh run [files...] | test | bench" >&2; exit 2 ;;
+esac
