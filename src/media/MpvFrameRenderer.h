@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QSize>
-
 #include <functional>
 #include <memory>
 
@@ -12,11 +11,13 @@ class MpvMovie;
 
 // Draws the frames of one movie into images through libmpv's software render API,
 // so movies show the same way with or without a GPU or a display. Create it on the
-// GUI thread and destroy it before the movie it renders (it frees mpv's render
-// context, which must go before the mpv handle).
+// GUI thread and destroy it before the movie it renders. The movie owns mpv's render
+// context (it must exist before the file loads, and goes before the mpv handle); the
+// renderer draws through it and owns its frame-ready notification. One renderer per
+// movie at a time.
 class MpvFrameRenderer {
-public:
-    // Throws std::runtime_error when the render context cannot be created.
+  public:
+    // Throws std::runtime_error when the movie has no render context to draw through.
     explicit MpvFrameRenderer(MpvMovie& movie);
     ~MpvFrameRenderer();
     MpvFrameRenderer(const MpvFrameRenderer&) = delete;
@@ -30,7 +31,7 @@ public:
     // when there is nothing to draw. GUI thread only.
     QImage render(QSize size);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

@@ -8,6 +8,7 @@
 #include "settings/RecentDocuments.h"
 #include "settings/UserDefaults.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -138,6 +139,20 @@ public:
     void keyDown() {}
 
 private:
+    void fillScreenWithView();
+    void resetRunState();
+    void readSettings();
+    void buildTypeLists();
+    void markOnly(std::size_t index);
+    // The entry at lActualIndex when it is marked, else the first marked entry.
+    std::optional<std::size_t> currentEntryIndex() const;
+    bool showPicture(const std::string& path);
+    void showMovie(const std::string& path);
+    void stepMark(int direction);
+    void cancelPendingAdvance();
+    void stepRate(double step);
+    void stepVolume(int step);
+
     ControllerServices m_services;
     UserDefaults m_defaults;
     RecentDocuments m_recentDocuments;

@@ -1,0 +1,58 @@
+#include "app/Application.h"
+
+#include "app/KeyWindow.h"
+#include "app/MainMenu.h"
+#include "app/QtAlerts.h"
+#include "app/QtFilePanels.h"
+#include "app/QtScheduler.h"
+#include "app/QtSettingsStore.h"
+#include "controller/VistrelController.h"
+#include "display/CInfoW.h"
+#include "display/VistrelView.h"
+#include "media/MpvMovieService.h"
+#include "media/QtPictureService.h"
+
+namespace vistrel {
+
+namespace {
+
+template <class Interface, class Real, class... Args>
+std::unique_ptr<Interface> orReal(std::unique_ptr<Interface> given, Args&&... args) {
+    if (given)
+        return given;
+    return std::make_unique<Real>(std::forward<Args>(args)...);
+}
+
+} // namespace
+
+Application::Application(ApplicationServices services)
+    : m_scheduler(std::make_unique<QtScheduler>()),
+      m_settings(orReal<SettingsStore, QtSettingsStore>(std::move(services.settings))),
+      m_pictures(orReal<PictureService, QtPictureService>(std::move(services.pictures))),
+      m_movies(orReal<MovieService, MpvMovieService>(std::move(services.movies))),
+      m_window(std::make_unique<KeyWindow>()), m_view(std::make_unique<VistrelView>(m_window->content())),
+      m_cinfo(std::make_unique<CInfoW>(m_window->content(), *m_scheduler)),
+      m_alerts(orReal<Alerts, QtAlerts>(std::move(services.alerts), m_window.get())),
+      m_panels(orReal<FilePanels, QtFilePanels>(std::move(services.panels), m_window.get())),
+      m_controller(std::make_unique<VistrelController>(ControllerServices{
+          *m_scheduler, *m_settings, *m_window, *m_view, *m_cinfo, *m_alerts, *m_panels, *m_movies, *m_pictures})) {
+    m_window->setView(m_view.get());
+    m_window->setMovieController(m_controller.get());
+    m_view->setMovieController(m_controller.get());
+    // Before the start-up: the menu strip's height follows the filled menu bar's.
+    m_menu = std::make_unique<MainMenu>(*m_window, *m_controller);
+}
+
+Application::~Application() {
+    m_menu.reset();
+    m_view->setMovieController(nullptr);
+    m_window->setMovieController(nullptr);
+}
+
+void Application::start(const std::vector<std::string>& paths) {
+    m_controller->awakeFromNib();
+    if (!paths.empty())
+        m_controller->applicationOpenFiles(paths);
+}
+
+} // namespace vistrel

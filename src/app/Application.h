@@ -1,0 +1,68 @@
+#pragma once
+
+#include "media/MovieService.h"
+#include "media/PictureService.h"
+#include "platform/Alerts.h"
+#include "platform/FilePanels.h"
+#include "platform/SettingsStore.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vistrel {
+
+class CInfoW;
+class KeyWindow;
+class MainMenu;
+class QtScheduler;
+class VistrelController;
+class VistrelView;
+
+// Services the application may be given instead of its own (tests hand in fakes);
+// every one left empty is the real implementation.
+struct ApplicationServices {
+    std::unique_ptr<SettingsStore> settings;
+    std::unique_ptr<PictureService> pictures;
+    std::unique_ptr<MovieService> movies;
+    std::unique_ptr<Alerts> alerts;
+    std::unique_ptr<FilePanels> panels;
+};
+
+// The whole viewer wired together. The constructor builds the objects in start-up
+// order: services, main window, picture view, status overlay, alerts, panels, the
+// controller, the menus; start() runs the controller's start-up and takes in the
+// files handed to the application. Needs a QApplication.
+class Application {
+public:
+    explicit Application(ApplicationServices services = {});
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Call once. `paths` are the files and folders handed over, in order; none is fine.
+    void start(const std::vector<std::string>& paths);
+
+    KeyWindow& window() { return *m_window; }
+    VistrelView& view() { return *m_view; }
+    VistrelController& controller() { return *m_controller; }
+    MainMenu& menu() { return *m_menu; }
+    QtScheduler& scheduler() { return *m_scheduler; }
+
+private:
+    // Declared in construction order; destroyed in reverse, so everything that refers
+    // to another object goes before it.
+    std::unique_ptr<QtScheduler> m_scheduler;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<PictureService> m_pictures;
+    std::unique_ptr<MovieService> m_movies;
+    std::unique_ptr<KeyWindow> m_window;
+    std::unique_ptr<VistrelView> m_view;
+    std::unique_ptr<CInfoW> m_cinfo;
+    std::unique_ptr<Alerts> m_alerts;
+    std::unique_ptr<FilePanels> m_panels;
+    std::unique_ptr<VistrelController> m_controller;
+    std::unique_ptr<MainMenu> m_menu;
+};
+
+} // namespace vistrel

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/MainWindow.h"
+
+#include <QWidget>
+
+class QMenuBar;
+class QScreen;
+
+namespace vistrel {
+
+class MenuStrip;
+class VistrelController;
+
+// The borderless main window, as large as the deepest screen. Its content holds the
+// picture view and the status overlay; the menu bar lies over the top of the content
+// without shrinking it. The window takes the keyboard focus although it has no title
+// bar, and takes files and folders dropped on it.
+class KeyWindow : public QWidget, public MainWindow {
+    Q_OBJECT
+public:
+    explicit KeyWindow(QWidget* parent = nullptr);
+    ~KeyWindow() override;
+
+    // The screen with the greatest colour depth; the primary screen on ties.
+    static QScreen* deepestScreen();
+
+    // Receives menu-strip entries, dropped files and key presses. Not owned.
+    void setMovieController(VistrelController* controller) { m_controller = controller; }
+    // The view made first responder; a child of content(). Not owned.
+    void setView(QWidget* view) { m_view = view; }
+
+    QWidget* content() const { return m_content; }
+    QMenuBar* menuBar() const { return m_menuBar; }
+    const MenuStrip* menuStrip() const { return m_menuStrip; }
+
+    // --- MainWindow
+    void setOpacity(float alpha) override;
+    void setDesktopLevel(bool onDesktop) override;
+    bool isDesktopLevel() const override;
+    bool menuBarVisible() const override;
+    void setMenuBarVisible(bool visible) override;
+    float menuBarHeight() const override;
+    Size screenSize() const override;
+    void makeKeyAndOrderFront() override;
+    void makeViewFirstResponder() override;
+    void installMenuStrip(int height) override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void fitToScreen();
+    void layOutChildren();
+
+    VistrelController* m_controller = nullptr;
+    QWidget* m_view = nullptr;
+    QWidget* m_content;
+    QMenuBar* m_menuBar;
+    MenuStrip* m_menuStrip = nullptr;
+};
+
+} // namespace vistrel

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QList>
+#include <QString>
+
+#include <span>
+
+namespace vistrel {
+
+class Sender;
+class VistrelController;
+
+// The menus of the menu bar, in their order.
+enum class MenuId { File, View, Movie, Play };
+
+// One command of the menu bar: where it sits, what it is called, the keys that run
+// it and what it does. This table is the one source of the menus, of the keyboard
+// shortcuts and of the shortcut list in the documentation.
+struct MenuCommand {
+    MenuId menu;
+    const char* name;  // the QAction's object name: the controller action it runs
+    const char* title;
+    const char* keys;  // portable key sequences separated by "; " (first one is shown in the menu)
+    void (*perform)(VistrelController& controller, Sender* sender);
+    bool checkable = false;
+    bool separatorBefore = false;
+
+    QList<QKeySequence> shortcuts() const;
+};
+
+std::span<const MenuCommand> menuCommands();
+QString menuTitle(MenuId menu);
+
+// The Markdown page listing every command with its keys.
+QString shortcutListMarkdown();
+
+} // namespace vistrel

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/Alerts.h"
+
+#include <memory>
+
+class QMessageBox;
+class QWidget;
+
+namespace vistrel {
+
+// Warning boxes with one "OK" button, modal to the whole application.
+class QtAlerts : public Alerts {
+public:
+    explicit QtAlerts(QWidget* parent = nullptr) : m_parent(parent) {}
+
+    void showWarning(const std::string& message, const std::string& informativeText) override;
+
+    // The box showWarning runs, not yet shown.
+    static std::unique_ptr<QMessageBox> createWarningBox(const std::string& message,
+                                                         const std::string& informativeText,
+                                                         QWidget* parent = nullptr);
+
+private:
+    QWidget* m_parent;
+};
+
+} // namespace vistrel

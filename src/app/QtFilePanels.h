@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/FilePanels.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace vistrel {
+
+class QtFilePanels : public FilePanels {
+public:
+    explicit QtFilePanels(QWidget* parent = nullptr) : m_parent(parent) {}
+
+    std::optional<std::vector<std::string>>
+    runOpenPanel(const std::vector<std::string>& allowedExtensions) override;
+
+    // "Pictures and movies (*.jpg *.png …)" and "All files (*)"; the first alone
+    // names no extension when none is allowed.
+    static QStringList nameFilters(const std::vector<std::string>& allowedExtensions);
+
+private:
+    QWidget* m_parent;
+    QString m_lastFolder; // where the next panel opens, for this run only
+};
+
+} // namespace vistrel

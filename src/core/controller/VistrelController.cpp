@@ -1,0 +1,512 @@
+#include "controller/VistrelController.h"
+
+#include "controller/PlaybackArithmetic.h"
+#include "controller/StatusText.h"
+#include "intake/FolderScanner.h"
+#include "intake/TypeLists.h"
+#include "media/Movie.h"
+#include "media/MovieService.h"
+#include "media/Picture.h"
+#include "media/PictureService.h"
+#include "platform/Alerts.h"
+#include "platform/FilePanels.h"
+#include "platform/MainWindow.h"
+#include "platform/SettingsStore.h"
+#include "platform/StatusOverlay.h"
+#include "playlist/PathComponents.h"
+#include "settings/SettingsKeys.h"
+#include "view/PictureView.h"
+
+#include <cmath>
+#include <exception>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace vistrel {
+
+namespace {
+
+constexpr double rateStep = 0.1;
+constexpr int volumeStep = 16;
+constexpr std::int16_t fullVolume = 256;
+constexpr double placementStep = 0.02;
+constexpr double growFactor = 1.1;
+constexpr double shrinkFactor = 0.9;
+constexpr double feedbackDuration = 1.0;
+constexpr double announcementDuration = 4.0;
+// Room under the menu bar in which the pointer brings a hidden menu bar back.
+constexpr double menuStripMargin = 20.0;
+
+constexpr int uprightOrientation = 1;
+
+// Orientations 5 to 8 turn the picture by a quarter: its stored width is shown as height.
+bool swapsAxes(int orientation) {
+    return orientation >= 5 && orientation <= 8;
+}
+
+Size turned(Size size, int orientation) {
+    return swapsAxes(orientation) ? Size{size.height, size.width} : size;
+}
+
+// Settings keep placements in percent; the controller works with fractions.
+float fractionOfPercent(float percent) {
+    return static_cast<float>(percent * 0.01);
+}
+
+bool isFolder(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_directory(std::filesystem::path(path), error);
+}
+
+} // namespace
+
+VistrelController::VistrelController(ControllerServices services)
+    : m_services(services), m_defaults(services.settings), m_recentDocuments(m_defaults) {}
+
+// A pending advance must not reach a controller that is gone.
+VistrelController::~VistrelController() {
+    m_services.scheduler.cancel(m_timerLoopMode);
+}
+
+// ---------------------------------------------------------------- start-up
+
+void VistrelController::awakeFromNib() {
+    MainWindow& window = m_services.window;
+    m_Movie.reset();
+    window.setMenuBarVisible(true);
+    m_defaults.registerViewerDefaults();
+    fillScreenWithView();
+    resetRunState();
+    window.makeKeyAndOrderFront();
+    window.makeViewFirstResponder();
+    readSettings();
+    setDeskMovie(m_defaults.boolForKey(SettingsKeys::movieOnDesk));
+    m_services.movies.observeMovieEnds([this](Movie&) { movieDidEnd(); });
+    window.setMenuBarVisible(true);
+    window.installMenuStrip(static_cast<int>(window.menuBarHeight() + menuStripMargin));
+    buildTypeLists();
+}
+
+void VistrelController::fillScreenWithView() {
+    const Size screen = m_services.window.screenSize();
+    m_services.movieView.setFrame(Rect{0.0f, 0.0f, screen.width, screen.height});
+    m_services.movieView.setFirstResponder(true);
+}
+
+void VistrelController::resetRunState() {
+    m_rate = 1.0;
+    m_bLoopModus = false;
+    m_bMakePictureModus = false;
+    m_lActualIndex = 0;
+    m_fileIndex = 0;
+}
+
+// Kept as the media services deliver them; filled once.
+void VistrelController::buildTypeLists() {
+    if (m_qtTypes.empty())
+        m_qtTypes = m_services.movies.movieFileTypes();
+    if (m_cgiTypes.empty())
+        m_cgiTypes = m_services.pictures.pictureFileTypes();
+}
+
+void VistrelController::readSettings() {
+    setTransparency(m_defaults.floatForKey(SettingsKeys::transparency));
+    m_geometry.scaleX = m_defaults.floatForKey(SettingsKeys::scaleX);
+    m_geometry.scaleY = m_defaults.floatForKey(SettingsKeys::scaleY);
+    m_geometry.posX = fractionOfPercent(m_defaults.floatForKey(SettingsKeys::posX));
+    m_geometry.posY = fractionOfPercent(m_defaults.floatForKey(SettingsKeys::posY));
+    m_sleep = m_defaults.floatForKey(SettingsKeys::sleep);
+    m_imageCompression = m_defaults.floatForKey(SettingsKeys::imageCompression);
+    m_imagePath = m_defaults.stringForKey(SettingsKeys::imagePath);
+}
+
+// ---------------------------------------------------------------- intake
+
+void VistrelController::open(Sender*) {
+    std::vector<std::string> allowed = m_cgiTypes;
+    allowed.insert(allowed.end(), m_qtTypes.begin(), m_qtTypes.end());
+    if (const auto chosen = m_services.panels.runOpenPanel(allowed))
+        applicationOpenFiles(*chosen);
+}
+
+void VistrelController::applicationOpenFiles(const std::vector<std::string>& paths) {
+    if (paths.empty())
+        return;
+    const std::size_t firstAdded = m_play.fileList().size();
+    for (const auto& path : paths) {
+        if (isFolder(path))
+            addRecursicveDirectoryInFilelist(path);
+        else
+            m_play.fileList().push_back(PlaylistEntry::forPath(path));
+    }
+    if (m_play.fileList().size() > firstAdded)
+        markOnly(firstAdded);
+    m_play.setFileList(m_play.fileList());
+    playIt();
+}
+
+bool VistrelController::applicationOpenFile(const std::string&) {
+    return true;
+}
+
+void VistrelController::addRecursicveDirectoryInFilelist(const std::string& folder) {
+    FileList found = FolderScanner(m_cgiTypes, m_qtTypes).entriesBelow(folder);
+    FileList& list = m_play.fileList();
+    list.insert(list.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+}
+
+// Marks `index` as the current entry. Entries after it are left alone: callers
+// only ever mark the first of the entries they have just added (always unmarked).
+void VistrelController::markOnly(std::size_t index) {
+    FileList& list = m_play.fileList();
+    list[index].active = true;
+    for (std::size_t i = 0; i < index; ++i)
+        list[i].active = false;
+}
+
+// ---------------------------------------------------------------- showing an item
+
+std::optional<std::size_t> VistrelController::currentEntryIndex() const {
+    const FileList& list = m_play.fileList();
+    const auto index = static_cast<std::size_t>(m_lActualIndex);
+    if (m_lActualIndex >= 0 && index < list.size() && list[index].active)
+        return index;
+    for (std::size_t k = 0; k < list.size(); ++k)
+        if (list[k].active)
+            return k;
+    return std::nullopt;
+}
+
+std::optional<std::string> VistrelController::getURL() {
+    const auto current = currentEntryIndex();
+    if (!current)
+        return std::nullopt;
+    m_lActualIndex = static_cast<std::int32_t>(*current);
+    return m_play.fileList()[*current].path;
+}
+
+void VistrelController::playIt() {
+    const auto path = getURL();
+    if (!path)
+        return;
+    m_Movie.reset();
+    const std::string extension = paths::lowercaseAscii(paths::pathExtension(*path));
+    // A listed picture that does not decode is still tried as a movie of the same extension.
+    if (containsType(m_cgiTypes, extension) && showPicture(*path))
+        return;
+    if (containsType(m_qtTypes, extension))
+        showMovie(*path);
+}
+
+bool VistrelController::showPicture(const std::string& path) {
+    PictureService& pictures = m_services.pictures;
+    PictureView& view = m_services.movieView;
+    // The decoder works in stored orientation, which is only known once the file is
+    // read: a square of the screen's longer side is enough for either turn.
+    const Size screen = m_services.window.screenSize();
+    const float side = std::max(screen.width, screen.height);
+    const DecodedPicture decoded = pictures.decodeFirstImage(path, Size{side, side});
+    if (!decoded.picture)
+        return false;
+    // A picture without an orientation tag is stored upright; it must not inherit
+    // the turn of the picture shown before it.
+    view.setOrientation(decoded.orientation.value_or(uprightOrientation));
+    view.setCiImage(decoded.picture);
+    m_services.window.setMenuBarVisible(false);
+    scale();
+    view.setControllerVisible(false);
+    m_recentDocuments.noteNewRecentDocumentURL(path);
+    movieDidEnd();
+    return true;
+}
+
+void VistrelController::showMovie(const std::string& path) {
+    m_Movie = m_services.movies.openMovie(path);
+    if (!m_Movie)
+        return;
+    PictureView& view = m_services.movieView;
+    view.setControllerVisible(false);
+    try {
+        view.setMovie(m_Movie);
+        m_services.window.setMenuBarVisible(false);
+        scale();
+        view.setEditable(true);
+        view.setShowsResizeIndicator(false);
+        view.play();
+        m_recentDocuments.noteNewRecentDocumentURL(path);
+    } catch (const std::exception&) {
+        m_services.alerts.showWarning("Error!", "Couldn't show file ...");
+    }
+}
+
+// ---------------------------------------------------------------- navigation and slide show
+
+void VistrelController::playNext(Sender*) {
+    stepMark(+1);
+}
+
+void VistrelController::playPrevious(Sender*) {
+    stepMark(-1);
+}
+
+// Moves the mark to the neighbour of the current entry, wrapping at both ends, and shows it.
+void VistrelController::stepMark(int direction) {
+    FileList& list = m_play.fileList();
+    const auto count = static_cast<std::int64_t>(list.size());
+    if (count == 0)
+        return;
+    if (count == 1) {
+        playIt();
+        return;
+    }
+    const auto current = currentEntryIndex();
+    if (!current)
+        return;
+    const auto next =
+        static_cast<std::size_t>((static_cast<std::int64_t>(*current) + direction + count) % count);
+    list[*current].active = false;
+    list[next].active = true;
+    m_lActualIndex = static_cast<std::int32_t>(next);
+    m_play.setFileList(list);
+    playIt();
+}
+
+void VistrelController::setLoopMode(Sender* sender) {
+    m_bLoopModus = !m_bLoopModus;
+    if (sender)
+        sender->setState(m_bLoopModus ? 1 : 0);
+    if (!m_bLoopModus)
+        cancelPendingAdvance();
+    m_services.cinfo.showText(m_bLoopModus ? "Start Loop" : "Stop Loop", announcementDuration);
+    movieDidEnd();
+}
+
+// At most one advance is pending: a new one replaces the old.
+void VistrelController::movieDidEnd() {
+    if (!m_bLoopModus)
+        return;
+    cancelPendingAdvance();
+    m_timerLoopMode = m_services.scheduler.scheduleOnce(static_cast<double>(m_sleep), [this] {
+        m_timerLoopMode = Scheduler::noTimer;
+        playNext(nullptr);
+    });
+}
+
+void VistrelController::stopLoop(Sender*) {
+    m_bLoopModus = false;
+    cancelPendingAdvance();
+    m_services.cinfo.showText("Stop Loop", announcementDuration);
+}
+
+void VistrelController::loop(Sender*) {
+    playIt();
+}
+
+void VistrelController::cancelPendingAdvance() {
+    m_services.scheduler.cancel(m_timerLoopMode);
+    m_timerLoopMode = Scheduler::noTimer;
+}
+
+// ---------------------------------------------------------------- playback controls
+
+void VistrelController::movieFaster(Sender*) {
+    stepRate(rateStep);
+}
+
+void VistrelController::movieSlower(Sender*) {
+    stepRate(-rateStep);
+}
+
+// The stepped rate lives in 64 bits; the movie plays the 32-bit rounding of it and
+// the overlay shows what the movie reports back.
+void VistrelController::stepRate(double step) {
+    if (!m_Movie)
+        return;
+    m_rate += step;
+    m_Movie->setRate(static_cast<float>(m_rate));
+    m_services.cinfo.showPercent(static_cast<double>(m_Movie->rate()) * 100.0, "Rate: ", feedbackDuration);
+}
+
+void VistrelController::movieNormal(Sender*) {
+    if (!m_Movie)
+        return;
+    m_Movie->setRate(1.0f);
+    m_Movie->setVolume(fullVolume);
+}
+
+void VistrelController::movieVolumePlus(Sender*) {
+    stepVolume(volumeStep);
+}
+
+void VistrelController::movieVolumeMinus(Sender*) {
+    stepVolume(-volumeStep);
+}
+
+void VistrelController::stepVolume(int step) {
+    if (!m_Movie)
+        return;
+    const std::int16_t volume = playback::steppedVolume(m_Movie->volume(), step);
+    m_services.cinfo.showPercent(playback::volumePercent(volume), "Volume: ", feedbackDuration);
+    m_Movie->setVolume(volume);
+}
+
+void VistrelController::movieSkip01(Sender*) {
+    movieSkip(200, 1);
+}
+void VistrelController::movieSkip1(Sender*) {
+    movieSkip(50, 1);
+}
+void VistrelController::movieSkip10(Sender*) {
+    movieSkip(20, 1);
+}
+void VistrelController::movieSkipm01(Sender*) {
+    movieSkip(200, -1);
+}
+void VistrelController::movieSkipm1(Sender*) {
+    movieSkip(50, -1);
+}
+void VistrelController::movieSkipm10(Sender*) {
+    movieSkip(20, -1);
+}
+
+void VistrelController::movieSkip(std::int32_t divisor, std::int32_t vorzeichen) {
+    if (!m_Movie || divisor == 0)
+        return;
+    const MovieTime duration = m_Movie->duration();
+    const std::int64_t position = playback::valueInScale(m_Movie->currentTime(), duration.scale);
+    const std::int64_t target = playback::jumpTarget(duration.value, position, divisor, vorzeichen);
+    m_services.cinfo.showPercent(playback::positionPercent(target, duration.value),
+                                 "Position: ", feedbackDuration);
+    m_Movie->setCurrentTime(MovieTime{target, duration.scale});
+}
+
+void VistrelController::stopCont(Sender*) {
+    if (!m_Movie)
+        return;
+    if (m_Movie->isPlaying())
+        m_Movie->stop();
+    else
+        m_Movie->play();
+}
+
+void VistrelController::movieToggleMenu(Sender*) {
+    m_services.window.setMenuBarVisible(!m_services.window.menuBarVisible());
+}
+
+void VistrelController::mouseEntered() {
+    if (!m_services.window.menuBarVisible())
+        movieToggleMenu(nullptr);
+}
+
+void VistrelController::movieToggleControl(Sender*) {
+    PictureView& view = m_services.movieView;
+    const bool wasVisible = view.isControllerVisible();
+    view.setControllerVisible(!wasVisible);
+    view.setFirstResponder(wasVisible);
+    if (wasVisible)
+        m_services.window.makeViewFirstResponder();
+    scale();
+    view.play();
+}
+
+// ---------------------------------------------------------------- geometry and placement
+
+// The natural size of the item on screen as it is displayed: a movie's own size, or
+// the picture's turned by its orientation. Nothing on screen, or an item without a
+// picture (a sound-only movie), leaves the view as it is.
+void VistrelController::scale() {
+    Size natural;
+    if (m_Movie) {
+        natural = m_Movie->naturalSize();
+    } else {
+        const auto picture = m_services.movieView.ciImage();
+        if (!picture)
+            return;
+        natural = turned(picture->extent(), m_services.movieView.orientation());
+    }
+    Rect frame;
+    if (layoutItem(natural, m_services.window.screenSize(), m_geometry, frame))
+        m_services.movieView.setFrame(frame);
+}
+
+void VistrelController::setScaleX(float value) {
+    m_geometry.scaleX = value;
+    scale();
+}
+
+void VistrelController::setScaleY(float value) {
+    m_geometry.scaleY = value;
+    scale();
+}
+
+void VistrelController::setPosX(float value) {
+    m_geometry.posX = value;
+    scale();
+}
+
+void VistrelController::setPosY(float value) {
+    m_geometry.posY = value;
+    scale();
+}
+
+void VistrelController::setPosXY(float x, float y) {
+    m_geometry.posX = x;
+    m_geometry.posY = y;
+    scale();
+}
+
+void VistrelController::movieMoveX(Sender*) {
+    setPosX(addStep(posX(), placementStep));
+}
+void VistrelController::movieMoveMX(Sender*) {
+    setPosX(addStep(posX(), -placementStep));
+}
+void VistrelController::movieMoveY(Sender*) {
+    setPosY(addStep(posY(), placementStep));
+}
+void VistrelController::movieMoveMY(Sender*) {
+    setPosY(addStep(posY(), -placementStep));
+}
+void VistrelController::movieScale(Sender*) {
+    setScaleX(multiplyStep(scaleX(), growFactor));
+}
+void VistrelController::movieScaleM(Sender*) {
+    setScaleX(multiplyStep(scaleX(), shrinkFactor));
+}
+void VistrelController::movieScaleY(Sender*) {
+    setScaleY(multiplyStep(scaleY(), growFactor));
+}
+void VistrelController::movieScaleYM(Sender*) {
+    setScaleY(multiplyStep(scaleY(), shrinkFactor));
+}
+
+void VistrelController::setTransparency(float alpha) {
+    m_services.window.setOpacity(alpha);
+}
+
+void VistrelController::setDeskMovie(bool onDesktop) {
+    m_services.window.setDesktopLevel(onDesktop);
+}
+
+// ---------------------------------------------------------------- status display
+
+void VistrelController::showInfo(Sender*) {
+    const auto count = static_cast<int>(m_play.fileList().size());
+    if (m_Movie) {
+        m_services.cinfo.showText(statusText::movieSummary(*m_Movie, m_lActualIndex + 1, count),
+                                  announcementDuration);
+        return;
+    }
+    const auto path = getURL();
+    if (!path)
+        return;
+    const PictureInfo info = m_services.pictures.inspect(*path);
+    if (info.status == PictureStatus::notAPicture)
+        return;
+    m_services.cinfo.showText(
+        statusText::pictureSummary(paths::lastPathComponent(*path), info, m_lActualIndex + 1, count),
+        announcementDuration);
+}
+
+} // namespace vistrel

@@ -1,0 +1,76 @@
+#include "overlay/OverlayFade.h"
+
+#include "overlay/OverlaySurface.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace vistrel {
+
+namespace {
+
+constexpr double fadeStep = 0.01;
+constexpr double tickPerDuration = 0.02;
+
+// Truncation toward zero into int32; values no int32 can hold are pinned to its
+// limits (and NaN to 0) instead of being undefined.
+std::int32_t truncatedPercent(double percent) {
+    if (std::isnan(percent))
+        return 0;
+    constexpr double lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr double highest = std::numeric_limits<std::int32_t>::max();
+    if (percent <= lowest)
+        return std::numeric_limits<std::int32_t>::min();
+    if (percent >= highest)
+        return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(percent);
+}
+
+} // namespace
+
+OverlayFade::OverlayFade(Scheduler& scheduler, OverlaySurface& surface)
+    : m_scheduler(scheduler), m_surface(surface) {}
+
+OverlayFade::~OverlayFade() {
+    cancelTimer();
+}
+
+void OverlayFade::showText(const std::string& text, double duration) {
+    m_surface.orderFront();
+    m_shown = true;
+    m_opacity = shownOpacity;
+    m_surface.setOpacity(m_opacity);
+    m_text = text;
+    m_surface.setText(m_text);
+    m_surface.display();
+    cancelTimer();
+    m_timer = m_scheduler.scheduleRepeating(duration * tickPerDuration, [this] { dimmer(); });
+}
+
+void OverlayFade::showPercent(double percent, const std::string& text, double duration) {
+    showText(percentText(percent, text), duration);
+}
+
+std::string OverlayFade::percentText(double percent, const std::string& text) {
+    return text + std::to_string(truncatedPercent(percent)) + " %";
+}
+
+void OverlayFade::dimmer() {
+    const double x = static_cast<double>(m_opacity) - fadeStep;
+    if (x < 0.0) {
+        cancelTimer();
+        m_shown = false;
+        m_surface.orderOut();
+        return;
+    }
+    m_opacity = static_cast<float>(x);
+    m_surface.setOpacity(m_opacity);
+}
+
+void OverlayFade::cancelTimer() {
+    m_scheduler.cancel(m_timer);
+    m_timer = Scheduler::noTimer;
+}
+
+} // namespace vistrel

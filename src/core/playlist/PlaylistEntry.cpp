@@ -1,0 +1,15 @@
+#include "playlist/PlaylistEntry.h"
+
+#include "playlist/PathComponents.h"
+
+namespace vistrel {
+
+PlaylistEntry PlaylistEntry::forPath(const std::string& path) {
+    PlaylistEntry entry;
+    entry.path = path;
+    entry.name = paths::lastPathComponent(path);
+    entry.type = paths::lowercaseAscii(paths::pathExtension(path));
+    return entry;
+}
+
+} // namespace vistrel

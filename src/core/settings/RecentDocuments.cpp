@@ -1,0 +1,41 @@
+#include "settings/RecentDocuments.h"
+
+#include "settings/SettingsKeys.h"
+
+#include <algorithm>
+
+namespace vistrel {
+
+void RecentDocuments::noteNewRecentDocumentURL(const std::string& path) {
+    auto paths = recentDocumentPaths();
+    std::erase(paths, path);
+    paths.insert(paths.begin(), path);
+    if (paths.size() > maximumRecentDocumentCount)
+        paths.resize(maximumRecentDocumentCount);
+    store(paths);
+}
+
+std::vector<std::string> RecentDocuments::recentDocumentPaths() const {
+    // A list written by hand (or by an older program) may be longer than we keep.
+    auto paths = m_defaults.stringListForKey(SettingsKeys::recentDocuments);
+    if (paths.size() > maximumRecentDocumentCount)
+        paths.resize(maximumRecentDocumentCount);
+    return paths;
+}
+
+void RecentDocuments::clear() {
+    store({});
+}
+
+void RecentDocuments::addObserver(std::function<void()> observer) {
+    m_observers.push_back(std::move(observer));
+}
+
+void RecentDocuments::store(const std::vector<std::string>& paths) {
+    m_defaults.setStringList(SettingsKeys::recentDocuments, paths);
+    const auto observers = m_observers;
+    for (const auto& observer : observers)
+        observer();
+}
+
+} // namespace vistrel

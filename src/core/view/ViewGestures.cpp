@@ -1,0 +1,53 @@
+#include "view/ViewGestures.h"
+
+#include "view/ViewGeometry.h"
+
+namespace vistrel {
+
+void ViewGestures::beginDrag(Size viewSize) {
+    m_size = viewSize;
+    m_reference.reset();
+    m_dragging = true;
+}
+
+void ViewGestures::dragTo(Point p, bool shift, ViewGeometry& geometry) {
+    if (!m_dragging)
+        return;
+    if (!m_reference)
+        m_reference = p;
+    const Point r = *m_reference;
+    if (shift) {
+        // Difference and quotient in 32 bits, sum and product in 64, rounded back.
+        const float relative = (p.x - r.x) / m_size.width;
+        const double s = geometry.scaleX();
+        geometry.setScaleX(static_cast<float>(s * (1.0 + relative)));
+        m_reference = p;
+        return;
+    }
+    const float x = geometry.posX() + (p.x - r.x) / m_size.width;
+    const float y = geometry.posY() + (p.y - r.y) / m_size.height;
+    geometry.setPosXY(x, y);
+}
+
+void ViewGestures::endDrag() {
+    m_dragging = false;
+    m_reference.reset();
+}
+
+double ViewGestures::wheelFactor(float deltaX, float deltaY) {
+    if (deltaX > 0.0f)
+        return 1.1;
+    if (deltaY > 0.0f)
+        return 1.1;
+    return 0.9;
+}
+
+void ViewGestures::wheel(float deltaX, float deltaY, bool option, ViewGeometry& geometry) {
+    const double factor = wheelFactor(deltaX, deltaY);
+    if (option)
+        geometry.setScaleY(static_cast<float>(static_cast<double>(geometry.scaleY()) * factor));
+    else
+        geometry.setScaleX(static_cast<float>(static_cast<double>(geometry.scaleX()) * factor));
+}
+
+} // namespace vistrel

@@ -1,0 +1,292 @@
+#include "display/VistrelView.h"
+
+#include "display/ControllerGeometry.h"
+#include "display/MovieControlBar.h"
+#include "media/MpvFrameRenderer.h"
+#include "media/MpvMovie.h"
+#include "media/QtPicture.h"
+#include "view/OrientationTransform.h"
+#include "view/ViewGeometry.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWheelEvent>
+#include <QtMath>
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace vistrel {
+
+namespace {
+
+// Widget coordinates beyond this are meaningless to Qt (and overflow int on rounding).
+constexpr double coordinateLimit = QWIDGETSIZE_MAX;
+
+int roundedCoordinate(double value) {
+    return static_cast<int>(std::lround(std::clamp(value, -coordinateLimit, coordinateLimit)));
+}
+
+QTransform qtTransform(const AffineMap& m) {
+    return QTransform(m.m11, m.m12, m.m21, m.m22, m.dx, m.dy);
+}
+
+} // namespace
+
+VistrelView::VistrelView(QWidget* parent) : QWidget(parent), m_controlBar(new MovieControlBar(this)) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_controlBar->hide();
+    if (parent)
+        parent->installEventFilter(this);
+}
+
+VistrelView::~VistrelView() {
+    m_controlBar->setMovie(nullptr);
+    m_renderer.reset();
+}
+
+void VistrelView::setMovieController(VistrelController* controller) {
+    setGeometryTarget(controller ? std::make_unique<ControllerGeometry>(*controller) : nullptr);
+}
+
+void VistrelView::setGeometryTarget(std::unique_ptr<ViewGeometry> target) {
+    m_gestures.endDrag();
+    m_geometry = std::move(target);
+}
+
+void VistrelView::setCiImage(std::shared_ptr<Picture> picture) {
+    if (picture == m_ciImage)
+        return;
+    setMovie(nullptr);
+    m_ciImage = std::move(picture);
+    m_askedResolution = QSize();
+    ensurePictureResolution();
+    update();
+}
+
+void VistrelView::setMovie(std::shared_ptr<Movie> movie) {
+    if (movie && movie == m_movie)
+        return; // a second renderer would take the movie's only frame callback from the first
+    // Attach first, so that a movie that cannot be shown leaves the view as it was.
+    std::unique_ptr<MpvFrameRenderer> renderer;
+    if (movie) {
+        auto* mpvMovie = dynamic_cast<MpvMovie*>(movie.get());
+        if (!mpvMovie)
+            throw std::runtime_error("The view cannot draw this kind of movie");
+        renderer = std::make_unique<MpvFrameRenderer>(*mpvMovie);
+        renderer->setFrameReadyCallback([this] {
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_movieFrameStale = true;
+                    update();
+                },
+                Qt::QueuedConnection);
+        });
+    }
+    m_controlBar->setMovie(movie.get());
+    m_renderer = std::move(renderer); // the old renderer goes before the old movie
+    m_movie = std::move(movie);
+    m_movieFrame = QImage();
+    m_movieFrameStale = true;
+    m_ciImage.reset();
+    update();
+}
+
+void VistrelView::setOrientation(int orientation) {
+    m_orientation = orientation;
+    ensurePictureResolution();
+}
+
+void VistrelView::setFrame(Rect frame) {
+    m_frame = frame;
+    m_hasFrame = true;
+    placeInParent();
+    // A hidden view gets its resize event only when shown.
+    placeControlBar();
+    ensurePictureResolution();
+    update();
+}
+
+Rect VistrelView::frame() const {
+    if (m_hasFrame)
+        return m_frame;
+    const int parentHeight = parentWidget() ? parentWidget()->height() : height();
+    const QRect g = geometry();
+    return Rect{static_cast<float>(g.x()), static_cast<float>(parentHeight - g.y() - g.height()),
+                static_cast<float>(g.width()), static_cast<float>(g.height())};
+}
+
+void VistrelView::placeInParent() {
+    if (!m_hasFrame || !std::isfinite(m_frame.x) || !std::isfinite(m_frame.y) ||
+        !std::isfinite(m_frame.width) || !std::isfinite(m_frame.height))
+        return;
+    const QScreen* onScreen = screen();
+    const double parentHeight =
+        parentWidget() ? parentWidget()->height() : (onScreen ? onScreen->geometry().height() : 0);
+    // Lower-left origin to Qt's top-left: the top edge lies frame.y + height below the parent's top.
+    const double top = parentHeight - (static_cast<double>(m_frame.y) + m_frame.height);
+    const int left = roundedCoordinate(m_frame.x);
+    const int right = roundedCoordinate(static_cast<double>(m_frame.x) + m_frame.width);
+    const int qtTop = roundedCoordinate(top);
+    const int bottom = roundedCoordinate(top + m_frame.height);
+    setGeometry(left, qtTop, std::max(0, right - left), std::max(0, bottom - qtTop));
+}
+
+void VistrelView::setControllerVisible(bool visible) {
+    if (visible) {
+        placeControlBar();
+        m_controlBar->raise();
+    }
+    m_controlBar->setVisible(visible);
+}
+
+bool VistrelView::isControllerVisible() const {
+    return !m_controlBar->isHidden();
+}
+
+void VistrelView::play() {
+    if (m_movie)
+        m_movie->play();
+    m_controlBar->refresh();
+}
+
+bool VistrelView::event(QEvent* event) {
+    if (event->type() == QEvent::ParentChange) {
+        if (parentWidget())
+            parentWidget()->installEventFilter(this);
+        placeInParent();
+    }
+    return QWidget::event(event);
+}
+
+bool VistrelView::eventFilter(QObject* watched, QEvent* event) {
+    // The frame is kept from the parent's bottom edge, so a resized parent moves the view.
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        placeInParent();
+    return QWidget::eventFilter(watched, event);
+}
+
+void VistrelView::paintEvent(QPaintEvent* event) {
+    (void)event;
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    if (m_ciImage)
+        paintPicture(painter);
+    else if (m_renderer)
+        paintMovie(painter);
+}
+
+QtPicture* VistrelView::qtPicture() const {
+    return dynamic_cast<QtPicture*>(m_ciImage.get());
+}
+
+void VistrelView::paintPicture(QPainter& painter) {
+    const QtPicture* picture = qtPicture();
+    if (!picture || picture->image().isNull())
+        return;
+    const QImage& image = picture->image();
+    const Size source{static_cast<float>(image.width()), static_cast<float>(image.height())};
+    const Size target{static_cast<float>(width()), static_cast<float>(height())};
+    painter.setTransform(qtTransform(OrientationTransform::toTarget(m_orientation, source, target)));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QPointF(0.0, 0.0), image);
+    painter.resetTransform();
+}
+
+// Renders only when mpv has a new frame or the size changed: other repaints (the
+// overlay fading over the view) reuse the last frame.
+void VistrelView::paintMovie(QPainter& painter) {
+    const QSize renderSize = movieRenderSize();
+    if (m_movieFrameStale || m_movieFrame.size() != renderSize) {
+        m_movieFrame = m_renderer->render(renderSize);
+        m_movieFrameStale = false;
+    }
+    if (m_movieFrame.isNull())
+        return;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(rect()), m_movieFrame);
+}
+
+// The view's size in device pixels, but no larger than the screen: a zoomed-in movie
+// is rendered at most screen-sized and scaled up by the painter.
+QSize VistrelView::movieRenderSize() const {
+    const qreal ratio = devicePixelRatioF();
+    QSize wanted(qRound(width() * ratio), qRound(height() * ratio));
+    if (const QScreen* onScreen = screen()) {
+        const QSize limit = onScreen->size() * onScreen->devicePixelRatio();
+        if (!limit.isEmpty() && (wanted.width() > limit.width() || wanted.height() > limit.height()))
+            wanted = wanted.scaled(limit, Qt::KeepAspectRatio);
+    }
+    return wanted;
+}
+
+// Asks the picture for more pixels when the view has grown past the decoded
+// resolution; once per size, since decoding is slow.
+void VistrelView::ensurePictureResolution() {
+    QtPicture* picture = qtPicture();
+    if (!picture || width() <= 0 || height() <= 0)
+        return;
+    const qreal ratio = devicePixelRatioF();
+    QSize needed(qCeil(width() * ratio), qCeil(height() * ratio));
+    if (OrientationTransform::swapsAxes(m_orientation))
+        needed.transpose();
+    needed = needed.boundedTo(picture->storedSize());
+    if (needed == m_askedResolution)
+        return;
+    m_askedResolution = needed;
+    if (picture->ensureResolution(needed))
+        update();
+}
+
+void VistrelView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeControlBar();
+    ensurePictureResolution();
+}
+
+void VistrelView::placeControlBar() {
+    m_controlBar->setGeometry(0, height() - MovieControlBar::barHeight, width(), MovieControlBar::barHeight);
+}
+
+Point VistrelView::viewPoint(QPointF qtPosition) const {
+    return Point{static_cast<float>(qtPosition.x()), static_cast<float>(height() - qtPosition.y())};
+}
+
+void VistrelView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    // The control bar, when shown, lies over the strip and takes its clicks itself;
+    // what reaches the view there is not a drag.
+    if (ViewGestures::isInControlStrip(viewPoint(event->position())))
+        return;
+    update();
+    m_gestures.beginDrag(Size{static_cast<float>(width()), static_cast<float>(height())});
+}
+
+void VistrelView::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_gestures.isDragging() || !event->buttons().testFlag(Qt::LeftButton) || !m_geometry)
+        return;
+    m_gestures.dragTo(viewPoint(event->position()), event->modifiers().testFlag(Qt::ShiftModifier),
+                      *m_geometry);
+}
+
+void VistrelView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        m_gestures.endDrag();
+}
+
+void VistrelView::wheelEvent(QWheelEvent* event) {
+    // Touchpads open and close a scroll with events that turn nothing; they are no wheel turn.
+    const bool bookkeeping = (event->phase() == Qt::ScrollBegin || event->phase() == Qt::ScrollEnd) &&
+                             event->angleDelta().isNull();
+    if (!m_geometry || bookkeeping)
+        return;
+    const QPoint delta = event->angleDelta();
+    ViewGestures::wheel(static_cast<float>(delta.x()), static_cast<float>(delta.y()),
+                        event->modifiers().testFlag(Qt::AltModifier), *m_geometry);
+}
+
+} // namespace vistrel

@@ -1,0 +1,89 @@
+#include "media/MpvFrameRenderer.h"
+
+#include "media/Bgr0Frame.h"
+#include "media/MpvMovie.h"
+
+#include <cstdlib>
+#include <mpv/render.h>
+#include <mutex>
+#include <stdexcept>
+#include <utility>
+
+namespace vistrel {
+
+namespace {
+
+// mpv's software renderer works fastest on lines and buffers aligned for SIMD.
+constexpr std::size_t lineAlignment = 64;
+constexpr std::size_t bytesPerPixel = 4;
+
+// An RGB32 image over a buffer aligned for mpv; the image frees the buffer.
+QImage alignedImage(QSize size) {
+    const std::size_t stride = (static_cast<std::size_t>(size.width()) * bytesPerPixel + lineAlignment - 1) /
+                               lineAlignment * lineAlignment;
+    void* buffer = std::aligned_alloc(lineAlignment, stride * static_cast<std::size_t>(size.height()));
+    if (buffer == nullptr)
+        return {};
+    return QImage(
+        static_cast<uchar*>(buffer), size.width(), size.height(), static_cast<qsizetype>(stride),
+        QImage::Format_RGB32, [](void* data) { std::free(data); }, buffer);
+}
+
+} // namespace
+
+struct MpvFrameRenderer::Impl {
+    explicit Impl(MpvMovie& renderedMovie) : movie(renderedMovie), context(renderedMovie.renderContext()) {}
+
+    // Called on one of mpv's threads, under mpv's own lock for this callback.
+    static void onUpdate(void* self) {
+        auto* impl = static_cast<Impl*>(self);
+        const std::lock_guard lock(impl->callbackMutex);
+        if (impl->frameReady)
+            impl->frameReady();
+    }
+
+    MpvMovie& movie;
+    mpv_render_context* context;
+    std::mutex callbackMutex;
+    std::function<void()> frameReady;
+};
+
+MpvFrameRenderer::MpvFrameRenderer(MpvMovie& movie) : m_impl(std::make_unique<Impl>(movie)) {
+    if (m_impl->context == nullptr)
+        throw std::runtime_error("the movie has no software render context");
+    mpv_render_context_set_update_callback(m_impl->context, &Impl::onUpdate, m_impl.get());
+}
+
+MpvFrameRenderer::~MpvFrameRenderer() {
+    // mpv serialises this with running callbacks: none runs after it returns.
+    mpv_render_context_set_update_callback(m_impl->context, nullptr, nullptr);
+}
+
+void MpvFrameRenderer::setFrameReadyCallback(std::function<void()> callback) {
+    const std::lock_guard lock(m_impl->callbackMutex);
+    m_impl->frameReady = std::move(callback);
+}
+
+QImage MpvFrameRenderer::render(QSize size) {
+    if (size.isEmpty() || !m_impl->movie.hasVideo())
+        return {};
+    QImage image = alignedImage(size);
+    if (image.isNull())
+        return {};
+    // Acknowledges the update so mpv goes on reporting new frames.
+    mpv_render_context_update(m_impl->context);
+    int surfaceSize[2] = {size.width(), size.height()};
+    char format[] = "bgr0";
+    auto stride = static_cast<std::size_t>(image.bytesPerLine());
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_SW_SIZE, surfaceSize}, {MPV_RENDER_PARAM_SW_FORMAT, format},
+        {MPV_RENDER_PARAM_SW_STRIDE, &stride},   {MPV_RENDER_PARAM_SW_POINTER, image.bits()},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    if (mpv_render_context_render(m_impl->context, params) < 0)
+        return {};
+    Bgr0Frame::makeOpaque(image);
+    return image;
+}
+
+} // namespace vistrel

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "media/MovieService.h"
+#include "media/MpvMovie.h"
+
+namespace vistrel {
+
+// Movies through libmpv; every movie it opens is an MpvMovie.
+class MpvMovieService final : public MovieService {
+  public:
+    MpvMovieService();
+
+    // The suffixes of every video and audio MIME type the MIME database knows.
+    std::vector<std::string> movieFileTypes() const override;
+    std::shared_ptr<Movie> openMovie(const std::string& path) override;
+    void observeMovieEnds(std::function<void(Movie&)> handler) override;
+
+  private:
+    // Shared with every movie opened, so a handler set later reaches earlier movies too.
+    std::shared_ptr<MpvMovie::EndHandler> m_endHandler;
+};
+
+} // namespace vistrel

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "media/Picture.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace vistrel {
+
+// A picture held as a QImage with its stored (unturned) pixels. The image may be a
+// scaled-down decode of a large file; the file path lets it decode more when needed.
+// A captured movie frame has no path and is always held at full size.
+class QtPicture final : public Picture {
+  public:
+    // `storedSize` is the size of the picture as stored; `image` may be smaller.
+    QtPicture(QImage image, QSize storedSize, QString path = {});
+    // A picture held at full size (a movie frame, a generated image).
+    explicit QtPicture(QImage image);
+
+    Size extent() const override;
+
+    const QImage& image() const { return m_image; }
+    QSize storedSize() const { return m_storedSize; }
+    const QString& path() const { return m_path; }
+    // True when the held image has every stored pixel.
+    bool isFullResolution() const;
+
+    // Makes the held image at least `needed` (capped at the stored size, aspect kept),
+    // decoding the file again when the held image is smaller. False when that failed;
+    // the image held before stays.
+    bool ensureResolution(QSize needed);
+
+  private:
+    QImage m_image;
+    QSize m_storedSize;
+    QString m_path;
+};
+
+} // namespace vistrel

@@ -1,0 +1,258 @@
+#include "media/QtPictureService.h"
+
+#include "media/ExivMetadata.h"
+#include "media/JpegHeader.h"
+#include "media/MimeSuffixes.h"
+#include "media/PictureDecoder.h"
+#include "media/QtPicture.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QMimeDatabase>
+#include <algorithm>
+#include <cmath>
+
+namespace vistrel {
+
+namespace {
+
+QString toQString(const std::string& path) {
+    return QString::fromStdString(path);
+}
+
+std::optional<int> orientationOf(QImageIOHandler::Transformations transformation) {
+    switch (transformation.toInt()) {
+    case QImageIOHandler::TransformationMirror:
+        return 2;
+    case QImageIOHandler::TransformationRotate180:
+        return 3;
+    case QImageIOHandler::TransformationFlip:
+        return 4;
+    case QImageIOHandler::TransformationFlipAndRotate90:
+        return 5;
+    case QImageIOHandler::TransformationRotate90:
+        return 6;
+    case QImageIOHandler::TransformationMirrorAndRotate90:
+        return 7;
+    case QImageIOHandler::TransformationRotate270:
+        return 8;
+    default:
+        return std::nullopt; // "none" cannot tell an upright picture from one without the tag
+    }
+}
+
+// exiv2 knows more containers; the reader's own reading of the tag covers the rest.
+std::optional<int> storedOrientation(const ExivMetadata& metadata, QImageReader& reader) {
+    if (const auto orientation = metadata.orientation())
+        return orientation;
+    return orientationOf(reader.transformation());
+}
+
+QSize boundFor(std::optional<Size> neededSize) {
+    if (!neededSize)
+        return {};
+    return {static_cast<int>(std::ceil(neededSize->width)), static_cast<int>(std::ceil(neededSize->height))};
+}
+
+const char* colorModelOf(QImage::Format format) {
+    switch (format) {
+    case QImage::Format_Invalid:
+        return nullptr;
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+    case QImage::Format_Indexed8:
+        return "Indexed";
+    case QImage::Format_Grayscale8:
+    case QImage::Format_Grayscale16:
+    case QImage::Format_Alpha8:
+        return "Gray";
+    default:
+        return "RGB";
+    }
+}
+
+int bitsPerSampleOf(QImage::Format format) {
+    switch (format) {
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+        return 1;
+    case QImage::Format_RGB444:
+    case QImage::Format_ARGB4444_Premultiplied:
+        return 4;
+    case QImage::Format_RGB16:
+    case QImage::Format_RGB555:
+    case QImage::Format_ARGB8555_Premultiplied:
+        return 5;
+    case QImage::Format_RGB666:
+    case QImage::Format_ARGB6666_Premultiplied:
+        return 6;
+    case QImage::Format_BGR30:
+    case QImage::Format_A2BGR30_Premultiplied:
+    case QImage::Format_RGB30:
+    case QImage::Format_A2RGB30_Premultiplied:
+        return 10;
+    case QImage::Format_Grayscale16:
+    case QImage::Format_RGBX64:
+    case QImage::Format_RGBA64:
+    case QImage::Format_RGBA64_Premultiplied:
+    case QImage::Format_RGBX16FPx4:
+    case QImage::Format_RGBA16FPx4:
+    case QImage::Format_RGBA16FPx4_Premultiplied:
+        return 16;
+    case QImage::Format_RGBX32FPx4:
+    case QImage::Format_RGBA32FPx4:
+    case QImage::Format_RGBA32FPx4_Premultiplied:
+        return 32;
+    default:
+        return 8;
+    }
+}
+
+// Depth and colour model: JPEG's own frame header knows CMYK and 12-bit samples,
+// which the reader converts away; every other format is described by the reader.
+void describePixels(const QString& path, const QByteArray& format, QImage::Format imageFormat,
+                    PictureInfo& info) {
+    if (format == "jpeg" || format == "jpg") {
+        if (const auto header = JpegHeader::read(path)) {
+            info.depth = header->precision;
+            info.colorModel = header->components == 4 ? "CMYK" : header->components == 1 ? "Gray" : "RGB";
+            if (header->densityDpi) {
+                info.dpiWidth = header->densityDpi->x;
+                info.dpiHeight = header->densityDpi->y;
+            }
+            return;
+        }
+    }
+    if (const char* model = colorModelOf(imageFormat)) {
+        info.depth = bitsPerSampleOf(imageFormat);
+        info.colorModel = model;
+    }
+}
+
+std::string printed(double value) {
+    return QString::number(value).toStdString();
+}
+
+void addReadableProperties(const QByteArray& format, QImage::Format imageFormat, PictureInfo& info) {
+    Attributes& out = info.properties;
+    out.emplace_back("Format", format.toStdString());
+    out.emplace_back("PixelWidth", std::to_string(*info.pixelWidth));
+    out.emplace_back("PixelHeight", std::to_string(*info.pixelHeight));
+    if (info.depth)
+        out.emplace_back("Depth", std::to_string(*info.depth));
+    if (info.colorModel)
+        out.emplace_back("ColorModel", *info.colorModel);
+    if (imageFormat != QImage::Format_Invalid) {
+        const bool alpha = QImage::toPixelFormat(imageFormat).alphaUsage() == QPixelFormat::UsesAlpha;
+        out.emplace_back("HasAlpha", alpha ? "1" : "0");
+    }
+    if (info.orientation)
+        out.emplace_back("Orientation", std::to_string(*info.orientation));
+    if (info.dpiWidth && info.dpiHeight) {
+        out.emplace_back("DPIWidth", printed(*info.dpiWidth));
+        out.emplace_back("DPIHeight", printed(*info.dpiHeight));
+    }
+}
+
+// The stored size of a picture whose reader cannot tell it without decoding.
+QSize measuredSize(QImageReader& reader) {
+    const QSize size = reader.size();
+    if (size.isValid())
+        return size;
+    const PictureDecoder::Result decoded = PictureDecoder::decode(reader.fileName(), {});
+    return decoded.image.isNull() ? QSize() : decoded.storedSize;
+}
+
+// The picture with every stored pixel: a scaled-down decode is decoded again at full
+// size; when that fails, what is held is better than nothing.
+QImage fullImageOf(const QtPicture& picture) {
+    if (picture.isFullResolution() || picture.path().isEmpty())
+        return picture.image();
+    PictureDecoder::Result decoded = PictureDecoder::decode(picture.path(), {});
+    return decoded.image.isNull() ? picture.image() : decoded.image;
+}
+
+std::vector<std::uint8_t> encode(const Picture& picture, const char* format, std::optional<int> quality) {
+    const auto* qtPicture = dynamic_cast<const QtPicture*>(&picture);
+    if (qtPicture == nullptr || qtPicture->image().isNull())
+        return {};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (quality)
+        writer.setQuality(*quality);
+    if (!writer.write(fullImageOf(*qtPicture)))
+        return {};
+    return {bytes.cbegin(), bytes.cend()};
+}
+
+} // namespace
+
+std::vector<std::string> QtPictureService::pictureFileTypes() const {
+    const QMimeDatabase database;
+    QList<QMimeType> types;
+    for (const QByteArray& name : QImageReader::supportedMimeTypes())
+        types.append(database.mimeTypeForName(QString::fromLatin1(name)));
+    return MimeSuffixes::of(types);
+}
+
+DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::optional<Size> neededSize) {
+    const QString file = toQString(path);
+    PictureDecoder::Result decoded = PictureDecoder::decode(file, boundFor(neededSize));
+    if (decoded.image.isNull())
+        return {};
+    QImageReader reader(file);
+    DecodedPicture result;
+    result.orientation = storedOrientation(ExivMetadata(path), reader);
+    result.picture = std::make_shared<QtPicture>(std::move(decoded.image), decoded.storedSize, file);
+    return result;
+}
+
+PictureInfo QtPictureService::inspect(const std::string& path) {
+    PictureInfo info;
+    const QString file = toQString(path);
+    if (!QFileInfo(file).isFile())
+        return info;
+    QImageReader reader(file);
+    reader.setAutoTransform(false);
+    if (!reader.canRead())
+        return info;
+
+    // The pixel format is only known before the first read.
+    const QByteArray format = reader.format();
+    const QImage::Format imageFormat = reader.imageFormat();
+    const QSize size = measuredSize(reader);
+    if (!size.isValid()) {
+        info.status = PictureStatus::unreadable;
+        return info;
+    }
+    info.status = PictureStatus::ok;
+    info.pixelWidth = size.width();
+    info.pixelHeight = size.height();
+    describePixels(file, format, imageFormat, info);
+
+    const ExivMetadata metadata(path);
+    info.orientation = storedOrientation(metadata, reader);
+    if (const auto dpi = metadata.resolutionDpi()) {
+        info.dpiWidth = dpi->x;
+        info.dpiHeight = dpi->y;
+    }
+    addReadableProperties(format, imageFormat, info);
+    info.properties.insert(info.properties.end(), metadata.properties().begin(), metadata.properties().end());
+    return info;
+}
+
+std::vector<std::uint8_t> QtPictureService::jpegData(const Picture& picture, float compressionFactor) {
+    const float percent = std::isfinite(compressionFactor) ? compressionFactor * 100.0f : 0.0f;
+    const int quality = static_cast<int>(std::lround(std::clamp(percent, 0.0f, 100.0f)));
+    return encode(picture, "jpg", quality);
+}
+
+std::vector<std::uint8_t> QtPictureService::tiffData(const Picture& picture) {
+    return encode(picture, "tiff", std::nullopt);
+}
+
+} // namespace vistrel

@@ -1,0 +1,172 @@
+#include "ControllerFixture.h"
+#include "intake/FolderScanner.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gmock/gmock.h>
+#include <unistd.h>
+
+namespace vistrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAre;
+
+class Intake : public ControllerFixture {
+  protected:
+    void SetUp() override {
+        start();
+        controller->play().addObserver([this](const std::string& key) { notified += key == "fileList"; });
+    }
+    int notified = 0;
+};
+
+TEST_F(Intake, ThreeFilesIntoAnEmptyListMarkAndShowTheFirst) {
+    addPicture("/p/a.jpg");
+    controller->applicationOpenFiles({"/p/a.jpg", "/p/b.jpg", "/p/c.mov"});
+    EXPECT_THAT(marks(), ElementsAre(true, false, false));
+    EXPECT_EQ(controller->lActualIndex(), 0);
+    EXPECT_THAT(pictures.decoded, ElementsAre("/p/a.jpg"));
+    EXPECT_EQ(notified, 1);
+}
+
+TEST_F(Intake, FilesAddedToALongerListTakeTheMarkFromTheOldCurrentEntry) {
+    setList({"/0.jpg", "/1.jpg", "/2.jpg", "/3.jpg", "/4.jpg"}, 3);
+    controller->applicationOpenFiles({"/new/5.jpg", "/new/6.jpg"});
+    EXPECT_THAT(marks(), ElementsAre(false, false, false, false, false, true, false));
+    EXPECT_EQ(controller->lActualIndex(), 5);
+    EXPECT_THAT(pictures.decoded, ElementsAre("/new/5.jpg"));
+}
+
+TEST_F(Intake, DirectFilesAreTakenWhateverTheirExtensionAndTwice) {
+    addPicture("/p/Holiday.JPG");
+    controller->applicationOpenFiles({"/p/Holiday.JPG", "/p/readme", "/missing/x.txt"});
+    controller->applicationOpenFiles({"/p/Holiday.JPG"});
+    const FileList& list = controller->play().fileList();
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0].type, "jpg");
+    EXPECT_EQ(list[1].type, "");
+    EXPECT_EQ(list[2].type, "txt");
+    EXPECT_THAT(marks(), ElementsAre(false, false, false, true));
+    EXPECT_EQ(controller->lActualIndex(), 3);
+    EXPECT_EQ(view.picture->extent(), (Size{640.0f, 480.0f}));
+}
+
+TEST_F(Intake, NothingHandedInChangesNothing) {
+    controller->applicationOpenFiles({});
+    EXPECT_TRUE(controller->applicationOpenFile("/p/a.jpg"));
+    EXPECT_TRUE(controller->play().fileList().empty());
+    EXPECT_EQ(notified, 0);
+}
+
+TEST_F(Intake, OpenPanelOffersPictureTypesThenMovieTypes) {
+    controller->open();
+    std::vector<std::string> expected = pictures.types;
+    expected.insert(expected.end(), movies.types.begin(), movies.types.end());
+    EXPECT_EQ(panels.offered, expected);
+    EXPECT_TRUE(controller->play().fileList().empty());
+    EXPECT_EQ(notified, 0);
+
+    panels.chosen = std::vector<std::string>{"/p/a.mov", "/p/b.png"};
+    controller->open();
+    EXPECT_THAT(marks(), ElementsAre(true, false));
+    EXPECT_THAT(movies.opened, ElementsAre("/p/a.mov"));
+}
+
+// A real folder on disk, removed afterwards.
+class FolderIntake : public Intake {
+  protected:
+    void SetUp() override {
+        Intake::SetUp();
+        root = fs::temp_directory_path() / ("vistrel-intake-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+        fs::create_directories(root);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        for (const auto& locked : lockedFolders)
+            fs::permissions(locked, fs::perms::owner_all, ignored);
+        fs::remove_all(root, ignored);
+    }
+    void touch(const std::string& relative) {
+        fs::create_directories((root / relative).parent_path());
+        std::ofstream(root / relative) << "x";
+    }
+    std::vector<std::string> relativePaths() const {
+        std::vector<std::string> result;
+        const std::string prefix = root.native() + "/";
+        for (const auto& entry : controller->play().fileList())
+            result.push_back(entry.path.substr(0, prefix.size()) == prefix ? entry.path.substr(prefix.size())
+                                                                           : "outside: " + entry.path);
+        return result;
+    }
+
+    fs::path root;
+    std::vector<fs::path> lockedFolders;
+};
+
+TEST_F(FolderIntake, TakesListedTypesAtAnyDepthAndSkipsTheRest) {
+    touch("a.mov");
+    touch("notes.txt");
+    touch("sub/b.png");
+    touch("sub/.hidden.JPG");
+    touch("sub/deeper/c.MPG");
+    touch("noext");
+    fs::create_directories(root / "album.mov");
+    touch("album.mov/d.jpg");
+    fs::create_directory_symlink("..", root / "sub" / "loop.jpg"); // listed, never entered
+    touch("\xff\xfe weird.jpg");
+
+    controller->applicationOpenFiles({root.native() + "/"});
+    EXPECT_THAT(relativePaths(),
+                UnorderedElementsAre("a.mov", "sub/b.png", "sub/.hidden.JPG", "sub/deeper/c.MPG", "album.mov",
+                                     "album.mov/d.jpg", "sub/loop.jpg", "\xff\xfe weird.jpg"));
+    const FileList& list = controller->play().fileList();
+    const auto b = std::find_if(list.begin(), list.end(), [](const auto& e) { return e.name == "b.png"; });
+    ASSERT_NE(b, list.end());
+    EXPECT_EQ(b->path, root.native() + "/sub/b.png");
+    EXPECT_EQ(b->type, "png");
+    EXPECT_EQ(std::count_if(list.begin(), list.end(), [](const auto& e) { return e.active; }), 1);
+    EXPECT_TRUE(list.front().active);
+    EXPECT_EQ(notified, 1);
+}
+
+TEST_F(FolderIntake, ListsAFolderBeforeItsContents) {
+    touch("album.mov/d.jpg");
+    touch("album.mov/inner/e.jpg");
+    controller->applicationOpenFiles({root.native()});
+    EXPECT_THAT(relativePaths(), ElementsAre("album.mov", "album.mov/d.jpg", "album.mov/inner/e.jpg"));
+}
+
+TEST_F(FolderIntake, SkipsAnUnreadableFolderAndGoesOn) {
+    touch("a.mov");
+    touch("locked/x.jpg");
+    touch("open/y.jpg");
+    fs::permissions(root / "locked", fs::perms::none);
+    lockedFolders.push_back(root / "locked");
+    if (::access((root / "locked").c_str(), R_OK) == 0)
+        GTEST_SKIP() << "running with rights that read every folder";
+
+    controller->applicationOpenFiles({root.native()});
+    EXPECT_THAT(relativePaths(), UnorderedElementsAre("a.mov", "open/y.jpg"));
+}
+
+TEST_F(FolderIntake, AFolderWithNothingPlayableShowsTheCurrentEntryAgain) {
+    touch("notes.txt");
+    addPicture("/p/1.jpg");
+    setList({"/p/0.jpg", "/p/1.jpg"}, 1);
+    controller->applicationOpenFiles({root.native()});
+    EXPECT_EQ(controller->play().fileList().size(), 2u);
+    EXPECT_THAT(marks(), ElementsAre(false, true));
+    EXPECT_THAT(pictures.decoded, ElementsAre("/p/1.jpg"));
+}
+
+TEST(FolderScanner, AMissingFolderYieldsNothing) {
+    const std::vector<std::string> types{"jpg"};
+    EXPECT_TRUE(FolderScanner(types, types).entriesBelow("/nonexistent/vistrel").empty());
+}
+
+} // namespace
+} // namespace vistrel::test

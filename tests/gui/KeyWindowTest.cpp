@@ -1,0 +1,129 @@
+#include "AppTestFixture.h"
+#include "display/VistrelView.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMouseEvent>
+#include <QMimeData>
+
+namespace vistrel::test {
+namespace {
+
+class KeyWindowTest : public AppTestFixture {
+protected:
+    // The pointer moving to `position` over whatever widget lies there, delivered at
+    // once (a real pointer move on X arrives later, from the server).
+    void movePointer(QPoint position) {
+        QWidget* target = window().childAt(position);
+        if (!target)
+            target = &window();
+        const QPointF global = window().mapToGlobal(QPointF(position));
+        QMouseEvent move(QEvent::MouseMove, target->mapFromGlobal(global), global, Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+    }
+};
+
+TEST_F(KeyWindowTest, KeysStepThroughTheListWhileTheMenuBarIsHidden) {
+    start(pictureFiles(3));
+    ASSERT_FALSE(window().menuBarVisible());
+    const std::vector<std::pair<Qt::Key, int>> steps{
+        {Qt::Key_Right, 1}, {Qt::Key_Space, 2}, {Qt::Key_Right, 0}, {Qt::Key_Left, 2}, {Qt::Key_Backspace, 1}};
+    for (const auto& [key, index] : steps) {
+        QTest::keyClick(&window(), key);
+        EXPECT_EQ(controller().lActualIndex(), index) << QKeySequence(key).toString().toStdString();
+    }
+}
+
+TEST_F(KeyWindowTest, KeysReachTheCommandsWhenTheViewHasTheFocus) {
+    start(pictureFiles(2));
+    window().makeViewFirstResponder();
+    QTest::keyClick(&app->view(), Qt::Key_Right);
+    EXPECT_EQ(controller().lActualIndex(), 1);
+}
+
+TEST_F(KeyWindowTest, EscapeAndTheMenuStripBringTheMenuBarBack) {
+    start(pictureFiles(1));
+    ASSERT_FALSE(window().menuBarVisible());
+    QTest::keyClick(&window(), Qt::Key_Escape);
+    EXPECT_TRUE(window().menuBarVisible());
+
+    QTest::keyClick(&window(), Qt::Key_M);
+    ASSERT_FALSE(window().menuBarVisible());
+    movePointer(QPoint(window().width() / 2, window().height() / 2));
+    EXPECT_FALSE(window().menuBarVisible()) << "below the strip nothing happens";
+    movePointer(QPoint(window().width() / 2, 3));
+    EXPECT_TRUE(window().menuBarVisible());
+}
+
+TEST_F(KeyWindowTest, StripActsOncePerEntry) {
+    start(pictureFiles(1));
+    const QPoint inside(window().width() / 3, 5);
+    movePointer(inside);
+    ASSERT_TRUE(window().menuBarVisible());
+    window().setMenuBarVisible(false);
+    movePointer(inside + QPoint(10, 0)); // still inside: no new entry
+    EXPECT_FALSE(window().menuBarVisible());
+    movePointer(QPoint(inside.x(), window().height() - 5));
+    movePointer(inside);
+    EXPECT_TRUE(window().menuBarVisible());
+}
+
+std::unique_ptr<QMimeData> urlData(const QList<QUrl>& urls) {
+    auto data = std::make_unique<QMimeData>();
+    data->setUrls(urls);
+    return data;
+}
+
+TEST_F(KeyWindowTest, DroppedFilesAndFoldersReachTheIntakeInOrder) {
+    start();
+    const auto paths = pictureFiles(2);
+    const auto data = urlData({QUrl::fromLocalFile(QString::fromStdString(paths[1])),
+                               QUrl::fromLocalFile(QString::fromStdString(paths[0]))});
+    const QPointF centre = QRectF(window().rect()).center();
+
+    QDragEnterEvent enter(centre.toPoint(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(centre, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller().play().fileList().size() == 2; }));
+    EXPECT_EQ(listPaths(), (std::vector<std::string>{paths[1], paths[0]}));
+    EXPECT_EQ(pictures->decoded.back(), paths[1]);
+}
+
+TEST_F(KeyWindowTest, DragsWithoutLocalFilesAreRefused) {
+    start();
+    const auto data = urlData({QUrl("https://example.org/a.png")});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    enter.setAccepted(false);
+    QCoreApplication::sendEvent(&window(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+}
+
+TEST_F(KeyWindowTest, DesktopLevelTogglesAndTheWindowStaysShownInPlace) {
+    start();
+    const QRect geometry = window().geometry();
+    window().setDesktopLevel(true);
+    EXPECT_TRUE(window().isDesktopLevel());
+    EXPECT_TRUE(window().windowFlags().testFlag(Qt::WindowStaysOnBottomHint));
+    EXPECT_TRUE(window().windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(window().geometry(), geometry);
+    window().setDesktopLevel(false);
+    EXPECT_FALSE(window().isDesktopLevel());
+    EXPECT_TRUE(window().isVisible());
+}
+
+TEST_F(KeyWindowTest, StoredSettingsSetOpacityAndLevelAtStartUp) {
+    settings->strings["Transparency"] = "0.5";
+    settings->strings["MovieOnDesk"] = "true";
+    start();
+    EXPECT_NEAR(window().windowOpacity(), 0.5, 1.0 / 255); // platforms keep 8 bits
+    EXPECT_TRUE(window().isDesktopLevel());
+}
+
+} // namespace
+} // namespace vistrel::test

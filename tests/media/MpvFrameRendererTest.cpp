@@ -1,0 +1,71 @@
+#include "media/MpvFrameRenderer.h"
+
+#include "MediaFixtures.h"
+#include "media/MpvMovie.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+
+namespace vistrel {
+namespace {
+
+using test::MediaFixtures;
+using test::waitUntil;
+
+bool hasColour(const QImage& image) {
+    for (int y = 0; y < image.height(); y += 8)
+        for (int x = 0; x < image.width(); x += 8)
+            if (qRed(image.pixel(x, y)) > 64 || qGreen(image.pixel(x, y)) > 64 ||
+                qBlue(image.pixel(x, y)) > 64)
+                return true;
+    return false;
+}
+
+class FrameRendererTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!MediaFixtures::get().haveMovies())
+            GTEST_SKIP() << "ffmpeg could not generate the test movies";
+    }
+};
+
+TEST_F(FrameRendererTest, RendersTheFirstFrameOfAFreshMovie) {
+    const auto movie = MpvMovie::open(MediaFixtures::get().file("clip.mp4"));
+    ASSERT_NE(movie, nullptr);
+    MpvFrameRenderer renderer(*movie);
+    QImage frame;
+    ASSERT_TRUE(waitUntil([&] {
+        frame = renderer.render(QSize(320, 240));
+        return hasColour(frame);
+    }));
+    EXPECT_EQ(frame.size(), QSize(320, 240));
+    EXPECT_EQ(frame.format(), QImage::Format_RGB32);
+    EXPECT_EQ(frame.pixel(0, 0) >> 24, 0xffu) << "opaque";
+}
+
+TEST_F(FrameRendererTest, AnnouncesNewFramesWhilePlaying) {
+    const auto movie = MpvMovie::open(MediaFixtures::get().file("clip.mp4"));
+    ASSERT_NE(movie, nullptr);
+    {
+        MpvFrameRenderer renderer(*movie);
+        std::atomic<int> announced{0};
+        renderer.setFrameReadyCallback([&] { ++announced; });
+        movie->play();
+        EXPECT_TRUE(waitUntil([&] {
+            renderer.render(QSize(160, 120));
+            return announced > 3;
+        }));
+    }
+    // The movie plays on without its renderer.
+    EXPECT_TRUE(movie->isPlaying());
+}
+
+TEST_F(FrameRendererTest, RendersNothingForSoundOnly) {
+    const auto movie = MpvMovie::open(MediaFixtures::get().file("tone.wav"));
+    ASSERT_NE(movie, nullptr);
+    MpvFrameRenderer renderer(*movie);
+    EXPECT_TRUE(renderer.render(QSize(320, 240)).isNull());
+}
+
+} // namespace
+} // namespace vistrel

@@ -1,0 +1,202 @@
+#include "media/QtPictureService.h"
+
+#include "MediaFixtures.h"
+#include "media/QtPicture.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace vistrel {
+namespace {
+
+using test::MediaFixtures;
+
+const MediaFixtures& fixtures() {
+    return MediaFixtures::get();
+}
+
+std::optional<std::string> property(const PictureInfo& info, const std::string& key) {
+    return test::valueOf(info.properties, key);
+}
+
+QImage decodeBytes(const std::vector<std::uint8_t>& bytes) {
+    return QImage::fromData(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+const QtPicture& asQtPicture(const DecodedPicture& decoded) {
+    return dynamic_cast<const QtPicture&>(*decoded.picture);
+}
+
+TEST(QtPictureService, ListsTheCommonPictureSuffixesInLowerCase) {
+    const auto types = QtPictureService().pictureFileTypes();
+    for (const char* suffix : {"jpg", "jpeg", "png", "gif", "bmp", "tif", "tiff", "webp"})
+        EXPECT_NE(std::find(types.begin(), types.end(), suffix), types.end()) << suffix;
+    for (const std::string& type : types)
+        EXPECT_EQ(QString::fromStdString(type), QString::fromStdString(type).toLower());
+}
+
+TEST(QtPictureService, DecodesStoredPixelsWithTheirOrientation) {
+    const DecodedPicture decoded = QtPictureService().decodeFirstImage(fixtures().file("turned.jpg"), {});
+    ASSERT_NE(decoded.picture, nullptr);
+    EXPECT_EQ(decoded.orientation, 6);
+    EXPECT_EQ(decoded.picture->extent(), (Size{300, 200}));
+    // Not turned by the reader: the view turns it.
+    EXPECT_EQ(asQtPicture(decoded).image().size(), QSize(300, 200));
+}
+
+TEST(QtPictureService, ReportsNoOrientationForAPictureWithoutOne) {
+    const DecodedPicture decoded = QtPictureService().decodeFirstImage(fixtures().file("plain.png"), {});
+    ASSERT_NE(decoded.picture, nullptr);
+    EXPECT_EQ(decoded.orientation, std::nullopt);
+}
+
+TEST(QtPictureService, InspectsSizeColourOrientationAndMetadata) {
+    const PictureInfo info = QtPictureService().inspect(fixtures().file("turned.jpg"));
+    ASSERT_EQ(info.status, PictureStatus::ok);
+    EXPECT_EQ(info.pixelWidth, 300);
+    EXPECT_EQ(info.pixelHeight, 200);
+    EXPECT_EQ(info.colorModel, "RGB");
+    EXPECT_EQ(info.depth, 8);
+    EXPECT_EQ(info.orientation, 6);
+    EXPECT_EQ(property(info, "PixelWidth"), "300");
+    EXPECT_EQ(property(info, "ColorModel"), "RGB");
+    EXPECT_EQ(property(info, "Exif.Image.Make"), "Fixture Camera");
+    EXPECT_TRUE(property(info, "Exif.Image.Orientation").has_value());
+    // A 4 KB byte blob would print as thousands of numbers.
+    EXPECT_FALSE(property(info, "Exif.Photo.MakerNote").has_value());
+}
+
+struct PixelCase {
+    const char* file;
+    const char* colorModel;
+    int depth;
+};
+
+void PrintTo(const PixelCase& value, std::ostream* out) {
+    *out << value.file;
+}
+
+class PictureColourModel : public ::testing::TestWithParam<PixelCase> {};
+
+TEST_P(PictureColourModel, IsReportedAndThePictureDecodes) {
+    QtPictureService service;
+    const PictureInfo info = service.inspect(fixtures().file(GetParam().file));
+    ASSERT_EQ(info.status, PictureStatus::ok);
+    EXPECT_EQ(info.colorModel, GetParam().colorModel);
+    EXPECT_EQ(info.depth, GetParam().depth);
+    EXPECT_NE(service.decodeFirstImage(fixtures().file(GetParam().file), {}).picture, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, PictureColourModel,
+                         ::testing::Values(PixelCase{"plain.png", "RGB", 8}, PixelCase{"gray.jpg", "Gray", 8},
+                                           PixelCase{"gray16.png", "Gray", 16},
+                                           PixelCase{"palette.png", "Indexed", 8},
+                                           PixelCase{"cmyk.jpg", "CMYK", 8}));
+
+TEST(QtPictureService, ReadsTheJpegPixelDensity) {
+    const PictureInfo info = QtPictureService().inspect(fixtures().file("printed.jpg"));
+    ASSERT_TRUE(info.dpiWidth && info.dpiHeight);
+    EXPECT_NEAR(*info.dpiWidth, 300, 1);
+    EXPECT_NEAR(*info.dpiHeight, 150, 1);
+}
+
+struct DamagedCase {
+    const char* file;
+    PictureStatus status;
+};
+
+void PrintTo(const DamagedCase& value, std::ostream* out) {
+    *out << '"' << value.file << '"';
+}
+
+class DamagedPicture : public ::testing::TestWithParam<DamagedCase> {};
+
+TEST_P(DamagedPicture, FailsCleanly) {
+    QtPictureService service;
+    EXPECT_EQ(service.inspect(fixtures().file(GetParam().file)).status, GetParam().status);
+    EXPECT_EQ(service.decodeFirstImage(fixtures().file(GetParam().file), Size{100, 100}).picture, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, DamagedPicture,
+                         ::testing::Values(DamagedCase{"truncated.jpg", PictureStatus::unreadable},
+                                           DamagedCase{"noise.jpg", PictureStatus::notAPicture},
+                                           DamagedCase{"notes.png", PictureStatus::notAPicture},
+                                           DamagedCase{"notes.txt", PictureStatus::notAPicture},
+                                           DamagedCase{"missing.jpg", PictureStatus::notAPicture},
+                                           DamagedCase{"", PictureStatus::notAPicture}));
+
+TEST(QtPictureService, DecodesALargePictureScaledDownButKeepsItsStoredExtent) {
+    const DecodedPicture decoded =
+        QtPictureService().decodeFirstImage(fixtures().file("large.jpg"), Size{400, 400});
+    ASSERT_NE(decoded.picture, nullptr);
+    EXPECT_EQ(decoded.picture->extent(), (Size{3000, 2000}));
+    EXPECT_EQ(asQtPicture(decoded).image().width(), 400);
+    EXPECT_NEAR(asQtPicture(decoded).image().height(), 267, 1);
+}
+
+TEST(QtPictureService, DecodesMoreWhenTheViewNeedsMore) {
+    const DecodedPicture decoded =
+        QtPictureService().decodeFirstImage(fixtures().file("large.jpg"), Size{300, 300});
+    auto& picture = dynamic_cast<QtPicture&>(*decoded.picture);
+    ASSERT_TRUE(picture.ensureResolution(QSize(1500, 1000)));
+    EXPECT_GE(picture.image().width(), 1499);
+    EXPECT_GE(picture.image().height(), 999);
+    EXPECT_EQ(picture.storedSize(), QSize(3000, 2000));
+    EXPECT_FALSE(picture.isFullResolution());
+    ASSERT_TRUE(picture.ensureResolution(QSize(9000, 9000)));
+    EXPECT_TRUE(picture.isFullResolution());
+}
+
+// The reader's own default limit (128 MB) refuses an ordinary 36-megapixel photo.
+TEST(QtPictureService, DecodesAPictureBeyondTheReadersDefaultLimitAtFullSize) {
+    const QString path = fixtures().path("huge.jpg");
+    QImage huge(7000, 5200, QImage::Format_RGB32);
+    huge.fill(Qt::darkGreen);
+    ASSERT_TRUE(huge.save(path, "jpg", 50));
+    huge = QImage();
+
+    const DecodedPicture decoded = QtPictureService().decodeFirstImage(path.toStdString(), {});
+    ASSERT_NE(decoded.picture, nullptr);
+    EXPECT_EQ(asQtPicture(decoded).image().size(), QSize(7000, 5200));
+}
+
+TEST(QtPictureService, JpegQualityFollowsTheCompressionFactor) {
+    QtPictureService service;
+    const DecodedPicture decoded = service.decodeFirstImage(fixtures().file("turned.jpg"), {});
+    const auto low = service.jpegData(*decoded.picture, 0.1f);
+    const auto high = service.jpegData(*decoded.picture, 0.9f);
+    ASSERT_FALSE(low.empty());
+    EXPECT_LT(low.size(), high.size());
+    EXPECT_EQ(decodeBytes(high).size(), QSize(300, 200));
+    EXPECT_FALSE(service.jpegData(*decoded.picture, 7.0f).empty());
+}
+
+TEST(QtPictureService, EncodesEveryStoredPixelOfAScaledDownPicture) {
+    QtPictureService service;
+    const DecodedPicture decoded = service.decodeFirstImage(fixtures().file("large.jpg"), Size{300, 300});
+    EXPECT_EQ(decodeBytes(service.jpegData(*decoded.picture, 0.5f)).size(), QSize(3000, 2000));
+}
+
+TEST(QtPictureService, WritesTiffData) {
+    QtPictureService service;
+    const DecodedPicture decoded = service.decodeFirstImage(fixtures().file("plain.png"), {});
+    const auto tiff = service.tiffData(*decoded.picture);
+    ASSERT_FALSE(tiff.empty());
+    QByteArray bytes(reinterpret_cast<const char*>(tiff.data()), static_cast<qsizetype>(tiff.size()));
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer);
+    EXPECT_EQ(reader.format(), "tiff");
+    EXPECT_EQ(reader.read().size(), QSize(40, 30));
+}
+
+TEST(QtPictureService, EncodesNothingForAPictureItDidNotMake) {
+    struct ForeignPicture : Picture {
+        Size extent() const override { return {1, 1}; }
+    };
+    EXPECT_TRUE(QtPictureService().jpegData(ForeignPicture(), 0.5f).empty());
+}
+
+} // namespace
+} // namespace vistrel

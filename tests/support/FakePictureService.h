@@ -1,0 +1,50 @@
+#pragma once
+
+#include "FakePicture.h"
+#include "media/PictureService.h"
+
+#include <map>
+
+namespace vistrel::test {
+
+// Pictures by path: `decodable` ones decode to their stored size and orientation,
+// `infos` answer inspect (a path in neither is no picture).
+class FakePictureService : public PictureService {
+  public:
+    struct Stored {
+        Size size;
+        std::optional<int> orientation;
+    };
+
+    std::vector<std::string> pictureFileTypes() const override { return types; }
+    DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) override {
+        decoded.push_back(path);
+        lastNeededSize = neededSize;
+        const auto found = decodable.find(path);
+        if (found == decodable.end())
+            return {};
+        return {std::make_shared<FakePicture>(found->second.size), found->second.orientation};
+    }
+    PictureInfo inspect(const std::string& path) override {
+        const auto info = infos.find(path);
+        if (info != infos.end())
+            return info->second;
+        const auto found = decodable.find(path);
+        if (found == decodable.end())
+            return {};
+        PictureInfo known;
+        known.status = PictureStatus::ok;
+        known.orientation = found->second.orientation;
+        return known;
+    }
+    std::vector<std::uint8_t> jpegData(const Picture&, float) override { return {}; }
+    std::vector<std::uint8_t> tiffData(const Picture&) override { return {}; }
+
+    std::vector<std::string> types{"jpg", "jpeg", "png", "tiff"};
+    std::map<std::string, Stored> decodable;
+    std::map<std::string, PictureInfo> infos;
+    std::vector<std::string> decoded;
+    std::optional<Size> lastNeededSize;
+};
+
+} // namespace vistrel::test
