@@ -9,11 +9,11 @@ namespace vistrel {
 // The menu item that sent an action: a state set by the controller becomes the
 // item's check mark.
 class ActionSender : public Sender {
-public:
+  public:
     explicit ActionSender(QAction* action) : m_action(action) {}
     void setState(int state) override;
 
-private:
+  private:
     QAction* m_action;
 };
 

@@ -34,8 +34,9 @@ Application::Application(ApplicationServices services)
       m_cinfo(std::make_unique<CInfoW>(m_window->content(), *m_scheduler)),
       m_alerts(orReal<Alerts, QtAlerts>(std::move(services.alerts), m_window.get())),
       m_panels(orReal<FilePanels, QtFilePanels>(std::move(services.panels), m_window.get())),
-      m_controller(std::make_unique<VistrelController>(ControllerServices{
-          *m_scheduler, *m_settings, *m_window, *m_view, *m_cinfo, *m_alerts, *m_panels, *m_movies, *m_pictures})) {
+      m_controller(std::make_unique<VistrelController>(
+          ControllerServices{*m_scheduler, *m_settings, *m_window, *m_view, *m_cinfo, *m_alerts, *m_panels,
+                             *m_movies, *m_pictures})) {
     m_window->setView(m_view.get());
     m_window->setMovieController(m_controller.get());
     m_view->setMovieController(m_controller.get());

@@ -34,7 +34,7 @@ struct ApplicationServices {
 // controller, the menus; start() runs the controller's start-up and takes in the
 // files handed to the application. Needs a QApplication.
 class Application {
-public:
+  public:
     explicit Application(ApplicationServices services = {});
     ~Application();
     Application(const Application&) = delete;
@@ -49,7 +49,7 @@ public:
     MainMenu& menu() { return *m_menu; }
     QtScheduler& scheduler() { return *m_scheduler; }
 
-private:
+  private:
     // Declared in construction order; destroyed in reverse, so everything that refers
     // to another object goes before it.
     std::unique_ptr<QtScheduler> m_scheduler;

@@ -9,7 +9,9 @@ namespace {
 
 // Drops a trailing separator and "." components so that a folder's entries join
 // cleanly onto it.
-std::string cleaned(const QString& path) { return QDir::cleanPath(path).toStdString(); }
+std::string cleaned(const QString& path) {
+    return QDir::cleanPath(path).toStdString();
+}
 
 // "file:/x", "file:///x", "https://host/x"; a plain name with a colon is a file.
 bool isUrl(const QString& argument) {

@@ -72,7 +72,9 @@ void KeyWindow::paintEvent(QPaintEvent* event) {
     painter.fillRect(event->rect(), Qt::black);
 }
 
-void KeyWindow::setOpacity(float alpha) { setWindowOpacity(alpha); }
+void KeyWindow::setOpacity(float alpha) {
+    setWindowOpacity(alpha);
+}
 
 // Changing the flags recreates the native window hidden; it is shown again in place.
 void KeyWindow::setDesktopLevel(bool onDesktop) {
@@ -86,9 +88,13 @@ void KeyWindow::setDesktopLevel(bool onDesktop) {
     }
 }
 
-bool KeyWindow::isDesktopLevel() const { return windowFlags().testFlag(Qt::WindowStaysOnBottomHint); }
+bool KeyWindow::isDesktopLevel() const {
+    return windowFlags().testFlag(Qt::WindowStaysOnBottomHint);
+}
 
-bool KeyWindow::menuBarVisible() const { return !m_menuBar->isHidden(); }
+bool KeyWindow::menuBarVisible() const {
+    return !m_menuBar->isHidden();
+}
 
 void KeyWindow::setMenuBarVisible(bool visible) {
     m_menuBar->setVisible(visible);
@@ -96,7 +102,9 @@ void KeyWindow::setMenuBarVisible(bool visible) {
         layOutChildren();
 }
 
-float KeyWindow::menuBarHeight() const { return static_cast<float>(m_menuBar->sizeHint().height()); }
+float KeyWindow::menuBarHeight() const {
+    return static_cast<float>(m_menuBar->sizeHint().height());
+}
 
 Size KeyWindow::screenSize() const {
     const QScreen* screen = deepestScreen();

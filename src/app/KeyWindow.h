@@ -18,7 +18,7 @@ class VistrelController;
 // bar, and takes files and folders dropped on it.
 class KeyWindow : public QWidget, public MainWindow {
     Q_OBJECT
-public:
+  public:
     explicit KeyWindow(QWidget* parent = nullptr);
     ~KeyWindow() override;
 
@@ -46,7 +46,7 @@ public:
     void makeViewFirstResponder() override;
     void installMenuStrip(int height) override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -54,7 +54,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     void fitToScreen();
     void layOutChildren();
 

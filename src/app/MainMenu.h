@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <map>
 
 class QAction;
@@ -20,14 +19,14 @@ class VistrelController;
 // actions; the window and the controller must outlive it.
 class MainMenu : public QObject {
     Q_OBJECT
-public:
+  public:
     MainMenu(KeyWindow& window, VistrelController& controller);
 
     // The action of a command by its name ("playNext"), or nullptr.
     QAction* action(const QString& name) const;
     QMenu* openRecentMenu() const { return m_openRecent; }
 
-private:
+  private:
     QMenu* menuFor(int menu);
     QAction* addCommand(const MenuCommand& command);
     void rebuildOpenRecent();

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QStringList>
-
 #include <array>
 
 namespace vistrel {
@@ -14,14 +13,15 @@ namespace {
 using C = VistrelController;
 
 // Each action's sender is the menu item, so that state-reflecting actions (the slide
-// show) set its check mark. Shortcuts only use keys that need no Shift on common
-// layouts, except where the shifted character itself is named ("<", ">").
+// show) set its check mark. Punctuation keys name the character typed ("+", "<"), not
+// the key cap, so they work on any keyboard layout that can type the character.
 const std::array commands{
     MenuCommand{MenuId::File, "open", "Open…", "Ctrl+O", [](C& c, Sender* s) { c.open(s); }},
     MenuCommand{MenuId::File, "close", "Close", "Ctrl+W", [](C& c, Sender* s) { c.close(s); }, false, true},
     MenuCommand{MenuId::File, "quit", "Quit", "Ctrl+Q", [](C&, Sender*) { QCoreApplication::quit(); }},
 
-    MenuCommand{MenuId::View, "mouseEntered", "Show Menu Bar", "Esc", [](C& c, Sender*) { c.mouseEntered(); }},
+    MenuCommand{MenuId::View, "mouseEntered", "Show Menu Bar", "Esc",
+                [](C& c, Sender*) { c.mouseEntered(); }},
     MenuCommand{MenuId::View, "movieToggleMenu", "Show/Hide Menu Bar", "M",
                 [](C& c, Sender* s) { c.movieToggleMenu(s); }},
     MenuCommand{MenuId::View, "movieToggleControl", "Show/Hide Control Bar", "C",
@@ -29,22 +29,26 @@ const std::array commands{
     MenuCommand{MenuId::View, "movieScale", "Bigger", "+; =", [](C& c, Sender* s) { c.movieScale(s); }, false,
                 true},
     MenuCommand{MenuId::View, "movieScaleM", "Smaller", "-", [](C& c, Sender* s) { c.movieScaleM(s); }},
-    MenuCommand{MenuId::View, "movieScaleY", "Stretch Vertically", "Alt++; Alt+=",
-                [](C& c, Sender* s) { c.movieScaleY(s); }},
+    MenuCommand{MenuId::View, "movieScaleY", "Stretch Vertically",
+                "Alt++; Alt+=", [](C& c, Sender* s) { c.movieScaleY(s); }},
     MenuCommand{MenuId::View, "movieScaleYM", "Squeeze Vertically", "Alt+-",
                 [](C& c, Sender* s) { c.movieScaleYM(s); }},
-    MenuCommand{MenuId::View, "movieMoveX", "Move Right", "Alt+Right", [](C& c, Sender* s) { c.movieMoveX(s); },
-                false, true},
-    MenuCommand{MenuId::View, "movieMoveMX", "Move Left", "Alt+Left", [](C& c, Sender* s) { c.movieMoveMX(s); }},
+    MenuCommand{MenuId::View, "movieMoveX", "Move Right", "Alt+Right",
+                [](C& c, Sender* s) { c.movieMoveX(s); }, false, true},
+    MenuCommand{MenuId::View, "movieMoveMX", "Move Left", "Alt+Left",
+                [](C& c, Sender* s) { c.movieMoveMX(s); }},
     MenuCommand{MenuId::View, "movieMoveY", "Move Up", "Alt+Up", [](C& c, Sender* s) { c.movieMoveY(s); }},
-    MenuCommand{MenuId::View, "movieMoveMY", "Move Down", "Alt+Down", [](C& c, Sender* s) { c.movieMoveMY(s); }},
+    MenuCommand{MenuId::View, "movieMoveMY", "Move Down", "Alt+Down",
+                [](C& c, Sender* s) { c.movieMoveMY(s); }},
 
     MenuCommand{MenuId::Movie, "stopCont", "Pause/Continue", "P", [](C& c, Sender* s) { c.stopCont(s); }},
     MenuCommand{MenuId::Movie, "movieFaster", "Faster", "]", [](C& c, Sender* s) { c.movieFaster(s); }, false,
                 true},
     MenuCommand{MenuId::Movie, "movieSlower", "Slower", "[", [](C& c, Sender* s) { c.movieSlower(s); }},
-    MenuCommand{MenuId::Movie, "movieVolumePlus", "Louder", "0", [](C& c, Sender* s) { c.movieVolumePlus(s); }},
-    MenuCommand{MenuId::Movie, "movieVolumeMinus", "Softer", "9", [](C& c, Sender* s) { c.movieVolumeMinus(s); }},
+    MenuCommand{MenuId::Movie, "movieVolumePlus", "Louder", "0",
+                [](C& c, Sender* s) { c.movieVolumePlus(s); }},
+    MenuCommand{MenuId::Movie, "movieVolumeMinus", "Softer", "9",
+                [](C& c, Sender* s) { c.movieVolumeMinus(s); }},
     MenuCommand{MenuId::Movie, "movieNormal", "Normal Rate and Volume", "N",
                 [](C& c, Sender* s) { c.movieNormal(s); }},
     MenuCommand{MenuId::Movie, "movieSkip01", "Forward 0.5 %", ".", [](C& c, Sender* s) { c.movieSkip01(s); },
@@ -54,15 +58,18 @@ const std::array commands{
     MenuCommand{MenuId::Movie, "movieSkipm1", "Back 2 %", "<", [](C& c, Sender* s) { c.movieSkipm1(s); }},
     MenuCommand{MenuId::Movie, "movieSkip10", "Forward 5 %", "Ctrl+Right",
                 [](C& c, Sender* s) { c.movieSkip10(s); }},
-    MenuCommand{MenuId::Movie, "movieSkipm10", "Back 5 %", "Ctrl+Left", [](C& c, Sender* s) { c.movieSkipm10(s); }},
+    MenuCommand{MenuId::Movie, "movieSkipm10", "Back 5 %", "Ctrl+Left",
+                [](C& c, Sender* s) { c.movieSkipm10(s); }},
 
     MenuCommand{MenuId::Play, "playNext", "Next", "Right; Space", [](C& c, Sender* s) { c.playNext(s); }},
     MenuCommand{MenuId::Play, "playPrevious", "Previous", "Left; Backspace",
                 [](C& c, Sender* s) { c.playPrevious(s); }},
-    MenuCommand{MenuId::Play, "setLoopMode", "Slide Show", "L", [](C& c, Sender* s) { c.setLoopMode(s); }, true,
+    MenuCommand{MenuId::Play, "setLoopMode", "Slide Show", "L", [](C& c, Sender* s) { c.setLoopMode(s); },
+                true, true},
+    MenuCommand{MenuId::Play, "stopLoop", "Stop Slide Show", "Shift+L",
+                [](C& c, Sender* s) { c.stopLoop(s); }},
+    MenuCommand{MenuId::Play, "showInfo", "Show Status", "I", [](C& c, Sender* s) { c.showInfo(s); }, false,
                 true},
-    MenuCommand{MenuId::Play, "stopLoop", "Stop Slide Show", "Shift+L", [](C& c, Sender* s) { c.stopLoop(s); }},
-    MenuCommand{MenuId::Play, "showInfo", "Show Status", "I", [](C& c, Sender* s) { c.showInfo(s); }, false, true},
 };
 
 QString keysForReading(const MenuCommand& command) {
@@ -81,7 +88,9 @@ QList<QKeySequence> MenuCommand::shortcuts() const {
     return sequences;
 }
 
-std::span<const MenuCommand> menuCommands() { return commands; }
+std::span<const MenuCommand> menuCommands() {
+    return commands;
+}
 
 QString menuTitle(MenuId menu) {
     switch (menu) {

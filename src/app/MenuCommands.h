@@ -3,7 +3,6 @@
 #include <QKeySequence>
 #include <QList>
 #include <QString>
-
 #include <span>
 
 namespace vistrel {
@@ -19,9 +18,9 @@ enum class MenuId { File, View, Movie, Play };
 // shortcuts and of the shortcut list in the documentation.
 struct MenuCommand {
     MenuId menu;
-    const char* name;  // the QAction's object name: the controller action it runs
+    const char* name; // the QAction's object name: the controller action it runs
     const char* title;
-    const char* keys;  // portable key sequences separated by "; " (first one is shown in the menu)
+    const char* keys; // portable key sequences separated by "; " (first one is shown in the menu)
     void (*perform)(VistrelController& controller, Sender* sender);
     bool checkable = false;
     bool separatorBefore = false;

@@ -21,7 +21,9 @@ void MenuStrip::setStripHeight(int height) {
     show();
 }
 
-void MenuStrip::followWindowWidth() { setGeometry(0, 0, parentWidget()->width(), m_height); }
+void MenuStrip::followWindowWidth() {
+    setGeometry(0, 0, parentWidget()->width(), m_height);
+}
 
 // Sees the pointer moving over any widget of the window, whatever widget is under it.
 // Only movements count: the window appearing under a resting pointer is no entry.

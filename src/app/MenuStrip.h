@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QWidget>
-
 #include <functional>
 
 namespace vistrel {
@@ -12,7 +11,7 @@ namespace vistrel {
 // mouse events itself.
 class MenuStrip : public QWidget {
     Q_OBJECT
-public:
+  public:
     MenuStrip(QWidget* window, std::function<void()> entered);
 
     void setStripHeight(int height);
@@ -20,10 +19,10 @@ public:
     // Keeps the strip as wide as the window.
     void followWindowWidth();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void track(QPointF globalPosition);
 
     std::function<void()> m_entered;

@@ -3,7 +3,6 @@
 #include <QFileSystemModel>
 #include <QListView>
 #include <QTreeView>
-
 #include <algorithm>
 
 namespace vistrel {

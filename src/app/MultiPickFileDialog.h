@@ -12,7 +12,7 @@ namespace vistrel {
 // enters it, but accepting with folders selected chooses them instead of entering.
 class MultiPickFileDialog : public QFileDialog {
     Q_OBJECT
-public:
+  public:
     explicit MultiPickFileDialog(QWidget* parent = nullptr);
 
     // What the user chose, in the order the dialog lists it; empty until accepted.
@@ -23,7 +23,7 @@ public:
 
     void accept() override;
 
-private:
+  private:
     QStringList selectedPathsInView() const;
 
     QStringList m_chosen;

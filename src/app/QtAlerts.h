@@ -11,7 +11,7 @@ namespace vistrel {
 
 // Warning boxes with one "OK" button, modal to the whole application.
 class QtAlerts : public Alerts {
-public:
+  public:
     explicit QtAlerts(QWidget* parent = nullptr) : m_parent(parent) {}
 
     void showWarning(const std::string& message, const std::string& informativeText) override;
@@ -21,7 +21,7 @@ public:
                                                          const std::string& informativeText,
                                                          QWidget* parent = nullptr);
 
-private:
+  private:
     QWidget* m_parent;
 };
 

@@ -9,7 +9,7 @@ class QWidget;
 namespace vistrel {
 
 class QtFilePanels : public FilePanels {
-public:
+  public:
     explicit QtFilePanels(QWidget* parent = nullptr) : m_parent(parent) {}
 
     std::optional<std::vector<std::string>>
@@ -19,7 +19,7 @@ public:
     // names no extension when none is allowed.
     static QStringList nameFilters(const std::vector<std::string>& allowedExtensions);
 
-private:
+  private:
     QWidget* m_parent;
     QString m_lastFolder; // where the next panel opens, for this run only
 };

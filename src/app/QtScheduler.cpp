@@ -1,7 +1,6 @@
 #include "app/QtScheduler.h"
 
 #include <QTimer>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>

@@ -3,7 +3,6 @@
 #include "platform/Scheduler.h"
 
 #include <QObject>
-
 #include <functional>
 #include <map>
 #include <memory>
@@ -16,7 +15,7 @@ namespace vistrel {
 // fires (one-shot), is cancelled, or the scheduler is destroyed, so no action ever
 // runs after the scheduler is gone.
 class QtScheduler : public Scheduler {
-public:
+  public:
     QtScheduler();
     ~QtScheduler() override;
     QtScheduler(const QtScheduler&) = delete;
@@ -28,7 +27,7 @@ public:
 
     std::size_t pendingCount() const { return m_timers.size(); }
 
-private:
+  private:
     struct Entry {
         QTimer* timer;
         // Shared so that an action that cancels its own timer keeps running safely.

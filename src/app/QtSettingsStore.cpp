@@ -7,7 +7,9 @@ namespace vistrel {
 
 namespace {
 
-QString toQString(const std::string& text) { return QString::fromStdString(text); }
+QString toQString(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 } // namespace
 
@@ -20,7 +22,9 @@ QtSettingsStore::QtSettingsStore(const QString& filePath)
 
 QtSettingsStore::~QtSettingsStore() = default;
 
-QString QtSettingsStore::fileName() const { return m_settings->fileName(); }
+QString QtSettingsStore::fileName() const {
+    return m_settings->fileName();
+}
 
 std::optional<std::string> QtSettingsStore::readString(const std::string& key) const {
     const QVariant value = m_settings->value(toQString(key));

@@ -3,7 +3,6 @@
 #include "platform/SettingsStore.h"
 
 #include <QString>
-
 #include <memory>
 
 class QSettings;
@@ -15,7 +14,7 @@ namespace vistrel {
 // text is a valid number is decided by UserDefaults, key by key. A damaged file
 // reads as far as QSettings can parse it and is rewritten on the next write.
 class QtSettingsStore : public SettingsStore {
-public:
+  public:
     // The user's own settings: organisation "Vistrel", application "vistrel".
     QtSettingsStore();
     // The settings in one explicit file (tests, other profiles).
@@ -31,7 +30,7 @@ public:
 
     QString fileName() const;
 
-private:
+  private:
     std::unique_ptr<QSettings> m_settings;
 };
 

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QDir>
-
 #include <clocale>
 
 int main(int argc, char** argv) {

@@ -32,7 +32,8 @@ QImage alignedImage(QSize size) {
 } // namespace
 
 struct MpvFrameRenderer::Impl {
-    explicit Impl(MpvMovie& renderedMovie) : movie(renderedMovie), context(renderedMovie.renderContext()) {}
+    explicit Impl(MpvMovie& renderedMovie)
+        : movie(renderedMovie.weak_from_this()), context(renderedMovie.renderContext()) {}
 
     // Called on one of mpv's threads, under mpv's own lock for this callback.
     static void onUpdate(void* self) {
@@ -42,7 +43,9 @@ struct MpvFrameRenderer::Impl {
             impl->frameReady();
     }
 
-    MpvMovie& movie;
+    // The movie owns `context`: once the movie is gone, so is the context, and the
+    // renderer draws nothing.
+    std::weak_ptr<MpvMovie> movie;
     mpv_render_context* context;
     std::mutex callbackMutex;
     std::function<void()> frameReady;
@@ -55,8 +58,10 @@ MpvFrameRenderer::MpvFrameRenderer(MpvMovie& movie) : m_impl(std::make_unique<Im
 }
 
 MpvFrameRenderer::~MpvFrameRenderer() {
-    // mpv serialises this with running callbacks: none runs after it returns.
-    mpv_render_context_set_update_callback(m_impl->context, nullptr, nullptr);
+    // mpv serialises this with running callbacks: none runs after it returns. A movie
+    // that went first has cleared the callback itself.
+    if (!m_impl->movie.expired())
+        mpv_render_context_set_update_callback(m_impl->context, nullptr, nullptr);
 }
 
 void MpvFrameRenderer::setFrameReadyCallback(std::function<void()> callback) {
@@ -65,7 +70,8 @@ void MpvFrameRenderer::setFrameReadyCallback(std::function<void()> callback) {
 }
 
 QImage MpvFrameRenderer::render(QSize size) {
-    if (size.isEmpty() || !m_impl->movie.hasVideo())
+    const std::shared_ptr<MpvMovie> movie = m_impl->movie.lock();
+    if (size.isEmpty() || !movie || !movie->hasVideo())
         return {};
     QImage image = alignedImage(size);
     if (image.isNull())

@@ -10,11 +10,11 @@ namespace vistrel {
 class MpvMovie;
 
 // Draws the frames of one movie into images through libmpv's software render API,
-// so movies show the same way with or without a GPU or a display. Create it on the
-// GUI thread and destroy it before the movie it renders. The movie owns mpv's render
-// context (it must exist before the file loads, and goes before the mpv handle); the
-// renderer draws through it and owns its frame-ready notification. One renderer per
-// movie at a time.
+// so movies show the same way with or without a GPU or a display. Create and use it
+// on the GUI thread. The movie owns mpv's render context (it must exist before the
+// file loads, and goes before the mpv handle); the renderer draws through it and owns
+// its frame-ready notification. One renderer per movie at a time. Destroy it before
+// the movie where you can; one that outlives its movie draws nothing and is harmless.
 class MpvFrameRenderer {
   public:
     // Throws std::runtime_error when the movie has no render context to draw through.

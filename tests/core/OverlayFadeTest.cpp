@@ -6,7 +6,6 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
-#include <memory>
 #include <string>
 
 using vistrel::OverlayFade;
@@ -39,15 +38,6 @@ class OverlayFadeTest : public ::testing::Test {
     FakeSurface surface;
     OverlayFade fade{scheduler, surface};
 };
-
-TEST_F(OverlayFadeTest, ShowPutsTheTextInFrontAtHalfOpacity) {
-    fade.showText("Start Loop", 4.0);
-    EXPECT_TRUE(surface.inFront);
-    EXPECT_EQ(surface.opacity, 0.5f);
-    EXPECT_EQ(surface.text, "Start Loop");
-    EXPECT_EQ(surface.displays, 1);
-    ASSERT_EQ(scheduler.pendingCount(), 1u);
-}
 
 TEST_F(OverlayFadeTest, FadeIntervalIsAFiftiethOfTheDuration) {
     fade.showText("a", 4.0);
@@ -96,15 +86,6 @@ TEST_F(OverlayFadeTest, ShowAfterHidingStartsAgainAtHalfOpacity) {
     EXPECT_TRUE(surface.inFront);
     EXPECT_EQ(surface.opacity, 0.5f);
     EXPECT_EQ(surface.text, "Volume: 62 %");
-}
-
-TEST(OverlayFadeLifetime, DestroyingTheOverlayCancelsItsFade) {
-    vistrel::test::FakeScheduler scheduler;
-    FakeSurface surface;
-    auto fade = std::make_unique<OverlayFade>(scheduler, surface);
-    fade->showText("a", 1.0);
-    fade.reset();
-    EXPECT_EQ(scheduler.pendingCount(), 0u);
 }
 
 struct PercentCase {

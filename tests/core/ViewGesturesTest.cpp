@@ -65,14 +65,6 @@ TEST_F(ViewGesturesTest, PlainDragMeasuresEveryEventFromTheFirstTrackedPoint) {
     }
 }
 
-TEST_F(ViewGesturesTest, PlainDragUpwardsRaisesTheItemByFractionsOfTheHeight) {
-    gestures.beginDrag(Size{400.0f, 300.0f});
-    gestures.dragTo(Point{50.0f, 50.0f}, false, geometry);
-    gestures.dragTo(Point{50.0f, 80.0f}, false, geometry);
-    EXPECT_FLOAT_EQ(geometry.m_posY, 0.1f);
-    EXPECT_EQ(geometry.m_posX, 0.0f);
-}
-
 TEST_F(ViewGesturesTest, ShiftDragScalesFromThePreviousEvent) {
     gestures.beginDrag(Size{400.0f, 300.0f});
     gestures.dragTo(Point{100.0f, 100.0f}, true, geometry);
@@ -97,13 +89,6 @@ TEST_F(ViewGesturesTest, ShiftEventMovesTheReferenceForLaterPlainEvents) {
     EXPECT_FLOAT_EQ(geometry.m_scaleX, 1.1f);
 }
 
-TEST_F(ViewGesturesTest, ViewSizeIsFixedAtThePress) {
-    gestures.beginDrag(Size{200.0f, 100.0f});
-    gestures.dragTo(Point{0.0f, 50.0f}, false, geometry);
-    gestures.dragTo(Point{20.0f, 50.0f}, false, geometry);
-    EXPECT_FLOAT_EQ(geometry.m_posX, 0.1f);
-}
-
 TEST_F(ViewGesturesTest, NoDragEventsOrEventsAfterTheReleaseChangeNothing) {
     gestures.beginDrag(Size{400.0f, 300.0f});
     gestures.endDrag();
@@ -111,15 +96,6 @@ TEST_F(ViewGesturesTest, NoDragEventsOrEventsAfterTheReleaseChangeNothing) {
     gestures.dragTo(Point{30.0f, 40.0f}, true, geometry);
     EXPECT_EQ(geometry.callCount(), 0u);
     EXPECT_FALSE(gestures.isDragging());
-}
-
-TEST_F(ViewGesturesTest, NewDragForgetsTheOldReference) {
-    gestures.beginDrag(Size{400.0f, 300.0f});
-    gestures.dragTo(Point{0.0f, 100.0f}, false, geometry);
-    gestures.endDrag();
-    gestures.beginDrag(Size{400.0f, 300.0f});
-    gestures.dragTo(Point{200.0f, 100.0f}, false, geometry);
-    EXPECT_EQ(geometry.m_posX, 0.0f);
 }
 
 TEST(ViewGesturesStrip, PressesBelow32BelongToTheControlBar) {

@@ -32,7 +32,7 @@ TEST(QtFilePanelsTest, FilterOffersEachAllowedExtensionOnceAndAllFiles) {
 }
 
 class MultiPickFileDialogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("album")));
         for (const char* name : {"a.png", "b.mov"}) {
@@ -80,8 +80,8 @@ TEST_F(MultiPickFileDialogTest, FilesAndFoldersAreChosenTogetherInListOrder) {
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     // Folders come first in the dialog's listing, then files by name.
-    EXPECT_EQ(dialog.chosenPaths(), (QStringList{folder.filePath("album"), folder.filePath("a.png"),
-                                                 folder.filePath("b.mov")}));
+    EXPECT_EQ(dialog.chosenPaths(),
+              (QStringList{folder.filePath("album"), folder.filePath("a.png"), folder.filePath("b.mov")}));
 }
 
 TEST_F(MultiPickFileDialogTest, OneFolderAloneIsChosenNotEntered) {

@@ -5,7 +5,6 @@
 
 #include <QMenuBar>
 #include <QScreen>
-
 #include <cmath>
 
 namespace vistrel::test {
@@ -55,7 +54,9 @@ struct ArgumentCase {
     std::vector<std::string> expected;
 };
 
-void PrintTo(const ArgumentCase& argumentCase, std::ostream* out) { *out << argumentCase.name; }
+void PrintTo(const ArgumentCase& argumentCase, std::ostream* out) {
+    *out << argumentCase.name;
+}
 
 class FileArgumentsTest : public ::testing::TestWithParam<ArgumentCase> {};
 

@@ -13,7 +13,6 @@
 #include <QAction>
 #include <QTest>
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,7 +22,7 @@ namespace vistrel::test {
 // The whole application with its real window, view, overlay, scheduler and menus,
 // over fake settings, media, alerts and panels.
 class AppTestFixture : public ::testing::Test {
-protected:
+  protected:
     AppTestFixture() {
         auto settingsStore = std::make_unique<FakeSettingsStore>();
         auto pictureService = std::make_unique<FakePictureService>();
@@ -35,9 +34,9 @@ protected:
         movies = movieService.get();
         alerts = alertBox.get();
         panels = filePanels.get();
-        app = std::make_unique<Application>(ApplicationServices{std::move(settingsStore), std::move(pictureService),
-                                                                 std::move(movieService), std::move(alertBox),
-                                                                 std::move(filePanels)});
+        app = std::make_unique<Application>(
+            ApplicationServices{std::move(settingsStore), std::move(pictureService), std::move(movieService),
+                                std::move(alertBox), std::move(filePanels)});
     }
 
     // Starts the application and waits until its window has the keyboard focus.

@@ -3,14 +3,14 @@
 
 #include <QApplication>
 #include <QDropEvent>
-#include <QMouseEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 
 namespace vistrel::test {
 namespace {
 
 class KeyWindowTest : public AppTestFixture {
-protected:
+  protected:
     // The pointer moving to `position` over whatever widget lies there, delivered at
     // once (a real pointer move on X arrives later, from the server).
     void movePointer(QPoint position) {
@@ -27,8 +27,11 @@ protected:
 TEST_F(KeyWindowTest, KeysStepThroughTheListWhileTheMenuBarIsHidden) {
     start(pictureFiles(3));
     ASSERT_FALSE(window().menuBarVisible());
-    const std::vector<std::pair<Qt::Key, int>> steps{
-        {Qt::Key_Right, 1}, {Qt::Key_Space, 2}, {Qt::Key_Right, 0}, {Qt::Key_Left, 2}, {Qt::Key_Backspace, 1}};
+    const std::vector<std::pair<Qt::Key, int>> steps{{Qt::Key_Right, 1},
+                                                     {Qt::Key_Space, 2},
+                                                     {Qt::Key_Right, 0},
+                                                     {Qt::Key_Left, 2},
+                                                     {Qt::Key_Backspace, 1}};
     for (const auto& [key, index] : steps) {
         QTest::keyClick(&window(), key);
         EXPECT_EQ(controller().lActualIndex(), index) << QKeySequence(key).toString().toStdString();
@@ -92,15 +95,6 @@ TEST_F(KeyWindowTest, DroppedFilesAndFoldersReachTheIntakeInOrder) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return controller().play().fileList().size() == 2; }));
     EXPECT_EQ(listPaths(), (std::vector<std::string>{paths[1], paths[0]}));
     EXPECT_EQ(pictures->decoded.back(), paths[1]);
-}
-
-TEST_F(KeyWindowTest, DragsWithoutLocalFilesAreRefused) {
-    start();
-    const auto data = urlData({QUrl("https://example.org/a.png")});
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    enter.setAccepted(false);
-    QCoreApplication::sendEvent(&window(), &enter);
-    EXPECT_FALSE(enter.isAccepted());
 }
 
 TEST_F(KeyWindowTest, DesktopLevelTogglesAndTheWindowStaysShownInPlace) {

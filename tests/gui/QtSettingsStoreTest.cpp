@@ -1,4 +1,5 @@
 #include "app/QtSettingsStore.h"
+
 #include "settings/SettingsKeys.h"
 #include "settings/UserDefaults.h"
 
@@ -7,7 +8,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -15,7 +15,7 @@ namespace vistrel {
 namespace {
 
 class QtSettingsStoreTest : public ::testing::Test {
-protected:
+  protected:
     QString path(const char* name) const { return folder.filePath(QString::fromUtf8(name)); }
 
     void writeFile(const QString& filePath, const QByteArray& bytes) {

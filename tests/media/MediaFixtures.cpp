@@ -14,11 +14,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <exiv2/exiv2.hpp>
+#include <map>
 #include <vector>
 
 namespace vistrel::test {
 
 namespace {
+
+using Maker = std::function<void(const QString& path)>;
 
 QImage testPattern(QSize size) {
     QImage image(size, QImage::Format_RGB32);
@@ -36,6 +39,11 @@ void writeFile(const QString& path, const QByteArray& bytes) {
         file.write(bytes);
 }
 
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 void writeExif(const QString& path, const std::function<void(Exiv2::ExifData&)>& edit) {
     auto image = Exiv2::ImageFactory::open(path.toStdString());
     image->readMetadata();
@@ -45,49 +53,114 @@ void writeExif(const QString& path, const std::function<void(Exiv2::ExifData&)>&
     image->writeMetadata();
 }
 
-bool runFfmpeg(const QStringList& arguments) {
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", QStringList{"-hide_banner", "-loglevel", "error", "-y"} + arguments);
-    return ffmpeg.waitForFinished(120000) && ffmpeg.exitStatus() == QProcess::NormalExit &&
-           ffmpeg.exitCode() == 0;
+// A photo stored on its side (orientation 6), with a camera name and a 4 KB byte blob
+// that would print as thousands of numbers.
+void makeTurnedPhoto(const QString& path) {
+    testPattern({300, 200}).save(path, "jpg", 90);
+    writeExif(path, [](Exiv2::ExifData& exif) {
+        exif["Exif.Image.Orientation"] = std::uint16_t(6);
+        exif["Exif.Image.Make"] = "Fixture Camera";
+        Exiv2::DataValue blob(Exiv2::undefined);
+        const std::vector<Exiv2::byte> bytes(4096, 7);
+        blob.read(bytes.data(), static_cast<long>(bytes.size()));
+        exif.add(Exiv2::ExifKey("Exif.Photo.MakerNote"), &blob);
+    });
+}
+
+void makePrintedPhoto(const QString& path) {
+    QImage printed = testPattern({60, 40});
+    constexpr double metresPerInch = 0.0254;
+    printed.setDotsPerMeterX(qRound(300 / metresPerInch));
+    printed.setDotsPerMeterY(qRound(150 / metresPerInch));
+    printed.save(path, "jpg");
 }
 
 // A 16 x 16 JPEG with four colour components (CMYK), which Qt cannot write: every
 // block holds a zero DC difference and an end-of-block, coded by one-symbol tables.
+// clang-format off
 QByteArray cmykJpeg() {
-    QByteArray jpeg = QByteArray::fromHex("FFD8" // start of image
-                                          "FFDB0043"
-                                          "00"); // quantisation table 0
+    QByteArray jpeg = QByteArray::fromHex("FFD8"       // start of image
+                                          "FFDB004300"); // quantisation table 0
     jpeg.append(64, '\x01');
-    jpeg.append(QByteArray::fromHex("FFC00014"
-                                    "08"
-                                    "0010"
-                                    "0010"
-                                    "04" // 8 bit, 16 x 16, 4 components
-                                    "011100"
-                                    "021100"
-                                    "031100"
-                                    "041100"
-                                    "FFC40014"
-                                    "00"
-                                    "01000000000000000000000000000000"
-                                    "00" // DC table 0
-                                    "FFC40014"
-                                    "10"
-                                    "01000000000000000000000000000000"
-                                    "00" // AC table 0
-                                    "FFDA000E"
-                                    "04"
-                                    "0100"
-                                    "0200"
-                                    "0300"
-                                    "0400"
-                                    "00"
-                                    "3F"
-                                    "00"
-                                    "00000000" // 16 blocks of two zero bits
-                                    "FFD9"));
+    jpeg.append(QByteArray::fromHex(
+        "FFC00014" "08" "0010" "0010" "04" // 8 bit, 16 x 16, 4 components
+        "011100" "021100" "031100" "041100"
+        "FFC40014" "00" "01000000000000000000000000000000" "00" // DC table 0
+        "FFC40014" "10" "01000000000000000000000000000000" "00" // AC table 0
+        "FFDA000E" "04" "0100" "0200" "0300" "0400" "00" "3F" "00"
+        "00000000" // 16 blocks of two zero bits
+        "FFD9"));
     return jpeg;
+}
+// clang-format on
+
+QByteArray noise() {
+    QByteArray bytes(8192, '\0');
+    QRandomGenerator random(42);
+    for (char& byte : bytes)
+        byte = static_cast<char>(random.bounded(256));
+    return bytes;
+}
+
+void runFfmpeg(const QStringList& arguments) {
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", QStringList{"-hide_banner", "-loglevel", "error", "-y"} + arguments);
+    ffmpeg.waitForFinished(120000);
+}
+
+const QStringList twoSecondsOfPicture{"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=2"};
+const QStringList twoSecondsOfTone{"-f", "lavfi", "-i", "sine=frequency=440:duration=2"};
+
+Maker saved(QImage image, const char* format = nullptr) {
+    return [image, format](const QString& path) { image.save(path, format); };
+}
+
+Maker written(const QByteArray& bytes) {
+    return [bytes](const QString& path) { writeFile(path, bytes); };
+}
+
+Maker ffmpeg(const QStringList& arguments) {
+    return [arguments](const QString& path) { runFfmpeg(arguments + QStringList{path}); };
+}
+
+const std::map<QString, Maker>& makers() {
+    static const std::map<QString, Maker> table{
+        {"turned.jpg", makeTurnedPhoto},
+        {"plain.png", saved(testPattern({40, 30}))},
+        {"gray.jpg", saved(testPattern({40, 30}).convertToFormat(QImage::Format_Grayscale8))},
+        {"gray16.png", saved(testPattern({40, 30}).convertToFormat(QImage::Format_Grayscale16))},
+        {"palette.png", saved(testPattern({40, 30}).convertToFormat(QImage::Format_Indexed8))},
+        {"cmyk.jpg", written(cmykJpeg())},
+        {"printed.jpg", makePrintedPhoto},
+        {"large.jpg",
+         [](const QString& path) {
+             testPattern({3000, 2000}).save(path, "jpg", 80);
+         }},
+        // Beyond the image reader's default allocation limit of 128 MB when decoded.
+        {"huge.jpg",
+         [](const QString& path) {
+             QImage huge(7000, 5200, QImage::Format_RGB32);
+             huge.fill(Qt::darkGreen);
+             huge.save(path, "jpg", 50);
+         }},
+        {"truncated.jpg",
+         [](const QString& path) {
+             writeFile(path, readFile(MediaFixtures::get().path("turned.jpg")).left(120));
+         }},
+        {"noise.jpg", written(noise())},
+        {"noise.mp4", written(noise())},
+        {"empty.mp4", written({})},
+        {"notes.txt", written("Not a movie, not a picture.\n")},
+        {"notes.png", written("Not a picture either.\n")},
+        {"clip.mp4", ffmpeg(twoSecondsOfPicture + twoSecondsOfTone +
+                            QStringList{"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac"})},
+        // Pixels twice as wide as high: shown at 640 x 240; titled; Matroska keeps the
+        // length on the container only.
+        {"wide.mkv", ffmpeg(twoSecondsOfPicture + QStringList{"-vf", "setsar=2", "-c:v", "mpeg4", "-metadata",
+                                                              "title=Test Pattern"})},
+        {"tone.wav", ffmpeg(twoSecondsOfTone + QStringList{"-c:a", "pcm_s16le"})},
+    };
+    return table;
 }
 
 } // namespace
@@ -100,68 +173,20 @@ const MediaFixtures& MediaFixtures::get() {
 MediaFixtures::MediaFixtures() {
     static QTemporaryDir folder;
     m_folder = folder.path();
-    makePictures();
-    makeDamagedFiles();
-    m_haveMovies = !QStandardPaths::findExecutable("ffmpeg").isEmpty() && makeMovies();
+    m_canMakeMovies = !QStandardPaths::findExecutable("ffmpeg").isEmpty();
 }
 
 QString MediaFixtures::path(const QString& name) const {
-    return QDir(m_folder).filePath(name);
+    const QString path = QDir(m_folder).filePath(name);
+    if (!QFile::exists(path))
+        make(name, path);
+    return path;
 }
 
-void MediaFixtures::makePictures() const {
-    testPattern({300, 200}).save(path("turned.jpg"), "jpg", 90);
-    writeExif(path("turned.jpg"), [](Exiv2::ExifData& exif) {
-        exif["Exif.Image.Orientation"] = std::uint16_t(6);
-        exif["Exif.Image.Make"] = "Fixture Camera";
-        // A byte blob that would print as thousands of numbers.
-        Exiv2::DataValue blob(Exiv2::undefined);
-        const std::vector<Exiv2::byte> bytes(4096, 7);
-        blob.read(bytes.data(), static_cast<long>(bytes.size()));
-        exif.add(Exiv2::ExifKey("Exif.Photo.MakerNote"), &blob);
-    });
-
-    testPattern({40, 30}).save(path("plain.png"));
-    testPattern({40, 30}).convertToFormat(QImage::Format_Grayscale8).save(path("gray.jpg"));
-    testPattern({40, 30}).convertToFormat(QImage::Format_Grayscale16).save(path("gray16.png"));
-    testPattern({40, 30}).convertToFormat(QImage::Format_Indexed8).save(path("palette.png"));
-    testPattern({3000, 2000}).save(path("large.jpg"), "jpg", 80);
-    writeFile(path("cmyk.jpg"), cmykJpeg());
-
-    QImage printed = testPattern({60, 40});
-    constexpr double metresPerInch = 0.0254;
-    printed.setDotsPerMeterX(qRound(300 / metresPerInch));
-    printed.setDotsPerMeterY(qRound(150 / metresPerInch));
-    printed.save(path("printed.jpg"), "jpg");
-}
-
-void MediaFixtures::makeDamagedFiles() const {
-    QFile whole(path("turned.jpg"));
-    whole.open(QIODevice::ReadOnly);
-    writeFile(path("truncated.jpg"), whole.read(120));
-
-    QByteArray noise(8192, '\0');
-    QRandomGenerator random(42);
-    for (char& byte : noise)
-        byte = static_cast<char>(random.bounded(256));
-    writeFile(path("noise.jpg"), noise);
-    writeFile(path("noise.mp4"), noise);
-    writeFile(path("empty.mp4"), {});
-    writeFile(path("notes.txt"), "Not a movie, not a picture.\n");
-    writeFile(path("notes.png"), "Not a picture either.\n");
-}
-
-bool MediaFixtures::makeMovies() const {
-    const QStringList twoSeconds{"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=2"};
-    const QStringList tone{"-f", "lavfi", "-i", "sine=frequency=440:duration=2"};
-    return runFfmpeg(
-               twoSeconds + tone +
-               QStringList{"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac", path("clip.mp4")}) &&
-           // Pixels twice as wide as high: shown at 640 x 240; titled; Matroska keeps the
-           // length on the container only.
-           runFfmpeg(twoSeconds + QStringList{"-vf", "setsar=2", "-c:v", "mpeg4", "-metadata",
-                                              "title=Test Pattern", path("wide.mkv")}) &&
-           runFfmpeg(tone + QStringList{"-c:a", "pcm_s16le", path("tone.wav")});
+void MediaFixtures::make(const QString& name, const QString& path) const {
+    const auto maker = makers().find(name);
+    if (maker != makers().end())
+        maker->second(path);
 }
 
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {

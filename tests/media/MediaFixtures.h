@@ -10,25 +10,26 @@
 
 namespace vistrel::test {
 
-// Movie and picture files generated once per run into a temporary folder: pictures
-// with Qt and exiv2, movies with the ffmpeg command line.
+// Movie and picture files made on first use into a temporary folder of the test
+// process: pictures with Qt and exiv2, movies with the ffmpeg command line. Each file
+// is made once, when a test first asks for its path, so a test run alone stays quick.
 class MediaFixtures {
   public:
     static const MediaFixtures& get();
 
+    // The path of the fixture `name`, made now when it is one this class knows how to
+    // make; other names ("missing.jpg") give paths of files that do not exist.
     QString path(const QString& name) const;
     std::string file(const QString& name) const { return path(name).toStdString(); }
-    // False when ffmpeg is missing or failed; movie tests skip then.
-    bool haveMovies() const { return m_haveMovies; }
+    // False when ffmpeg is not installed; movie tests skip then.
+    bool canMakeMovies() const { return m_canMakeMovies; }
 
   private:
     MediaFixtures();
-    void makePictures() const;
-    bool makeMovies() const;
-    void makeDamagedFiles() const;
+    void make(const QString& name, const QString& path) const;
 
     QString m_folder;
-    bool m_haveMovies = false;
+    bool m_canMakeMovies = false;
 };
 
 // Runs the Qt event loop until `condition` holds; false when `limit` passed first.

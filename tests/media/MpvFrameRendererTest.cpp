@@ -24,7 +24,7 @@ bool hasColour(const QImage& image) {
 class FrameRendererTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!MediaFixtures::get().haveMovies())
+        if (!MediaFixtures::get().canMakeMovies())
             GTEST_SKIP() << "ffmpeg could not generate the test movies";
     }
 };
@@ -64,6 +64,14 @@ TEST_F(FrameRendererTest, RendersNothingForSoundOnly) {
     const auto movie = MpvMovie::open(MediaFixtures::get().file("tone.wav"));
     ASSERT_NE(movie, nullptr);
     MpvFrameRenderer renderer(*movie);
+    EXPECT_TRUE(renderer.render(QSize(320, 240)).isNull());
+}
+
+TEST_F(FrameRendererTest, DrawsNothingOnceItsMovieIsGone) {
+    auto movie = MpvMovie::open(MediaFixtures::get().file("clip.mp4"));
+    ASSERT_NE(movie, nullptr);
+    MpvFrameRenderer renderer(*movie);
+    movie.reset();
     EXPECT_TRUE(renderer.render(QSize(320, 240)).isNull());
 }
 

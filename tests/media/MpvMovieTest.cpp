@@ -30,7 +30,7 @@ double mpvDouble(const MpvMovie& movie, const char* name) {
 class MovieTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!fixtures().haveMovies())
+        if (!fixtures().canMakeMovies())
             GTEST_SKIP() << "ffmpeg could not generate the test movies";
     }
 

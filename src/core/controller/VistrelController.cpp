@@ -15,6 +15,7 @@
 #include "platform/StatusOverlay.h"
 #include "playlist/PathComponents.h"
 #include "settings/SettingsKeys.h"
+#include "view/OrientationTransform.h"
 #include "view/PictureView.h"
 
 #include <cmath>
@@ -39,15 +40,6 @@ constexpr double announcementDuration = 4.0;
 constexpr double menuStripMargin = 20.0;
 
 constexpr int uprightOrientation = 1;
-
-// Orientations 5 to 8 turn the picture by a quarter: its stored width is shown as height.
-bool swapsAxes(int orientation) {
-    return orientation >= 5 && orientation <= 8;
-}
-
-Size turned(Size size, int orientation) {
-    return swapsAxes(orientation) ? Size{size.height, size.width} : size;
-}
 
 // Settings keep placements in percent; the controller works with fractions.
 float fractionOfPercent(float percent) {
@@ -423,7 +415,7 @@ void VistrelController::scale() {
         const auto picture = m_services.movieView.ciImage();
         if (!picture)
             return;
-        natural = turned(picture->extent(), m_services.movieView.orientation());
+        natural = OrientationTransform::displayedSize(picture->extent(), m_services.movieView.orientation());
     }
     Rect frame;
     if (layoutItem(natural, m_services.window.screenSize(), m_geometry, frame))
