@@ -6,7 +6,7 @@ set -euo pipefail
 
 top="$(cd "$(dirname "$0")/.." && pwd)"
 viewer="${VISTREL_BINARY:-$top/build/vistrel}"
-if (($# == 0)); then set -- "$top/samples"; fi
+if (($# == 0)); then set -- "$top"/samples/*; fi
 
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
   exec "$viewer" "$@"
