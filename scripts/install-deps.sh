@@ -5,17 +5,17 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
-  qt6-image-formats-plugins qt6-qpa-plugins libqt6svg6
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-image-formats-plugins qt6-qpa-plugins
   libmpv-dev
   libavformat-dev libavcodec-dev libavutil-dev
   libexiv2-dev exiv2
   nlohmann-json3-dev
   libgtest-dev libgmock-dev googletest
   libxcb1-dev
-  shared-mime-info fonts-urw-base35 xcompmgr
-  xvfb xauth x11-apps xdotool imagemagick
-  ffmpeg mesa-utils libgl1-mesa-dri
+  shared-mime-info fonts-urw-base35
+  xvfb xauth imagemagick
+  ffmpeg
 )
 
 missing=()
