@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 
 namespace vistrel {
 
@@ -23,7 +24,12 @@ MainMenu::MainMenu(KeyWindow& window, VistrelController& controller)
         }
     }
     rebuildOpenRecent();
-    m_controller.recentDocuments().addObserver([this] { rebuildOpenRecent(); });
+    // The controller's list outlives this menu: the guard keeps a late change from
+    // reaching a destroyed menu.
+    m_controller.recentDocuments().addObserver([menu = QPointer<MainMenu>(this)] {
+        if (menu)
+            menu->rebuildOpenRecent();
+    });
 }
 
 QAction* MainMenu::action(const QString& name) const {

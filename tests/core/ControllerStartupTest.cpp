@@ -54,6 +54,14 @@ TEST_F(ControllerStartup, ReadsStoredSettingsWithPlacementInPercent) {
     EXPECT_FALSE(window.desktopLevel);
 }
 
+// Movies still on screen, and the movie service, outlive the controller.
+TEST_F(ControllerStartup, StopsListeningForMovieEndsWhenDestroyed) {
+    start();
+    ASSERT_TRUE(movies.endHandler);
+    controller.reset();
+    EXPECT_FALSE(movies.endHandler);
+}
+
 TEST_F(ControllerStartup, MenuStripIsTheMenuBarPlusTwentyTruncated) {
     for (const auto& [barHeight, strip] : {std::pair{22.0f, 42}, std::pair{21.5f, 41}}) {
         window.barHeight = barHeight;

@@ -21,7 +21,7 @@ std::string sizeText(const PictureInfo& info) {
 
 std::string movieSummary(const Movie& movie, int number, int count) {
     const MovieTime duration = movie.duration();
-    // The summary has always read 32-bit times; longer values wrap as they did there.
+    // The summary works on 32-bit times: values beyond that range wrap.
     const auto length = static_cast<std::int32_t>(duration.value);
     const auto position =
         static_cast<std::int32_t>(playback::valueInScale(movie.currentTime(), duration.scale));

@@ -59,6 +59,8 @@ VistrelController::VistrelController(ControllerServices services)
 // A pending advance must not reach a controller that is gone.
 VistrelController::~VistrelController() {
     m_services.scheduler.cancel(m_timerLoopMode);
+    // The movie service and the movies still on screen outlive the controller.
+    m_services.movies.observeMovieEnds({});
 }
 
 // ---------------------------------------------------------------- start-up

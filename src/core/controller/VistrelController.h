@@ -167,7 +167,6 @@ private:
     double m_rate = 1.0;
     bool m_bLoopModus = false;
     bool m_bMakePictureModus = false;
-    int m_trackingTag = 0;
     std::int32_t m_lActualIndex = 0;
     std::int32_t m_fileIndex = 0;
     std::vector<std::string> m_qtTypes;

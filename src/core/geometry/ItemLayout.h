@@ -13,8 +13,9 @@ struct GeometryValues {
 
 // The view rectangle for an item of `natural` size on a screen of `screen` size:
 // fitted on the tighter axis, scaled, stretched vertically and placed, with the
-// exact 32/64-bit arithmetic the placement has always had. Returns nullopt-like
-// `false` when the natural size is empty (nothing to fit, e.g. a sound-only movie).
+// products formed in 32 bits and the placement offsets in 64 (so stored settings lay
+// items out to the same pixel). Returns false, leaving `out` alone, when the natural
+// size is empty (nothing to fit, e.g. a sound-only movie).
 bool layoutItem(Size natural, Size screen, const GeometryValues& values, Rect& out);
 
 // Steps used by the menu: value widened to 64 bits, stepped, rounded back to 32.

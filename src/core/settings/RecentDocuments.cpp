@@ -8,6 +8,8 @@ namespace vistrel {
 
 void RecentDocuments::noteNewRecentDocumentURL(const std::string& path) {
     auto paths = recentDocumentPaths();
+    if (!paths.empty() && paths.front() == path)
+        return; // already newest: nothing to store, nobody to tell (a slide show of one item)
     std::erase(paths, path);
     paths.insert(paths.begin(), path);
     if (paths.size() > maximumRecentDocumentCount)
@@ -16,7 +18,7 @@ void RecentDocuments::noteNewRecentDocumentURL(const std::string& path) {
 }
 
 std::vector<std::string> RecentDocuments::recentDocumentPaths() const {
-    // A list written by hand (or by an older program) may be longer than we keep.
+    // A list written by hand may be longer than we keep.
     auto paths = m_defaults.stringListForKey(SettingsKeys::recentDocuments);
     if (paths.size() > maximumRecentDocumentCount)
         paths.resize(maximumRecentDocumentCount);
