@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/IdlePointer.h"
 #include "app/KeyWindow.h"
 #include "app/MainMenu.h"
 #include "app/QtAlerts.h"
@@ -42,6 +43,8 @@ Application::Application(ApplicationServices services)
     m_view->setMovieController(m_controller.get());
     // Before the start-up: the menu strip's height follows the filled menu bar's.
     m_menu = std::make_unique<MainMenu>(*m_window, *m_controller);
+    // Owned by the window; the pointer stays while the menu bar is there to be used.
+    new IdlePointer(*m_window, [window = m_window.get()] { return !window->menuBarVisible(); });
 }
 
 Application::~Application() {
