@@ -23,7 +23,6 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -70,7 +69,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
 
     QTemporaryDir dir;
     const QString photo = writePhoto(dir);

@@ -59,9 +59,11 @@ ExivMetadata::ExivMetadata(const std::string& path) {
     }
 }
 
+ExivMetadata::~ExivMetadata() = default;
+
 void ExivMetadata::read(const std::string& path) {
-    auto image = Exiv2::ImageFactory::open(path, false);
-    if (image.get() == nullptr)
+    std::unique_ptr<Exiv2::Image> image(Exiv2::ImageFactory::open(path, false).release());
+    if (image == nullptr)
         return;
     image->readMetadata();
     const Exiv2::ExifData& exif = image->exifData();
@@ -80,9 +82,23 @@ void ExivMetadata::read(const std::string& path) {
         m_resolution = Resolution{*x * perInch, *y * perInch};
     }
 
-    appendPrintable(exif, exif, m_properties);
-    appendPrintable(image->iptcData(), exif, m_properties);
-    appendPrintable(image->xmpData(), exif, m_properties);
+    m_image = std::move(image);
+}
+
+const Attributes& ExivMetadata::properties() const {
+    if (m_image == nullptr)
+        return m_properties;
+    try {
+        const Exiv2::ExifData& exif = m_image->exifData();
+        appendPrintable(exif, exif, m_properties);
+        appendPrintable(m_image->iptcData(), exif, m_properties);
+        appendPrintable(m_image->xmpData(), exif, m_properties);
+    } catch (...) {
+        // What was printed before stays.
+    }
+    // Printed once: the metadata is not needed any more.
+    m_image.reset();
+    return m_properties;
 }
 
 } // namespace vistrel

@@ -3,6 +3,7 @@
 #include "media/Bgr0Frame.h"
 #include "media/MpvMovie.h"
 
+#include <array>
 #include <cstdlib>
 #include <mpv/render.h>
 #include <mutex>
@@ -32,8 +33,24 @@ QImage alignedImage(QSize size) {
 } // namespace
 
 struct MpvFrameRenderer::Impl {
+    // The movie is open, so its tracks are chosen: a sound-only movie stays without
+    // pictures for as long as it is rendered.
     explicit Impl(MpvMovie& renderedMovie)
-        : movie(renderedMovie.weak_from_this()), context(renderedMovie.renderContext()) {}
+        : movie(renderedMovie.weak_from_this()), context(renderedMovie.renderContext()),
+          hasVideo(renderedMovie.hasVideo()) {}
+
+    // A buffer of `size` that nobody but the renderer holds: the caller keeps the frame
+    // returned last until it has the next one, so frames alternate between two buffers.
+    QImage& unsharedBuffer(QSize size) {
+        for (QImage& buffer : buffers) {
+            if (buffer.size() == size && buffer.isDetached())
+                return buffer;
+        }
+        QImage& oldest = buffers[next];
+        next = (next + 1) % buffers.size();
+        oldest = alignedImage(size);
+        return oldest;
+    }
 
     // Called on one of mpv's threads, under mpv's own lock for this callback.
     static void onUpdate(void* self) {
@@ -47,6 +64,9 @@ struct MpvFrameRenderer::Impl {
     // renderer draws nothing.
     std::weak_ptr<MpvMovie> movie;
     mpv_render_context* context;
+    bool hasVideo;
+    std::array<QImage, 2> buffers;
+    std::size_t next = 0;
     std::mutex callbackMutex;
     std::function<void()> frameReady;
 };
@@ -71,9 +91,9 @@ void MpvFrameRenderer::setFrameReadyCallback(std::function<void()> callback) {
 
 QImage MpvFrameRenderer::render(QSize size) {
     const std::shared_ptr<MpvMovie> movie = m_impl->movie.lock();
-    if (size.isEmpty() || !movie || !movie->hasVideo())
+    if (size.isEmpty() || !movie || !m_impl->hasVideo)
         return {};
-    QImage image = alignedImage(size);
+    QImage& image = m_impl->unsharedBuffer(size);
     if (image.isNull())
         return {};
     // Acknowledges the update so mpv goes on reporting new frames.

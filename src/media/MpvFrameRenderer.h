@@ -27,8 +27,9 @@ class MpvFrameRenderer {
     // to the GUI thread (e.g. QMetaObject::invokeMethod with Qt::QueuedConnection).
     void setFrameReadyCallback(std::function<void()> callback);
 
-    // Renders the current frame at `size` (pixels) into a new image; a null image
-    // when there is nothing to draw. GUI thread only.
+    // Renders the current frame at `size` (pixels); a null image when there is nothing
+    // to draw. GUI thread only. The renderer draws into its own buffers again once no
+    // image returned from them is held any more: a frame that is kept never changes.
     QImage render(QSize size);
 
   private:

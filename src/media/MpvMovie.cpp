@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <mpv/client.h>
@@ -29,7 +30,6 @@ constexpr double normalVolumeMaximum = 100.0;
 constexpr double highestVolumeMaximum = 1000.0;
 constexpr double volumeUnitsPerPercent = 2.56;
 constexpr std::uint64_t eofReply = 1;
-constexpr std::int32_t millisecondScale = 1000;
 // How often the opening looks for a frame to draw.
 constexpr double openingPollSeconds = 0.005;
 
@@ -99,10 +99,6 @@ void writeFlag(mpv_handle* handle, const char* name, bool value) {
 bool isTrackSelected(mpv_handle* handle, const char* property) {
     const std::string track = readString(handle, property);
     return !track.empty() && track != "no";
-}
-
-MovieTime fromSeconds(double seconds) {
-    return {static_cast<std::int64_t>(std::llround(seconds * millisecondScale)), millisecondScale};
 }
 
 const mpv_node* mapValue(const mpv_node& map, const char* key) {
@@ -182,10 +178,18 @@ class OpeningFrames {
 
 } // namespace
 
+void MpvMovie::useCNumericLocale() {
+    // mpv_create() refuses to run under a numeric locale other than "C" (it parses and
+    // prints numbers with the C library), and QApplication adopts the user's locale.
+    // Qt itself formats numbers with its own QLocale, so nothing else notices.
+    std::setlocale(LC_NUMERIC, "C");
+}
+
 std::shared_ptr<MpvMovie> MpvMovie::open(const std::string& path,
                                          std::shared_ptr<const EndHandler> endHandler) {
     if (!QFileInfo(QString::fromStdString(path)).isFile())
         return nullptr;
+    useCNumericLocale();
     std::shared_ptr<MpvMovie> movie(new MpvMovie(path, std::move(endHandler)));
     if (!movie->load())
         return nullptr;
@@ -386,7 +390,7 @@ bool MpvMovie::isPlaying() const {
 }
 
 MovieTime MpvMovie::duration() const {
-    return fromSeconds(readDouble(m_handle, "duration").value_or(0.0));
+    return MovieTime::fromSeconds(readDouble(m_handle, "duration").value_or(0.0));
 }
 
 MovieTime MpvMovie::currentTime() const {
@@ -394,13 +398,13 @@ MovieTime MpvMovie::currentTime() const {
     // The last frame's time may lie a little past the container's length.
     if (const auto length = readDouble(m_handle, "duration"))
         seconds = std::min(seconds, *length);
-    return fromSeconds(std::max(0.0, seconds));
+    return MovieTime::fromSeconds(std::max(0.0, seconds));
 }
 
 void MpvMovie::setCurrentTime(MovieTime time) {
     if (time.scale <= 0)
         return;
-    const double seconds = static_cast<double>(time.value) / time.scale;
+    const double seconds = time.seconds();
     const QByteArray argument = QByteArray::number(seconds, 'f', 6);
     const char* command[] = {"seek", argument.constData(), "absolute+exact", nullptr};
     // The player takes a moment to get there; until then the target is the position.

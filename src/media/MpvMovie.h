@@ -36,6 +36,9 @@ class MpvMovie final : public Movie, public std::enable_shared_from_this<MpvMovi
     // so its owner may replace the function behind the pointer at any time.
     static std::shared_ptr<MpvMovie> open(const std::string& path,
                                           std::shared_ptr<const EndHandler> endHandler = {});
+    // Puts the process in the C numeric locale, which libmpv needs; open() does it too.
+    // GUI thread only: the locale is shared by the whole process.
+    static void useCNumericLocale();
     ~MpvMovie() override;
     MpvMovie(const MpvMovie&) = delete;
     MpvMovie& operator=(const MpvMovie&) = delete;
@@ -59,8 +62,6 @@ class MpvMovie final : public Movie, public std::enable_shared_from_this<MpvMovi
     const std::string& path() const { return m_path; }
     // True when a picture track is playing (false for sound only).
     bool hasVideo() const;
-    // True once the movie played to its end, until it is moved away from there.
-    bool isAtEnd() const { return m_atEnd; }
 
     mpv_handle* handle() const { return m_handle; }
     // nullptr when mpv could not create a software render context (frames can then be

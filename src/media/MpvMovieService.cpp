@@ -7,7 +7,11 @@
 
 namespace vistrel {
 
-MpvMovieService::MpvMovieService() : m_endHandler(std::make_shared<MpvMovie::EndHandler>()) {}
+MpvMovieService::MpvMovieService() : m_endHandler(std::make_shared<MpvMovie::EndHandler>()) {
+    // Once here for the application; every movie opened sets it again, in case something
+    // (QApplication's construction) put the user's locale back since.
+    MpvMovie::useCNumericLocale();
+}
 
 std::vector<std::string> MpvMovieService::movieFileTypes() const {
     // The MIME database rather than libavformat's extension lists, which both miss

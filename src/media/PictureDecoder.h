@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QImage>
+#include <QImageIOHandler>
 #include <QSize>
 #include <QString>
+#include <optional>
 
 namespace vistrel {
 
@@ -18,7 +20,17 @@ class PictureDecoder {
     struct Result {
         QImage image;     // null when the file cannot be decoded
         QSize storedSize; // the picture's size as stored, whatever was decoded
+        // How the stored pixels are to be turned, as the format's reader reads it from
+        // the file; empty when the reader of this format cannot tell.
+        std::optional<QImageIOHandler::Transformations> transformation;
     };
+
+    // True when an image of `size` decodes within our allocation limit.
+    static bool fitsAllocationLimit(QSize size);
+
+    // Sets the image readers' allocation limit, which is shared by the whole process,
+    // to ours; once, however often it is called. decode() calls it too.
+    static void applyAllocationLimit();
 
     // `bound` is the most the caller needs, in stored orientation; the image is scaled
     // down to fit it with its aspect kept. An invalid bound asks for the full picture.

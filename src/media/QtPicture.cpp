@@ -26,14 +26,29 @@ bool QtPicture::ensureResolution(QSize needed) {
         return true;
     if (m_path.isEmpty())
         return false;
-    // Decoding into the bound `target` scaled up to the stored aspect keeps the
-    // requested extent on both axes.
-    const QSize bound = m_storedSize.scaled(target, Qt::KeepAspectRatioByExpanding).boundedTo(m_storedSize);
-    PictureDecoder::Result decoded = PictureDecoder::decode(m_path, bound);
+    PictureDecoder::Result decoded = PictureDecoder::decode(m_path, decodingStep(target));
     if (decoded.image.isNull() || decoded.storedSize != m_storedSize)
         return false;
     m_image = std::move(decoded.image);
     return true;
+}
+
+QSize QtPicture::decodingStep(QSize target) const {
+    // The JPEG decoder scales by 1/8, 1/4 and 1/2 natively. Decoding at the smallest of
+    // those steps that covers `target`, or at full size, rather than at `target` itself
+    // keeps zooming in to a few decodes, and spares the decoder a second resampling.
+    // Rounding the step's sides down lets the decoder pick exactly that scale.
+    constexpr int coarsestStepShift = 3;
+    for (int shift = coarsestStepShift; shift > 0; --shift) {
+        const QSize step = QSize(m_storedSize.width() >> shift, m_storedSize.height() >> shift);
+        if (step.width() >= target.width() && step.height() >= target.height())
+            return step;
+    }
+    if (PictureDecoder::fitsAllocationLimit(m_storedSize))
+        return m_storedSize;
+    // Too large to hold whole: just what is needed, scaled up to the stored aspect so
+    // that it covers `target` on both axes.
+    return m_storedSize.scaled(target, Qt::KeepAspectRatioByExpanding).boundedTo(m_storedSize);
 }
 
 } // namespace vistrel

@@ -27,11 +27,15 @@ class QtPicture final : public Picture {
     bool isFullResolution() const;
 
     // Makes the held image at least `needed` (capped at the stored size, aspect kept),
-    // decoding the file again when the held image is smaller. False when that failed;
-    // the image held before stays.
+    // decoding the file again when the held image is smaller: at a half, a quarter or an
+    // eighth of the stored size, or at full size. False when that failed; the image held
+    // before stays.
     bool ensureResolution(QSize needed);
 
   private:
+    // The size to decode at so that the image covers `target`.
+    QSize decodingStep(QSize target) const;
+
     QImage m_image;
     QSize m_storedSize;
     QString m_path;

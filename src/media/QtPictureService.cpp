@@ -50,6 +50,14 @@ std::optional<int> storedOrientation(const ExivMetadata& metadata, QImageReader&
     return orientationOf(reader.transformation());
 }
 
+// The decoder's reader tells the orientation of the common formats (JPEG, TIFF) at no
+// cost; exiv2 is asked only about containers whose reader cannot tell (WebP, PNG).
+std::optional<int> decodedOrientation(const PictureDecoder::Result& decoded, const std::string& path) {
+    if (decoded.transformation)
+        return orientationOf(*decoded.transformation);
+    return ExivMetadata(path).orientation();
+}
+
 QSize boundFor(std::optional<Size> neededSize) {
     if (!neededSize)
         return {};
@@ -191,6 +199,10 @@ std::vector<std::uint8_t> encode(const Picture& picture, const char* format, std
 
 } // namespace
 
+QtPictureService::QtPictureService() {
+    PictureDecoder::applyAllocationLimit();
+}
+
 std::vector<std::string> QtPictureService::pictureFileTypes() const {
     const QMimeDatabase database;
     QList<QMimeType> types;
@@ -204,9 +216,8 @@ DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::
     PictureDecoder::Result decoded = PictureDecoder::decode(file, boundFor(neededSize));
     if (decoded.image.isNull())
         return {};
-    QImageReader reader(file);
     DecodedPicture result;
-    result.orientation = storedOrientation(ExivMetadata(path), reader);
+    result.orientation = decodedOrientation(decoded, path);
     result.picture = std::make_shared<QtPicture>(std::move(decoded.image), decoded.storedSize, file);
     return result;
 }

@@ -8,6 +8,8 @@ namespace vistrel {
 // exiv2 for their metadata. Decoded pictures are QtPicture objects.
 class QtPictureService final : public PictureService {
   public:
+    QtPictureService();
+
     std::vector<std::string> pictureFileTypes() const override;
     DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) override;
     PictureInfo inspect(const std::string& path) override;

@@ -2,8 +2,6 @@
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
-#include <clocale>
-
 // Widgets need a QApplication; settings and paths are isolated from the user's own.
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -12,7 +10,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName("VistrelTests");
     QCoreApplication::setApplicationName("vistrel-gui-tests");
-    std::setlocale(LC_NUMERIC, "C"); // libmpv refuses to start under another numeric locale
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -47,8 +47,10 @@ TEST_F(FrameRendererTest, AnnouncesNewFramesWhilePlaying) {
     const auto movie = MpvMovie::open(MediaFixtures::get().file("clip.mp4"));
     ASSERT_NE(movie, nullptr);
     {
-        MpvFrameRenderer renderer(*movie);
+        // Declared first so that it outlives the renderer: mpv's thread may count until
+        // the renderer's destructor has cleared the callback.
         std::atomic<int> announced{0};
+        MpvFrameRenderer renderer(*movie);
         renderer.setFrameReadyCallback([&] { ++announced; });
         movie->play();
         EXPECT_TRUE(waitUntil([&] {
@@ -58,6 +60,22 @@ TEST_F(FrameRendererTest, AnnouncesNewFramesWhilePlaying) {
     }
     // The movie plays on without its renderer.
     EXPECT_TRUE(movie->isPlaying());
+}
+
+// The view keeps the last frame until it has the next one.
+TEST_F(FrameRendererTest, NeverDrawsIntoAFrameStillHeldAndReusesReleasedOnes) {
+    const auto movie = MpvMovie::open(MediaFixtures::get().file("clip.mp4"));
+    ASSERT_NE(movie, nullptr);
+    MpvFrameRenderer renderer(*movie);
+    const QSize size(160, 120);
+    QImage held = renderer.render(size);
+    ASSERT_FALSE(held.isNull());
+    const uchar* firstBuffer = held.constBits();
+    held = renderer.render(size);
+    EXPECT_NE(held.constBits(), firstBuffer);
+    held = renderer.render(size);
+    EXPECT_EQ(held.constBits(), firstBuffer);
+    EXPECT_EQ(renderer.render(QSize(80, 60)).size(), QSize(80, 60));
 }
 
 TEST_F(FrameRendererTest, RendersNothingForSoundOnly) {

@@ -47,10 +47,43 @@ TEST(QtPictureService, DecodesStoredPixelsWithTheirOrientation) {
 }
 
 TEST(QtPictureService, ReportsNoOrientationForAPictureWithoutOne) {
-    const DecodedPicture decoded = QtPictureService().decodeFirstImage(fixtures().file("plain.png"), {});
-    ASSERT_NE(decoded.picture, nullptr);
-    EXPECT_EQ(decoded.orientation, std::nullopt);
+    for (const char* file : {"plain.png", "plain.webp"}) {
+        const DecodedPicture decoded = QtPictureService().decodeFirstImage(fixtures().file(file), {});
+        ASSERT_NE(decoded.picture, nullptr) << file;
+        EXPECT_EQ(decoded.orientation, std::nullopt) << file;
+    }
 }
+
+struct OrientationCase {
+    const char* file;
+    int orientation; // 1 also for a picture without a tag: both are shown as stored
+};
+
+void PrintTo(const OrientationCase& value, std::ostream* out) {
+    *out << value.file;
+}
+
+class StoredOrientation : public ::testing::TestWithParam<OrientationCase> {};
+
+// Showing reads the orientation through the image reader where it can, inspecting
+// through exiv2: both must agree.
+TEST_P(StoredOrientation, IsTheSameWhenShownAndWhenInspected) {
+    QtPictureService service;
+    const DecodedPicture decoded = service.decodeFirstImage(fixtures().file(GetParam().file), {});
+    ASSERT_NE(decoded.picture, nullptr);
+    EXPECT_EQ(decoded.orientation.value_or(1), GetParam().orientation);
+    EXPECT_EQ(service.inspect(fixtures().file(GetParam().file)).orientation.value_or(1),
+              GetParam().orientation);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, StoredOrientation,
+    ::testing::Values(OrientationCase{"oriented1.jpg", 1}, OrientationCase{"oriented2.jpg", 2},
+                      OrientationCase{"oriented3.jpg", 3}, OrientationCase{"oriented4.jpg", 4},
+                      OrientationCase{"oriented5.jpg", 5}, OrientationCase{"oriented6.jpg", 6},
+                      OrientationCase{"oriented7.jpg", 7}, OrientationCase{"oriented8.jpg", 8},
+                      OrientationCase{"oriented6.tif", 6}, OrientationCase{"oriented6.webp", 6},
+                      OrientationCase{"oriented6.png", 6}, OrientationCase{"plain.webp", 1}));
 
 TEST(QtPictureService, InspectsSizeColourOrientationAndMetadata) {
     const PictureInfo info = QtPictureService().inspect(fixtures().file("turned.jpg"));
@@ -147,6 +180,19 @@ TEST(QtPictureService, DecodesMoreWhenTheViewNeedsMore) {
     EXPECT_FALSE(picture.isFullResolution());
     ASSERT_TRUE(picture.ensureResolution(QSize(9000, 9000)));
     EXPECT_TRUE(picture.isFullResolution());
+}
+
+// Zooming in step by step decodes at a half, a quarter or an eighth of the stored size,
+// so most steps find enough pixels held already.
+TEST(QtPictureService, DecodesMoreInFewSteps) {
+    const DecodedPicture decoded =
+        QtPictureService().decodeFirstImage(fixtures().file("large.jpg"), Size{300, 300});
+    auto& picture = dynamic_cast<QtPicture&>(*decoded.picture);
+    ASSERT_TRUE(picture.ensureResolution(QSize(800, 500)));
+    EXPECT_EQ(picture.image().size(), QSize(1500, 1000));
+    const qint64 halfSize = picture.image().cacheKey();
+    ASSERT_TRUE(picture.ensureResolution(QSize(1200, 800)));
+    EXPECT_EQ(picture.image().cacheKey(), halfSize) << "decoded again";
 }
 
 // The reader's own default limit (128 MB) refuses an ordinary 36-megapixel photo.

@@ -67,6 +67,15 @@ void makeTurnedPhoto(const QString& path) {
     });
 }
 
+// A small picture in `format` tagged with Exif orientation `orientation`.
+Maker orientedPicture(std::uint16_t orientation, const char* format) {
+    return [orientation, format](const QString& path) {
+        testPattern({30, 20}).save(path, format);
+        writeExif(path,
+                  [orientation](Exiv2::ExifData& exif) { exif["Exif.Image.Orientation"] = orientation; });
+    };
+}
+
 void makePrintedPhoto(const QString& path) {
     QImage printed = testPattern({60, 40});
     constexpr double metresPerInch = 0.0254;
@@ -127,6 +136,19 @@ const std::map<QString, Maker>& makers() {
     static const std::map<QString, Maker> table{
         {"turned.jpg", makeTurnedPhoto},
         {"plain.png", saved(testPattern({40, 30}))},
+        {"plain.webp", saved(testPattern({40, 30}))},
+        // Every Exif orientation, and orientation 6 in other containers.
+        {"oriented1.jpg", orientedPicture(1, "jpg")},
+        {"oriented2.jpg", orientedPicture(2, "jpg")},
+        {"oriented3.jpg", orientedPicture(3, "jpg")},
+        {"oriented4.jpg", orientedPicture(4, "jpg")},
+        {"oriented5.jpg", orientedPicture(5, "jpg")},
+        {"oriented6.jpg", orientedPicture(6, "jpg")},
+        {"oriented7.jpg", orientedPicture(7, "jpg")},
+        {"oriented8.jpg", orientedPicture(8, "jpg")},
+        {"oriented6.tif", orientedPicture(6, "tif")},
+        {"oriented6.webp", orientedPicture(6, "webp")},
+        {"oriented6.png", orientedPicture(6, "png")},
         {"gray.jpg", saved(testPattern({40, 30}).convertToFormat(QImage::Format_Grayscale8))},
         {"gray16.png", saved(testPattern({40, 30}).convertToFormat(QImage::Format_Grayscale16))},
         {"palette.png", saved(testPattern({40, 30}).convertToFormat(QImage::Format_Indexed8))},
