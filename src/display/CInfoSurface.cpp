@@ -2,6 +2,7 @@
 
 #include "display/CInfoView.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -65,8 +66,12 @@ void CInfoSurface::orderOut() {
 
 void CInfoSurface::display() {
     CInfoView* view = m_view.data();
-    if (view && view->isVisible())
-        view->repaint();
+    if (!view || !view->isVisible())
+        return;
+    // Showing a layer posts an update of its own. Taken in here, it joins the one repaint
+    // (with the opacity's update) instead of drawing the layer and what lies under it again.
+    QCoreApplication::sendPostedEvents(view, QEvent::UpdateLater);
+    view->repaint();
 }
 
 void CInfoSurface::coverTarget(CInfoView& view) {

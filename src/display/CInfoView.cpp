@@ -1,8 +1,8 @@
 #include "display/CInfoView.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QPainter>
+#include <QResizeEvent>
 #include <algorithm>
 
 namespace vistrel {
@@ -16,7 +16,9 @@ float scaled(double factor, float value) {
 
 } // namespace
 
-CInfoView::CInfoView(QWidget* parent) : QWidget(parent) {}
+CInfoView::CInfoView(QWidget* parent) : QWidget(parent), m_font(QStringLiteral("Helvetica")) {
+    m_font.setPixelSize(fontPixelSize(size()));
+}
 
 void CInfoView::setOpacity(qreal opacity) {
     m_opacity = opacity;
@@ -45,11 +47,14 @@ void CInfoView::paintEvent(QPaintEvent* event) {
     // The standard window background, not the main window's own (black) one that a
     // layer would otherwise inherit.
     painter.fillRect(rect(), QApplication::palette(this).color(QPalette::Window));
-    QFont font(QStringLiteral("Helvetica"));
-    font.setPixelSize(fontPixelSize(size()));
-    painter.setFont(font);
+    painter.setFont(m_font);
     painter.setPen(Qt::black);
     painter.drawText(textRect(size()), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_String);
+}
+
+void CInfoView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_font.setPixelSize(fontPixelSize(event->size()));
 }
 
 } // namespace vistrel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <QWidget>
 
@@ -27,9 +28,12 @@ class CInfoView : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     QString m_String;
+    // Sized for the view's current size; the fade repaints often, the size rarely changes.
+    QFont m_font;
     qreal m_opacity = 1.0;
 };
 

@@ -27,8 +27,6 @@ class CInfoW : public StatusOverlay {
 
     void showText(const std::string& text, double duration) override;
     void showPercent(double percent, const std::string& text, double duration) override;
-    // One fade step; run by the fade timer.
-    void dimmer() { m_fade.dimmer(); }
 
     float opacity() const { return m_fade.opacity(); }
     bool isShown() const { return m_fade.isShown(); }

@@ -19,10 +19,6 @@ namespace {
 
 constexpr int refreshIntervalMs = 250;
 
-double secondsOf(MovieTime time) {
-    return time.scale > 0 ? static_cast<double>(time.value) / time.scale : 0.0;
-}
-
 QString clockText(double seconds, bool withHours) {
     const auto total = static_cast<long long>(std::max(0.0, seconds));
     const long long hours = total / 3600;
@@ -92,8 +88,8 @@ void MovieControlBar::refresh() {
     if (!m_movie)
         return;
     if (!m_positionSlider->isSliderDown()) {
-        const double length = secondsOf(m_movie->duration());
-        const double fraction = length > 0.0 ? secondsOf(m_movie->currentTime()) / length : 0.0;
+        const double length = m_movie->duration().seconds();
+        const double fraction = length > 0.0 ? m_movie->currentTime().seconds() / length : 0.0;
         const QSignalBlocker blocker(m_positionSlider);
         m_positionSlider->setValue(static_cast<int>(std::clamp(fraction, 0.0, 1.0) * positionSteps));
     }
@@ -106,9 +102,9 @@ void MovieControlBar::refresh() {
 QString MovieControlBar::timeText() const {
     if (!m_movie)
         return QStringLiteral("--:-- / --:--");
-    const double length = secondsOf(m_movie->duration());
+    const double length = m_movie->duration().seconds();
     const bool withHours = length >= 3600.0;
-    return clockText(secondsOf(m_movie->currentTime()), withHours) + QStringLiteral(" / ") +
+    return clockText(m_movie->currentTime().seconds(), withHours) + QStringLiteral(" / ") +
            clockText(length, withHours);
 }
 

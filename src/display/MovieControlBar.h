@@ -1,5 +1,7 @@
 #pragma once
 
+#include "view/ViewGestures.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -18,7 +20,8 @@ class Movie;
 class MovieControlBar : public QWidget {
     Q_OBJECT
   public:
-    static constexpr int barHeight = 32;
+    // It fills the strip in which presses on the view start no drag.
+    static constexpr int barHeight = ViewGestures::controlStripHeight;
     static constexpr int positionSteps = 10000;
     static constexpr int fullVolume = 256;
 

@@ -10,6 +10,7 @@
 
 #include <QEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWheelEvent>
@@ -61,8 +62,8 @@ void VistrelView::setCiImage(std::shared_ptr<Picture> picture) {
         return;
     setMovie(nullptr);
     m_ciImage = std::move(picture);
+    // The resolution is asked for when the view is laid out for the picture, which follows.
     m_askedResolution = QSize();
-    ensurePictureResolution();
     update();
 }
 
@@ -92,22 +93,27 @@ void VistrelView::setMovie(std::shared_ptr<Movie> movie) {
     m_movieFrame = QImage();
     m_movieFrameStale = true;
     m_ciImage.reset();
+    m_turnedPicture = QImage();
     update();
 }
 
 void VistrelView::setOrientation(int orientation) {
     m_orientation = orientation;
-    ensurePictureResolution();
+    // A turn swaps the axes the resolution is asked in; the next layout asks again.
+    m_askedResolution = QSize();
+    update();
 }
 
 void VistrelView::setFrame(Rect frame) {
     m_frame = frame;
     m_hasFrame = true;
+    const QSize before = size();
     placeInParent();
-    // A hidden view gets its resize event only when shown.
-    placeControlBar();
-    ensurePictureResolution();
-    update();
+    // A shown view whose size changed has fitted its contents in its resize event. A hidden
+    // one gets that event only when shown, and a new picture in a view of the same size
+    // still needs its resolution.
+    if (!isVisible() || size() == before)
+        fitContents();
 }
 
 Rect VistrelView::frame() const {
@@ -170,11 +176,17 @@ bool VistrelView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void VistrelView::paintEvent(QPaintEvent* event) {
-    (void)event;
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
-    if (m_ciImage)
-        paintPicture(painter);
+    const QRect area = event->rect();
+    if (!turnedPicture().isNull() && m_turnedKey.area.contains(area)) {
+        copyTurnedPicture(painter, area);
+        return;
+    }
+    painter.fillRect(area, Qt::black);
+    const QtPicture* picture = qtPicture();
+    // A picture gets here only for a grab of more than the window shows.
+    if (picture && !picture->image().isNull())
+        drawUpright(painter, picture->image(), QSizeF(size()));
     else if (m_renderer)
         paintMovie(painter);
 }
@@ -183,17 +195,59 @@ QtPicture* VistrelView::qtPicture() const {
     return dynamic_cast<QtPicture*>(m_ciImage.get());
 }
 
-void VistrelView::paintPicture(QPainter& painter) {
+// The part of the view the window shows, drawn once per picture, held resolution,
+// orientation, view size and visible part: the overlay fading over the view repaints it
+// dozens of times per message, and those repaints only copy it. A zoomed-in view may be far
+// larger than the window, so only the visible part is kept.
+const QImage& VistrelView::turnedPicture() {
     const QtPicture* picture = qtPicture();
-    if (!picture || picture->image().isNull())
-        return;
-    const QImage& image = picture->image();
+    const QRect area = visibleArea();
+    if (!picture || picture->image().isNull() || area.isEmpty())
+        return m_turnedPicture = QImage();
+    const qreal ratio = devicePixelRatioF();
+    const TurnedPictureKey key{picture->image().cacheKey(), m_orientation, size(), area, ratio};
+    if (!m_turnedPicture.isNull() && key == m_turnedKey)
+        return m_turnedPicture;
+
+    QImage turned(QSize(qCeil(area.width() * ratio), qCeil(area.height() * ratio)), QImage::Format_RGB32);
+    if (turned.isNull()) // no memory for it
+        return m_turnedPicture = QImage();
+    turned.fill(Qt::black);
+    QPainter painter(&turned);
+    painter.translate(-area.x() * ratio, -area.y() * ratio);
+    drawUpright(painter, picture->image(), QSizeF(size()) * ratio);
+    painter.end();
+    turned.setDevicePixelRatio(ratio);
+    m_turnedPicture = std::move(turned);
+    m_turnedKey = key;
+    return m_turnedPicture;
+}
+
+// The view's rectangle less what its ancestors cut off: the part the window can show.
+QRect VistrelView::visibleArea() const {
+    QRect area = rect();
+    for (const QWidget* child = this; !child->isWindow() && child->parentWidget();
+         child = child->parentWidget()) {
+        const QWidget* parent = child->parentWidget();
+        area &= QRect(mapFrom(parent, QPoint(0, 0)), parent->size());
+    }
+    return area;
+}
+
+void VistrelView::copyTurnedPicture(QPainter& painter, const QRect& area) const {
+    const qreal ratio = m_turnedPicture.devicePixelRatio();
+    const QPointF source = QPointF(area.topLeft() - m_turnedKey.area.topLeft()) * ratio;
+    painter.drawImage(QPointF(area.topLeft()), m_turnedPicture, QRectF(source, QSizeF(area.size()) * ratio));
+}
+
+// Draws `image` turned upright by the orientation and stretched over a view of `viewSize`
+// in the painter's coordinates.
+void VistrelView::drawUpright(QPainter& painter, const QImage& image, QSizeF viewSize) const {
     const Size source{static_cast<float>(image.width()), static_cast<float>(image.height())};
-    const Size target{static_cast<float>(width()), static_cast<float>(height())};
-    painter.setTransform(qtTransform(OrientationTransform::toTarget(m_orientation, source, target)));
+    const Size target{static_cast<float>(viewSize.width()), static_cast<float>(viewSize.height())};
+    painter.setTransform(qtTransform(OrientationTransform::toTarget(m_orientation, source, target)), true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QPointF(0.0, 0.0), image);
-    painter.resetTransform();
 }
 
 // Renders only when mpv has a new frame or the size changed: other repaints (the
@@ -243,6 +297,10 @@ void VistrelView::ensurePictureResolution() {
 
 void VistrelView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    fitContents();
+}
+
+void VistrelView::fitContents() {
     placeControlBar();
     ensurePictureResolution();
 }

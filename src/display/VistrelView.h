@@ -5,6 +5,7 @@
 #include "view/ViewGestures.h"
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QWidget>
 #include <memory>
@@ -48,10 +49,9 @@ class VistrelView : public QWidget, public PictureView {
 
     void setControllerVisible(bool visible) override;
     bool isControllerVisible() const override;
-    void setEditable(bool editable) override { m_editable = editable; }
-    bool isEditable() const { return m_editable; }
-    void setShowsResizeIndicator(bool shows) override { m_showsResizeIndicator = shows; }
-    bool showsResizeIndicator() const { return m_showsResizeIndicator; }
+    // The movie can be neither edited nor resized by a grip here: both are accepted and change nothing.
+    void setEditable(bool /*editable*/) override {}
+    void setShowsResizeIndicator(bool /*shows*/) override {}
     void play() override;
 
     void setFirstResponder(bool flag) override { m_firstResponder = flag; }
@@ -70,10 +70,24 @@ class VistrelView : public QWidget, public PictureView {
     void wheelEvent(QWheelEvent* event) override;
 
   private:
+    // What the turned picture was drawn for; any change draws it again.
+    struct TurnedPictureKey {
+        qint64 image = 0;
+        int orientation = 0;
+        QSize viewSize;
+        QRect area;
+        qreal ratio = 0.0;
+        friend bool operator==(const TurnedPictureKey&, const TurnedPictureKey&) = default;
+    };
+
     QtPicture* qtPicture() const;
-    void paintPicture(QPainter& painter);
+    const QImage& turnedPicture();
+    QRect visibleArea() const;
+    void copyTurnedPicture(QPainter& painter, const QRect& area) const;
+    void drawUpright(QPainter& painter, const QImage& image, QSizeF viewSize) const;
     void paintMovie(QPainter& painter);
     QSize movieRenderSize() const;
+    void fitContents();
     void ensurePictureResolution();
     void placeInParent();
     void placeControlBar();
@@ -85,6 +99,9 @@ class VistrelView : public QWidget, public PictureView {
     std::unique_ptr<MpvFrameRenderer> m_renderer;
     QImage m_movieFrame;
     bool m_movieFrameStale = true;
+    // The visible part of the picture as painted, in device pixels, so that repaints only copy it.
+    QImage m_turnedPicture;
+    TurnedPictureKey m_turnedKey;
     std::unique_ptr<ViewGeometry> m_geometry;
     MovieControlBar* m_controlBar;
     ViewGestures m_gestures;
@@ -94,8 +111,6 @@ class VistrelView : public QWidget, public PictureView {
     QSize m_askedResolution;
     int m_orientation = 1;
     bool m_firstResponder = false;
-    bool m_editable = false;
-    bool m_showsResizeIndicator = true;
 };
 
 } // namespace vistrel

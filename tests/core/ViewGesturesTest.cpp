@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(Deltas, WheelTest,
                                            WheelCase{0.0f, 120.0f, 1.1}, WheelCase{-120.0f, 120.0f, 1.1},
                                            WheelCase{0.0f, -120.0f, 0.9}, WheelCase{-1.0f, -1.0f, 0.9}));
 
-TEST(ViewGesturesWheel, OptionChangesTheVerticalStretchOnceOnly) {
+TEST(ViewGesturesWheel, AltChangesTheVerticalStretchOnceOnly) {
     RecordingGeometry geometry;
     geometry.m_scaleY = 2.0f;
     ViewGestures::wheel(0.0f, 120.0f, true, geometry);

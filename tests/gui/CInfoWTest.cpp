@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
@@ -62,6 +63,37 @@ TEST_F(CInfoWTest, PercentTextFadesOutAndStaysAfterHiding) {
     tick(1);
     EXPECT_FALSE(view->isVisible());
     EXPECT_EQ(view->string(), QStringLiteral("Volume: 62 %"));
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+  public:
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// Each paint of a layer also repaints the item under it, so a message is drawn once, at once.
+TEST_F(CInfoWTest, MessageIsDrawnAtOnceAndOnlyOnce) {
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainWindow));
+    CInfoW overlay(&mainWindow, scheduler, CInfoW::Placement::Layer);
+    PaintCounter counter;
+    overlay.view()->installEventFilter(&counter);
+    for (const char* text : {"first, showing the layer", "second, while shown"}) {
+        counter.paints = 0;
+        overlay.showText(text, 1.0);
+        EXPECT_EQ(counter.paints, 1) << text;
+        QCoreApplication::processEvents();
+        EXPECT_EQ(counter.paints, 1) << text;
+    }
+    tick(1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.paints, 2); // each fade step draws once
 }
 
 TEST_F(CInfoWTest, LayerBlendsOverTheItemInsteadOfHidingIt) {

@@ -191,7 +191,7 @@ TEST_F(VistrelViewTest, ShiftDragScalesAndPressAloneChangesNothing) {
     EXPECT_TRUE(log.positions.empty());
 }
 
-TEST_F(VistrelViewTest, WheelScalesOncePerEventAndOptionStretchesVertically) {
+TEST_F(VistrelViewTest, WheelScalesOncePerEventAndAltStretchesVertically) {
     wheel(QPoint(0, 120));
     wheel(QPoint(0, -120), Qt::AltModifier);
     wheel(QPoint(0, 0), Qt::NoModifier, Qt::ScrollEnd); // a touchpad's closing event turns nothing
@@ -236,6 +236,27 @@ TEST_F(VistrelViewTest, GrowingPastTheDecodedResolutionDecodesMore) {
     view->setFrame(Rect{0.0f, 0.0f, 200.0f, 100.0f});
     EXPECT_GE(picture->image().width(), 199);
     EXPECT_LE(picture->image().width(), 400);
+}
+
+// Zoomed in, the view reaches far past the window: the window shows the right part of the
+// picture, and a grab of the view still has the whole picture.
+TEST_F(VistrelViewTest, ViewLargerThanItsWindowShowsTheRightPart) {
+    view->setCiImage(std::make_shared<QtPicture>(cornerPicture()));
+    view->setFrame(Rect{-800.0f, 0.0f, 1600.0f, 800.0f}); // picture pixels 400 wide and high
+    ASSERT_EQ(view->geometry(), QRect(-800, -200, 1600, 800));
+
+    // Sampled at the centres of the picture pixels, where smoothing mixes in nothing.
+    const QImage window = parent.grab().toImage();
+    const std::pair<QPoint, QColor> shown[] = {
+        {{200, 2}, Qt::gray}, {{600, 2}, Qt::green}, {{200, 400}, Qt::gray}, {{600, 400}, Qt::yellow}};
+    for (const auto& [point, colour] : shown)
+        EXPECT_TRUE(sameColour(window.pixelColor(point), colour))
+            << point.x() << "," << point.y() << ": " << window.pixelColor(point).name().toStdString();
+
+    const QImage whole = view->grab().toImage();
+    EXPECT_TRUE(sameColour(whole.pixelColor(100, 100), Qt::red));
+    EXPECT_TRUE(sameColour(whole.pixelColor(100, 700), Qt::blue));
+    EXPECT_TRUE(sameColour(whole.pixelColor(1500, 700), Qt::yellow));
 }
 
 TEST_F(VistrelViewTest, ControlBarFollowsTheMovieAndDrivesIt) {

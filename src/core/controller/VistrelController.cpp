@@ -32,8 +32,6 @@ constexpr double rateStep = 0.1;
 constexpr int volumeStep = 16;
 constexpr std::int16_t fullVolume = 256;
 constexpr double placementStep = 0.02;
-constexpr double growFactor = 1.1;
-constexpr double shrinkFactor = 0.9;
 constexpr double feedbackDuration = 1.0;
 constexpr double announcementDuration = 4.0;
 // Room under the menu bar in which the pointer brings a hidden menu bar back.

@@ -22,4 +22,8 @@ bool layoutItem(Size natural, Size screen, const GeometryValues& values, Rect& o
 float addStep(float value, double step);
 float multiplyStep(float value, double factor);
 
+// One step of growing or shrinking a scale, from the menu or the mouse wheel.
+constexpr double growFactor = 1.1;
+constexpr double shrinkFactor = 0.9;
+
 } // namespace vistrel

@@ -1,10 +1,7 @@
 #include "overlay/OverlayFade.h"
 
+#include "controller/PlaybackArithmetic.h"
 #include "overlay/OverlaySurface.h"
-
-#include <cmath>
-#include <cstdint>
-#include <limits>
 
 namespace vistrel {
 
@@ -12,20 +9,6 @@ namespace {
 
 constexpr double fadeStep = 0.01;
 constexpr double tickPerDuration = 0.02;
-
-// Truncation toward zero into int32; values no int32 can hold are pinned to its
-// limits (and NaN to 0) instead of being undefined.
-std::int32_t truncatedPercent(double percent) {
-    if (std::isnan(percent))
-        return 0;
-    constexpr double lowest = std::numeric_limits<std::int32_t>::min();
-    constexpr double highest = std::numeric_limits<std::int32_t>::max();
-    if (percent <= lowest)
-        return std::numeric_limits<std::int32_t>::min();
-    if (percent >= highest)
-        return std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(percent);
-}
 
 } // namespace
 
@@ -53,7 +36,7 @@ void OverlayFade::showPercent(double percent, const std::string& text, double du
 }
 
 std::string OverlayFade::percentText(double percent, const std::string& text) {
-    return text + std::to_string(truncatedPercent(percent)) + " %";
+    return text + std::to_string(playback::truncatedPercent(percent)) + " %";
 }
 
 void OverlayFade::dimmer() {

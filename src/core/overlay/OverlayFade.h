@@ -36,7 +36,6 @@ class OverlayFade : public StatusOverlay {
     float opacity() const { return m_opacity; }
     const std::string& text() const { return m_text; }
     bool isShown() const { return m_shown; }
-    bool isFading() const { return m_timer != Scheduler::noTimer; }
 
   private:
     void cancelTimer();

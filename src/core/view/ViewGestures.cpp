@@ -1,5 +1,6 @@
 #include "view/ViewGestures.h"
 
+#include "geometry/ItemLayout.h"
 #include "view/ViewGeometry.h"
 
 namespace vistrel {
@@ -36,18 +37,18 @@ void ViewGestures::endDrag() {
 
 double ViewGestures::wheelFactor(float deltaX, float deltaY) {
     if (deltaX > 0.0f)
-        return 1.1;
+        return growFactor;
     if (deltaY > 0.0f)
-        return 1.1;
-    return 0.9;
+        return growFactor;
+    return shrinkFactor;
 }
 
-void ViewGestures::wheel(float deltaX, float deltaY, bool option, ViewGeometry& geometry) {
+void ViewGestures::wheel(float deltaX, float deltaY, bool alt, ViewGeometry& geometry) {
     const double factor = wheelFactor(deltaX, deltaY);
-    if (option)
-        geometry.setScaleY(static_cast<float>(static_cast<double>(geometry.scaleY()) * factor));
+    if (alt)
+        geometry.setScaleY(multiplyStep(geometry.scaleY(), factor));
     else
-        geometry.setScaleX(static_cast<float>(static_cast<double>(geometry.scaleX()) * factor));
+        geometry.setScaleX(multiplyStep(geometry.scaleX(), factor));
 }
 
 } // namespace vistrel

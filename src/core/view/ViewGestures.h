@@ -18,9 +18,9 @@ class ViewGeometry;
 // A Shift drag event scales by the relative offset from r and moves r to the event.
 class ViewGestures {
   public:
-    // Presses below this height belong to the movie control bar.
-    static constexpr float controlStripHeight = 32.0f;
-    static bool isInControlStrip(Point p) { return p.y < controlStripHeight; }
+    // Presses below this height belong to the movie control bar, which is this tall.
+    static constexpr int controlStripHeight = 32;
+    static bool isInControlStrip(Point p) { return p.y < static_cast<float>(controlStripHeight); }
 
     void beginDrag(Size viewSize);
     void dragTo(Point p, bool shift, ViewGeometry& geometry);
@@ -29,8 +29,8 @@ class ViewGestures {
 
     // Factor of one wheel event: the horizontal delta wins over the vertical one.
     static double wheelFactor(float deltaX, float deltaY);
-    // One wheel event, one change: scaleY with Option held, otherwise scaleX.
-    static void wheel(float deltaX, float deltaY, bool option, ViewGeometry& geometry);
+    // One wheel event, one change: scaleY with Alt held, otherwise scaleX.
+    static void wheel(float deltaX, float deltaY, bool alt, ViewGeometry& geometry);
 
   private:
     Size m_size;
