@@ -1,5 +1,6 @@
 #include "display/CInfoW.h"
 
+#include "PaintCounter.h"
 #include "FakeScheduler.h"
 #include "display/CInfoView.h"
 
@@ -64,19 +65,6 @@ TEST_F(CInfoWTest, PercentTextFadesOutAndStaysAfterHiding) {
     EXPECT_FALSE(view->isVisible());
     EXPECT_EQ(view->string(), QStringLiteral("Volume: 62 %"));
 }
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-  public:
-    int paints = 0;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 // Each paint of a layer also repaints the item under it, so a message is drawn once, at once.
 TEST_F(CInfoWTest, MessageIsDrawnAtOnceAndOnlyOnce) {

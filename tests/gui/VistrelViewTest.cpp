@@ -1,5 +1,6 @@
 #include "display/VistrelView.h"
 
+#include "PaintCounter.h"
 #include "FakeMovie.h"
 #include "display/MovieControlBar.h"
 #include "media/MpvMovie.h"
@@ -289,19 +290,6 @@ TEST_F(VistrelViewTest, ControlBarLiesInTheBottomStripWhenShown) {
     EXPECT_TRUE(view->isControllerVisible());
     EXPECT_EQ(view->controlBar()->geometry(), QRect(0, 300 - 32, 400, 32));
 }
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-  public:
-    int paints = 0;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 // Under mpv's software renderer the movie shows in the view and every new frame repaints it.
 TEST_F(VistrelViewTest, PlayingMovieIsDrawnAndRepaintedEvenWhenHandedOverTwice) {
