@@ -70,7 +70,7 @@ TEST_F(CInfoWTest, PercentTextFadesOutAndStaysAfterHiding) {
 TEST_F(CInfoWTest, MessageIsDrawnAtOnceAndOnlyOnce) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainWindow));
     CInfoW overlay(&mainWindow, scheduler, CInfoW::Placement::Layer);
-    PaintCounter counter;
+    test::PaintCounter counter;
     overlay.view()->installEventFilter(&counter);
     for (const char* text : {"first, showing the layer", "second, while shown"}) {
         counter.paints = 0;

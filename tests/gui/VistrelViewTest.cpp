@@ -296,7 +296,7 @@ TEST_F(VistrelViewTest, PlayingMovieIsDrawnAndRepaintedEvenWhenHandedOverTwice) 
     const auto sample = std::filesystem::path(__FILE__).parent_path() / "../../samples/04-testcard.mp4";
     auto movie = MpvMovie::open(sample.string());
     ASSERT_NE(movie, nullptr);
-    PaintCounter counter;
+    test::PaintCounter counter;
     view->installEventFilter(&counter);
     parent.show();
     view->setMovie(movie);
