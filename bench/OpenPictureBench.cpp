@@ -7,9 +7,13 @@
 #include "media/QtPictureService.h"
 
 #include "FakeAlerts.h"
+#include "FakeAuxiliaryWindows.h"
+#include "FakeBackgroundWork.h"
+#include "FakeDocumentOpener.h"
 #include "FakeFilePanels.h"
 #include "FakeMainWindow.h"
 #include "FakeMovieService.h"
+#include "FakePasteboard.h"
 #include "FakeScheduler.h"
 #include "FakeSettingsStore.h"
 #include "FakeStatusOverlay.h"
@@ -93,8 +97,12 @@ int main(int argc, char** argv) {
     test::FakeFilePanels panels;
     test::FakeMovieService movies;
     QtPictureService pictures;
-    VistrelController controller(
-        ControllerServices{scheduler, settings, window, view, overlay, alerts, panels, movies, pictures});
+    test::FakeBackgroundWork work;
+    test::FakePasteboard pasteboard;
+    test::FakeDocumentOpener opener;
+    test::FakeAuxiliaryWindows windows;
+    VistrelController controller(ControllerServices{scheduler, settings, window, view, overlay, alerts, panels,
+                                                    movies, pictures, work, pasteboard, opener, windows});
     view.setMovieController(&controller);
     controller.awakeFromNib();
 

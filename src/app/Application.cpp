@@ -1,10 +1,14 @@
 #include "app/Application.h"
 
+#include "app/AppWindows.h"
 #include "app/IdlePointer.h"
 #include "app/KeyWindow.h"
 #include "app/MainMenu.h"
 #include "app/QtAlerts.h"
+#include "app/QtBackgroundWork.h"
+#include "app/QtDocumentOpener.h"
 #include "app/QtFilePanels.h"
+#include "app/QtPasteboard.h"
 #include "app/QtScheduler.h"
 #include "app/QtSettingsStore.h"
 #include "controller/VistrelController.h"
@@ -27,7 +31,7 @@ std::unique_ptr<Interface> orReal(std::unique_ptr<Interface> given, Args&&... ar
 } // namespace
 
 Application::Application(ApplicationServices services)
-    : m_scheduler(std::make_unique<QtScheduler>()),
+    : m_scheduler(std::make_unique<QtScheduler>()), m_work(std::make_unique<QtBackgroundWork>()),
       m_settings(orReal<SettingsStore, QtSettingsStore>(std::move(services.settings))),
       m_pictures(orReal<PictureService, QtPictureService>(std::move(services.pictures))),
       m_movies(orReal<MovieService, MpvMovieService>(std::move(services.movies))),
@@ -35,12 +39,16 @@ Application::Application(ApplicationServices services)
       m_cinfo(std::make_unique<CInfoW>(m_window->content(), *m_scheduler)),
       m_alerts(orReal<Alerts, QtAlerts>(std::move(services.alerts), m_window.get())),
       m_panels(orReal<FilePanels, QtFilePanels>(std::move(services.panels), m_window.get())),
+      m_pasteboard(orReal<Pasteboard, QtPasteboard>(std::move(services.pasteboard))),
+      m_opener(orReal<DocumentOpener, QtDocumentOpener>(std::move(services.opener))),
+      m_windows(std::make_unique<AppWindows>()),
       m_controller(std::make_unique<VistrelController>(
           ControllerServices{*m_scheduler, *m_settings, *m_window, *m_view, *m_cinfo, *m_alerts, *m_panels,
-                             *m_movies, *m_pictures})) {
+                             *m_movies, *m_pictures, *m_work, *m_pasteboard, *m_opener, *m_windows})) {
     m_window->setView(m_view.get());
     m_window->setMovieController(m_controller.get());
     m_view->setMovieController(m_controller.get());
+    m_windows->setMovieController(m_controller.get());
     // Before the start-up: the menu strip's height follows the filled menu bar's.
     m_menu = std::make_unique<MainMenu>(*m_window, *m_controller);
     // Owned by the window; the pointer stays while the menu bar is there to be used.
@@ -49,6 +57,7 @@ Application::Application(ApplicationServices services)
 
 Application::~Application() {
     m_menu.reset();
+    m_windows->setMovieController(nullptr);
     m_view->setMovieController(nullptr);
     m_window->setMovieController(nullptr);
 }

@@ -3,7 +3,9 @@
 #include "media/MovieService.h"
 #include "media/PictureService.h"
 #include "platform/Alerts.h"
+#include "platform/DocumentOpener.h"
 #include "platform/FilePanels.h"
+#include "platform/Pasteboard.h"
 #include "platform/SettingsStore.h"
 
 #include <memory>
@@ -12,9 +14,11 @@
 
 namespace vistrel {
 
+class AppWindows;
 class CInfoW;
 class KeyWindow;
 class MainMenu;
+class QtBackgroundWork;
 class QtScheduler;
 class VistrelController;
 class VistrelView;
@@ -27,6 +31,8 @@ struct ApplicationServices {
     std::unique_ptr<MovieService> movies;
     std::unique_ptr<Alerts> alerts;
     std::unique_ptr<FilePanels> panels;
+    std::unique_ptr<Pasteboard> pasteboard;
+    std::unique_ptr<DocumentOpener> opener;
 };
 
 // The whole viewer wired together. The constructor builds the objects in start-up
@@ -48,11 +54,14 @@ class Application {
     VistrelController& controller() { return *m_controller; }
     MainMenu& menu() { return *m_menu; }
     QtScheduler& scheduler() { return *m_scheduler; }
+    QtBackgroundWork& work() { return *m_work; }
+    AppWindows& windows() { return *m_windows; }
 
   private:
     // Declared in construction order; destroyed in reverse, so everything that refers
     // to another object goes before it.
     std::unique_ptr<QtScheduler> m_scheduler;
+    std::unique_ptr<QtBackgroundWork> m_work;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<PictureService> m_pictures;
     std::unique_ptr<MovieService> m_movies;
@@ -61,6 +70,9 @@ class Application {
     std::unique_ptr<CInfoW> m_cinfo;
     std::unique_ptr<Alerts> m_alerts;
     std::unique_ptr<FilePanels> m_panels;
+    std::unique_ptr<Pasteboard> m_pasteboard;
+    std::unique_ptr<DocumentOpener> m_opener;
+    std::unique_ptr<AppWindows> m_windows;
     std::unique_ptr<VistrelController> m_controller;
     std::unique_ptr<MainMenu> m_menu;
 };

@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPointer>
 
 namespace vistrel {
 
@@ -24,11 +23,11 @@ MainMenu::MainMenu(KeyWindow& window, VistrelController& controller)
         }
     }
     rebuildOpenRecent();
-    // The controller's list outlives this menu: the guard keeps a late change from
-    // reaching a destroyed menu.
-    m_controller.recentDocuments().addObserver([menu = QPointer<MainMenu>(this)] {
-        if (menu)
-            menu->rebuildOpenRecent();
+    m_recentChanged = m_controller.recentDocuments().changed.connect([this] { rebuildOpenRecent(); });
+    // The check mark follows the slide show however it was switched (Stop Slide Show, the play list window).
+    m_loopModusChanged = m_controller.loopModusChanged.connect([this](bool on) {
+        if (QAction* slideShow = action(QStringLiteral("setLoopMode")))
+            slideShow->setChecked(on);
     });
 }
 

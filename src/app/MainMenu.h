@@ -1,5 +1,7 @@
 #pragma once
 
+#include "events/Signal.h"
+
 #include <QObject>
 #include <QString>
 #include <map>
@@ -36,6 +38,8 @@ class MainMenu : public QObject {
     std::map<int, QMenu*> m_menus;
     std::map<QString, QAction*> m_actions;
     QMenu* m_openRecent = nullptr;
+    Connection m_recentChanged;
+    Connection m_loopModusChanged;
 };
 
 } // namespace vistrel

@@ -16,9 +16,23 @@ using C = VistrelController;
 // show) set its check mark. Punctuation keys name the character typed ("+", "<"), not
 // the key cap, so they work on any keyboard layout that can type the character.
 const std::array commands{
+    MenuCommand{MenuId::App, "preferences", "Settings…", "Ctrl+,", [](C& c, Sender* s) { c.preferences(s); }},
+    MenuCommand{MenuId::App, "reset", "Reset Settings", "Ctrl+Shift+R", [](C& c, Sender* s) { c.reset(s); }},
+    MenuCommand{MenuId::App, "quit", "Quit", "Ctrl+Q", [](C&, Sender*) { QCoreApplication::quit(); }, false,
+                true},
+
     MenuCommand{MenuId::File, "open", "Open…", "Ctrl+O", [](C& c, Sender* s) { c.open(s); }},
+    MenuCommand{MenuId::File, "openList", "Open Play List…", "Ctrl+Shift+O",
+                [](C& c, Sender* s) { c.openList(s); }, false, true},
+    MenuCommand{MenuId::File, "saveList", "Save Play List…", "Ctrl+Shift+S",
+                [](C& c, Sender* s) { c.saveList(s); }},
+    MenuCommand{MenuId::File, "saveDocument", "Save Frame", "Ctrl+S", [](C& c, Sender* s) { c.saveDocument(s); },
+                false, true},
+    MenuCommand{MenuId::File, "makePictures", "Picture Series…", "Ctrl+Shift+P",
+                [](C& c, Sender* s) { c.makePictures(s); }},
     MenuCommand{MenuId::File, "close", "Close", "Ctrl+W", [](C& c, Sender* s) { c.close(s); }, false, true},
-    MenuCommand{MenuId::File, "quit", "Quit", "Ctrl+Q", [](C&, Sender*) { QCoreApplication::quit(); }},
+
+    MenuCommand{MenuId::Edit, "copyFrame", "Copy Frame", "Ctrl+C", [](C& c, Sender* s) { c.copyFrame(s); }},
 
     MenuCommand{MenuId::View, "mouseEntered", "Show Menu Bar", "Esc",
                 [](C& c, Sender*) { c.mouseEntered(); }},
@@ -70,6 +84,10 @@ const std::array commands{
                 [](C& c, Sender* s) { c.stopLoop(s); }},
     MenuCommand{MenuId::Play, "showInfo", "Show Status", "I", [](C& c, Sender* s) { c.showInfo(s); }, false,
                 true},
+
+    MenuCommand{MenuId::Window, "showList", "Play List", "Ctrl+L", [](C& c, Sender* s) { c.showList(s); }},
+
+    MenuCommand{MenuId::Help, "showHelp", "Vistrel Help", "F1", [](C& c, Sender* s) { c.showHelp(s); }},
 };
 
 QString keysForReading(const MenuCommand& command) {
@@ -94,14 +112,22 @@ std::span<const MenuCommand> menuCommands() {
 
 QString menuTitle(MenuId menu) {
     switch (menu) {
+    case MenuId::App:
+        return QStringLiteral("Vistrel");
     case MenuId::File:
         return QStringLiteral("File");
+    case MenuId::Edit:
+        return QStringLiteral("Edit");
     case MenuId::View:
         return QStringLiteral("View");
     case MenuId::Movie:
         return QStringLiteral("Movie");
     case MenuId::Play:
         return QStringLiteral("Play");
+    case MenuId::Window:
+        return QStringLiteral("Window");
+    case MenuId::Help:
+        return QStringLiteral("Help");
     }
     return {};
 }

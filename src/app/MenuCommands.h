@@ -11,7 +11,7 @@ class Sender;
 class VistrelController;
 
 // The menus of the menu bar, in their order.
-enum class MenuId { File, View, Movie, Play };
+enum class MenuId { App, File, Edit, View, Movie, Play, Window, Help };
 
 // One command of the menu bar: where it sits, what it is called, the keys that run
 // it and what it does. This table is the one source of the menus, of the keyboard

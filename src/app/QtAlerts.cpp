@@ -7,7 +7,8 @@
 namespace vistrel {
 
 std::unique_ptr<QMessageBox> QtAlerts::createWarningBox(const std::string& message,
-                                                        const std::string& informativeText, QWidget* parent) {
+                                                        const std::string& informativeText, QWidget* parent,
+                                                        const std::string& button) {
     auto box = std::make_unique<QMessageBox>(parent);
     box->setIcon(QMessageBox::Warning);
     box->setWindowTitle(QGuiApplication::applicationDisplayName());
@@ -15,13 +16,14 @@ std::unique_ptr<QMessageBox> QtAlerts::createWarningBox(const std::string& messa
     box->setText(QString::fromStdString(message));
     box->setInformativeText(QString::fromStdString(informativeText));
     box->setStandardButtons(QMessageBox::Ok);
-    box->button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box->button(QMessageBox::Ok)->setText(QString::fromStdString(button));
     box->setWindowModality(Qt::ApplicationModal);
     return box;
 }
 
-void QtAlerts::showWarning(const std::string& message, const std::string& informativeText) {
-    createWarningBox(message, informativeText, m_parent)->exec();
+void QtAlerts::showWarning(const std::string& message, const std::string& informativeText,
+                           const std::string& button) {
+    createWarningBox(message, informativeText, m_parent, button)->exec();
 }
 
 } // namespace vistrel

@@ -9,17 +9,19 @@ class QWidget;
 
 namespace vistrel {
 
-// Warning boxes with one "OK" button, modal to the whole application.
+// Warning boxes with one button, modal to the whole application.
 class QtAlerts : public Alerts {
   public:
     explicit QtAlerts(QWidget* parent = nullptr) : m_parent(parent) {}
 
-    void showWarning(const std::string& message, const std::string& informativeText) override;
+    void showWarning(const std::string& message, const std::string& informativeText,
+                     const std::string& button) override;
 
     // The box showWarning runs, not yet shown.
     static std::unique_ptr<QMessageBox> createWarningBox(const std::string& message,
                                                          const std::string& informativeText,
-                                                         QWidget* parent = nullptr);
+                                                         QWidget* parent = nullptr,
+                                                         const std::string& button = "OK");
 
   private:
     QWidget* m_parent;

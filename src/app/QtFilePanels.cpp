@@ -2,6 +2,8 @@
 
 #include "app/MultiPickFileDialog.h"
 
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QSet>
 #include <QStringList>
 
@@ -36,6 +38,72 @@ QtFilePanels::runOpenPanel(const std::vector<std::string>& allowedExtensions) {
     for (const QString& path : dialog.chosenPaths())
         paths.push_back(path.toStdString());
     return paths;
+}
+
+namespace {
+
+// "Play lists (*.vistrelplaylist)" style filters, one per extension.
+QStringList filtersFor(const std::vector<std::string>& extensions) {
+    QStringList filters;
+    for (const std::string& extension : extensions)
+        filters.append(QStringLiteral("*.%1 (*.%1)").arg(QString::fromStdString(extension)));
+    return filters;
+}
+
+// The pattern's extension of a filter made by filtersFor.
+QString extensionOfFilter(const QString& filter) {
+    return filter.section(QLatin1Char(' '), 0, 0).mid(2);
+}
+
+} // namespace
+
+void QtFilePanels::remember(const QString& chosenPath, bool isFolder) {
+    m_lastFolder = isFolder ? chosenPath : QFileInfo(chosenPath).absolutePath();
+}
+
+std::optional<std::string> QtFilePanels::runOpenFilePanel(const std::vector<std::string>& extensions) {
+    QFileDialog dialog(m_parent);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filtersFor(extensions));
+    if (!m_lastFolder.isEmpty())
+        dialog.setDirectory(m_lastFolder);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    remember(chosen, false);
+    return QFile::encodeName(chosen).toStdString();
+}
+
+std::optional<std::string> QtFilePanels::runSavePanel(const std::vector<std::string>& extensions) {
+    QFileDialog dialog(m_parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filtersFor(extensions));
+    if (!extensions.empty())
+        dialog.setDefaultSuffix(QString::fromStdString(extensions.front()));
+    // The suffix follows the filter the user picks (a list can be saved in either format).
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& filter) { dialog.setDefaultSuffix(extensionOfFilter(filter)); });
+    if (!m_lastFolder.isEmpty())
+        dialog.setDirectory(m_lastFolder);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    remember(chosen, false);
+    return QFile::encodeName(chosen).toStdString();
+}
+
+std::optional<std::string> QtFilePanels::runDirectoryPanel(const std::string& title) {
+    QFileDialog dialog(m_parent, QString::fromStdString(title));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (!m_lastFolder.isEmpty())
+        dialog.setDirectory(m_lastFolder);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    remember(chosen, true);
+    return QFile::encodeName(chosen).toStdString();
 }
 
 } // namespace vistrel

@@ -14,12 +14,17 @@ class QtFilePanels : public FilePanels {
 
     std::optional<std::vector<std::string>>
     runOpenPanel(const std::vector<std::string>& allowedExtensions) override;
+    std::optional<std::string> runOpenFilePanel(const std::vector<std::string>& extensions) override;
+    std::optional<std::string> runSavePanel(const std::vector<std::string>& extensions) override;
+    std::optional<std::string> runDirectoryPanel(const std::string& title) override;
 
     // "Pictures and movies (*.jpg *.png …)" and "All files (*)"; the first alone
     // names no extension when none is allowed.
     static QStringList nameFilters(const std::vector<std::string>& allowedExtensions);
 
   private:
+    void remember(const QString& chosenPath, bool isFolder);
+
     QWidget* m_parent;
     QString m_lastFolder; // where the next panel opens, for this run only
 };

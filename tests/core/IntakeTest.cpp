@@ -17,9 +17,11 @@ class Intake : public ControllerFixture {
   protected:
     void SetUp() override {
         start();
-        controller->play().addObserver([this](const std::string& key) { notified += key == "fileList"; });
+        listening = controller->play().changed.connect(
+            [this](const PlaylistChange& change) { notified += change.kind == PlaylistChange::Kind::inserted; });
     }
-    int notified = 0;
+    int notified = 0; // edits that added rows
+    Connection listening;
 };
 
 TEST_F(Intake, ThreeFilesIntoAnEmptyListMarkAndShowTheFirst) {

@@ -75,7 +75,7 @@ TEST(RecentDocuments, NewestFirstAtMostTenAndSurvivesARestart) {
         UserDefaults defaults(store);
         RecentDocuments recent(defaults);
         int changes = 0;
-        recent.addObserver([&] { ++changes; });
+        const Connection counting = recent.changed.connect([&] { ++changes; });
         for (int i = 0; i < 12; ++i)
             recent.noteNewRecentDocumentURL("/m/" + std::to_string(i));
         recent.noteNewRecentDocumentURL("/m/5");

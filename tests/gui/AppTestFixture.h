@@ -1,7 +1,9 @@
 #pragma once
 
 #include "FakeAlerts.h"
+#include "FakeDocumentOpener.h"
 #include "FakeFilePanels.h"
+#include "FakePasteboard.h"
 #include "FakeMovieService.h"
 #include "FakePictureService.h"
 #include "FakeSettingsStore.h"
@@ -29,6 +31,10 @@ class AppTestFixture : public ::testing::Test {
         auto movieService = std::make_unique<FakeMovieService>();
         auto alertBox = std::make_unique<FakeAlerts>();
         auto filePanels = std::make_unique<FakeFilePanels>();
+        auto fakePasteboard = std::make_unique<FakePasteboard>();
+        auto documentOpener = std::make_unique<FakeDocumentOpener>();
+        pasteboard = fakePasteboard.get();
+        opener = documentOpener.get();
         settings = settingsStore.get();
         pictures = pictureService.get();
         movies = movieService.get();
@@ -36,7 +42,8 @@ class AppTestFixture : public ::testing::Test {
         panels = filePanels.get();
         app = std::make_unique<Application>(
             ApplicationServices{std::move(settingsStore), std::move(pictureService), std::move(movieService),
-                                std::move(alertBox), std::move(filePanels)});
+                                std::move(alertBox), std::move(filePanels), std::move(fakePasteboard),
+                                std::move(documentOpener)});
     }
 
     // Starts the application and waits until its window has the keyboard focus.
@@ -73,6 +80,8 @@ class AppTestFixture : public ::testing::Test {
     FakeMovieService* movies;
     FakeAlerts* alerts;
     FakeFilePanels* panels;
+    FakePasteboard* pasteboard;
+    FakeDocumentOpener* opener;
     std::unique_ptr<Application> app;
 };
 

@@ -2,7 +2,9 @@
 // screen, and the slide show and playback commands acting on the real player.
 
 #include "FakeAlerts.h"
+#include "FakeDocumentOpener.h"
 #include "FakeFilePanels.h"
+#include "FakePasteboard.h"
 #include "FakeSettingsStore.h"
 #include "MediaFixtures.h"
 #include "app/Application.h"
@@ -32,7 +34,9 @@ class RealMediaViewerTest : public ::testing::Test {
         alerts = alertBox.get();
         app = std::make_unique<Application>(ApplicationServices{std::move(settings), nullptr, nullptr,
                                                                 std::move(alertBox),
-                                                                std::make_unique<FakeFilePanels>()});
+                                                                std::make_unique<FakeFilePanels>(),
+                                                                std::make_unique<FakePasteboard>(),
+                                                                std::make_unique<FakeDocumentOpener>()});
     }
 
     static std::string fixture(const char* name) { return MediaFixtures::get().file(name); }

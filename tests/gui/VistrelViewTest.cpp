@@ -293,7 +293,7 @@ TEST_F(VistrelViewTest, ControlBarLiesInTheBottomStripWhenShown) {
 
 // Under mpv's software renderer the movie shows in the view and every new frame repaints it.
 TEST_F(VistrelViewTest, PlayingMovieIsDrawnAndRepaintedEvenWhenHandedOverTwice) {
-    const auto sample = std::filesystem::path(__FILE__).parent_path() / "../../samples/04-testcard.mp4";
+    const auto sample = std::filesystem::path(VISTREL_SOURCE_DIR) / "samples/04-testcard.mp4";
     auto movie = MpvMovie::open(sample.string());
     ASSERT_NE(movie, nullptr);
     test::PaintCounter counter;

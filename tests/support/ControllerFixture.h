@@ -1,9 +1,13 @@
 #pragma once
 
 #include "FakeAlerts.h"
+#include "FakeAuxiliaryWindows.h"
+#include "FakeBackgroundWork.h"
+#include "FakeDocumentOpener.h"
 #include "FakeFilePanels.h"
 #include "FakeMainWindow.h"
 #include "FakeMovieService.h"
+#include "FakePasteboard.h"
 #include "FakePictureService.h"
 #include "FakePictureView.h"
 #include "FakeScheduler.h"
@@ -22,7 +26,8 @@ class ControllerFixture : public ::testing::Test {
   protected:
     void start() {
         controller = std::make_unique<VistrelController>(
-            ControllerServices{scheduler, settings, window, view, overlay, alerts, panels, movies, pictures});
+            ControllerServices{scheduler, settings, window, view, overlay, alerts, panels, movies, pictures, work,
+                               pasteboard, opener, windows});
         controller->awakeFromNib();
     }
 
@@ -58,6 +63,10 @@ class ControllerFixture : public ::testing::Test {
     FakeFilePanels panels;
     FakeMovieService movies;
     FakePictureService pictures;
+    FakeBackgroundWork work;
+    FakePasteboard pasteboard;
+    FakeDocumentOpener opener;
+    FakeAuxiliaryWindows windows;
     std::unique_ptr<VistrelController> controller;
 };
 

@@ -9,6 +9,7 @@
 #include "media/Picture.h"
 #include "media/PictureService.h"
 #include "platform/Alerts.h"
+#include "platform/AuxiliaryWindows.h"
 #include "platform/FilePanels.h"
 #include "platform/MainWindow.h"
 #include "platform/SettingsStore.h"
@@ -126,15 +127,9 @@ void VistrelController::applicationOpenFiles(const std::vector<std::string>& pat
     if (paths.empty())
         return;
     const std::size_t firstAdded = m_play.fileList().size();
-    for (const auto& path : paths) {
-        if (isFolder(path))
-            addRecursicveDirectoryInFilelist(path);
-        else
-            m_play.fileList().push_back(PlaylistEntry::forPath(path));
-    }
+    m_play.append(entriesFor(paths));
     if (m_play.fileList().size() > firstAdded)
-        markOnly(firstAdded);
-    m_play.setFileList(m_play.fileList());
+        m_play.markOnly(firstAdded);
     playIt();
 }
 
@@ -143,18 +138,22 @@ bool VistrelController::applicationOpenFile(const std::string&) {
 }
 
 void VistrelController::addRecursicveDirectoryInFilelist(const std::string& folder) {
-    FileList found = FolderScanner(m_cgiTypes, m_qtTypes).entriesBelow(folder);
-    FileList& list = m_play.fileList();
-    list.insert(list.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+    m_play.append(FolderScanner(m_cgiTypes, m_qtTypes).entriesBelow(folder));
 }
 
-// Marks `index` as the current entry. Entries after it are left alone: callers
-// only ever mark the first of the entries they have just added (always unmarked).
-void VistrelController::markOnly(std::size_t index) {
-    FileList& list = m_play.fileList();
-    list[index].active = true;
-    for (std::size_t i = 0; i < index; ++i)
-        list[i].active = false;
+// Every file handed over directly, and the listed files below every folder, in order.
+FileList VistrelController::entriesFor(const std::vector<std::string>& paths) const {
+    const FolderScanner scanner(m_cgiTypes, m_qtTypes);
+    FileList entries;
+    for (const auto& path : paths) {
+        if (!isFolder(path)) {
+            entries.push_back(PlaylistEntry::forPath(path));
+            continue;
+        }
+        FileList found = scanner.entriesBelow(path);
+        entries.insert(entries.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+    }
+    return entries;
 }
 
 // ---------------------------------------------------------------- showing an item
@@ -244,8 +243,7 @@ void VistrelController::playPrevious(Sender*) {
 
 // Moves the mark to the neighbour of the current entry, wrapping at both ends, and shows it.
 void VistrelController::stepMark(int direction) {
-    FileList& list = m_play.fileList();
-    const auto count = static_cast<std::int64_t>(list.size());
+    const auto count = static_cast<std::int64_t>(m_play.fileList().size());
     if (count == 0)
         return;
     if (count == 1) {
@@ -257,10 +255,8 @@ void VistrelController::stepMark(int direction) {
         return;
     const auto next =
         static_cast<std::size_t>((static_cast<std::int64_t>(*current) + direction + count) % count);
-    list[*current].active = false;
-    list[next].active = true;
+    m_play.markOnly(next);
     m_lActualIndex = static_cast<std::int32_t>(next);
-    m_play.setFileList(list);
     playIt();
 }
 
@@ -268,6 +264,7 @@ void VistrelController::setLoopMode(Sender* sender) {
     m_bLoopModus = !m_bLoopModus;
     if (sender)
         sender->setState(m_bLoopModus ? 1 : 0);
+    loopModusChanged.notify(m_bLoopModus);
     if (!m_bLoopModus)
         cancelPendingAdvance();
     m_services.cinfo.showText(m_bLoopModus ? "Start Loop" : "Stop Loop", announcementDuration);
@@ -287,6 +284,7 @@ void VistrelController::movieDidEnd() {
 
 void VistrelController::stopLoop(Sender*) {
     m_bLoopModus = false;
+    loopModusChanged.notify(false);
     cancelPendingAdvance();
     m_services.cinfo.showText("Stop Loop", announcementDuration);
 }
@@ -500,5 +498,41 @@ void VistrelController::showInfo(Sender*) {
         statusText::pictureSummary(paths::lastPathComponent(*path), info, m_lActualIndex + 1, count),
         announcementDuration);
 }
+
+// ---------------------------------------------------------------- frame capture and picture series
+
+void VistrelController::saveDocument(Sender*) {}
+void VistrelController::makePictures(Sender*) {
+    m_services.windows.showSeriesPanel();
+}
+void VistrelController::startMakingPictures(Sender*) {}
+void VistrelController::stopMakingPictures(Sender*) {}
+void VistrelController::cancelMakingPictures(Sender*) {}
+
+// ---------------------------------------------------------------- services and help
+
+VistrelController* VistrelController::validRequestorForSendType(const std::string&, const std::string&) {
+    return nullptr;
+}
+bool VistrelController::writeSelectionToPasteboard(const std::vector<std::string>&) {
+    return false;
+}
+void VistrelController::copyFrame(Sender*) {}
+void VistrelController::showHelp(Sender*) {}
+
+// ---------------------------------------------------------------- play list window and files
+
+void VistrelController::showList(Sender*) {
+    m_services.windows.showPlaylistWindow();
+}
+void VistrelController::saveList(Sender*) {}
+void VistrelController::openList(Sender*) {}
+
+// ---------------------------------------------------------------- settings window
+
+void VistrelController::preferences(Sender*) {
+    m_services.windows.showPreferencesWindow();
+}
+void VistrelController::reset(Sender*) {}
 
 } // namespace vistrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controller/Sender.h"
+#include "events/Signal.h"
 #include "geometry/Geometry.h"
 #include "geometry/ItemLayout.h"
 #include "platform/Scheduler.h"
@@ -18,11 +19,15 @@
 namespace vistrel {
 
 class Alerts;
+class AuxiliaryWindows;
+class BackgroundWork;
+class DocumentOpener;
 class FilePanels;
 class MainWindow;
 class Movie;
 class MovieService;
 class PictureService;
+class Pasteboard;
 class PictureView;
 class SettingsStore;
 class StatusOverlay;
@@ -38,6 +43,10 @@ struct ControllerServices {
     FilePanels& panels;
     MovieService& movies;
     PictureService& pictures;
+    BackgroundWork& work;
+    Pasteboard& pasteboard;
+    DocumentOpener& opener;
+    AuxiliaryWindows& windows;
 };
 
 // The viewer's state and its user commands. Actions take the sender (which may be
@@ -80,6 +89,8 @@ public:
     void setSleep(float seconds) { m_sleep = seconds; }
     float sleep() const { return m_sleep; }
     bool loopModus() const { return m_bLoopModus; }
+    // Emitted whenever the slide show is switched on or off, by whatever means.
+    Signal<bool> loopModusChanged;
 
     // --- playback controls (do nothing while no movie is shown)
     void movieFaster(Sender* sender = nullptr);
@@ -126,24 +137,47 @@ public:
     // --- status display
     void showInfo(Sender* sender = nullptr);
 
-    // --- frame capture settings (the capture itself comes later)
+    // --- frame capture and picture series
     const std::string& imagePath() const { return m_imagePath; }
     void setImagePath(const std::string& path) { m_imagePath = path; }
     float imageCompression() const { return m_imageCompression; }
     void setImageCompression(float factor) { m_imageCompression = factor; }
+    void saveDocument(Sender* sender = nullptr);
+    void makePictures(Sender* sender = nullptr);
+    void startMakingPictures(Sender* sender = nullptr);
+    void stopMakingPictures(Sender* sender = nullptr);
+    void cancelMakingPictures(Sender* sender = nullptr);
 
-    // --- services
+    // --- services and help
+    // Type names are those of the pasteboard ("image/tiff"); an empty string stands for none.
+    VistrelController* validRequestorForSendType(const std::string& sendType, const std::string& returnType);
+    bool writeSelectionToPasteboard(const std::vector<std::string>& types);
+    bool readSelectionFromPasteboard() { return true; }
+    // Edit > Copy Frame: the movie frame on the clipboard as TIFF and PNG.
+    void copyFrame(Sender* sender = nullptr);
+    void showHelp(Sender* sender = nullptr);
     UserDefaults& defaults() { return m_defaults; }
     RecentDocuments& recentDocuments() { return m_recentDocuments; }
     static constexpr unsigned maximumRecentDocumentCount() { return RecentDocuments::maximumRecentDocumentCount; }
     void keyDown() {}
 
+    // --- play list window and play list files
+    void showList(Sender* sender = nullptr);
+    void saveList(Sender* sender = nullptr);
+    void openList(Sender* sender = nullptr);
+
+    // --- settings window
+    void preferences(Sender* sender = nullptr);
+    void reset(Sender* sender = nullptr);
+
+    const ControllerServices& services() const { return m_services; }
+
 private:
     void fillScreenWithView();
     void resetRunState();
     void readSettings();
+    FileList entriesFor(const std::vector<std::string>& paths) const;
     void buildTypeLists();
-    void markOnly(std::size_t index);
     // The entry at lActualIndex when it is marked, else the first marked entry.
     std::optional<std::size_t> currentEntryIndex() const;
     bool showPicture(const std::string& path);

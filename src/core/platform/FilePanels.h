@@ -6,15 +6,24 @@
 
 namespace vistrel {
 
-// Modal open and save panels.
+// Modal open and save panels. Each answers nullopt when the user cancels.
 class FilePanels {
 public:
     virtual ~FilePanels() = default;
 
     // Lets the user choose several files and folders; files are offered by their
-    // lower-case extensions. nullopt when the panel was cancelled.
+    // lower-case extensions.
     virtual std::optional<std::vector<std::string>>
     runOpenPanel(const std::vector<std::string>& allowedExtensions) = 0;
+
+    // One existing file of the given extensions.
+    virtual std::optional<std::string> runOpenFilePanel(const std::vector<std::string>& extensions) = 0;
+
+    // A file name to write; the first extension is added when the chosen name ends in none of them.
+    virtual std::optional<std::string> runSavePanel(const std::vector<std::string>& extensions) = 0;
+
+    // One folder.
+    virtual std::optional<std::string> runDirectoryPanel(const std::string& title) = 0;
 };
 
 } // namespace vistrel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <compare>
+#include <numeric>
 #include <utility>
 
 namespace vistrel {
@@ -43,52 +44,123 @@ bool precedes(const PlaylistEntry& a, const PlaylistEntry& b,
     return false;
 }
 
+using Kind = PlaylistChange::Kind;
+
 } // namespace
 
 PlaylistStore::PlaylistStore() {
     m_fileList.reserve(initialCapacity);
 }
 
-void PlaylistStore::setFileList(const FileList& list) {
-    if (&list != &m_fileList)
-        m_fileList = list;
-    notify("fileList");
+void PlaylistStore::setFileList(FileList list) {
+    const PlaylistChange change{Kind::reset};
+    announce(change);
+    m_fileList = std::move(list);
+    changed.notify(change);
 }
 
-void PlaylistStore::setFileList(FileList&& list) {
-    if (&list != &m_fileList)
-        m_fileList = std::move(list);
-    notify("fileList");
+void PlaylistStore::append(FileList entries) {
+    if (entries.empty())
+        return;
+    const PlaylistChange change{Kind::inserted, m_fileList.size(), entries.size()};
+    announce(change);
+    m_fileList.insert(m_fileList.end(), std::make_move_iterator(entries.begin()),
+                      std::make_move_iterator(entries.end()));
+    changed.notify(change);
+}
+
+void PlaylistStore::insert(std::size_t index, PlaylistEntry entry) {
+    index = std::min(index, m_fileList.size());
+    const PlaylistChange change{Kind::inserted, index, 1};
+    announce(change);
+    m_fileList.insert(m_fileList.begin() + static_cast<std::ptrdiff_t>(index), std::move(entry));
+    changed.notify(change);
+}
+
+void PlaylistStore::move(std::size_t from, std::size_t to) {
+    if (from >= m_fileList.size())
+        return;
+    to = std::min(to, m_fileList.size() - 1);
+    if (from == to)
+        return;
+    const PlaylistChange change{Kind::moved, from, 1, to};
+    announce(change);
+    const auto begin = m_fileList.begin();
+    if (from < to)
+        std::rotate(begin + static_cast<std::ptrdiff_t>(from), begin + static_cast<std::ptrdiff_t>(from) + 1,
+                    begin + static_cast<std::ptrdiff_t>(to) + 1);
+    else
+        std::rotate(begin + static_cast<std::ptrdiff_t>(to), begin + static_cast<std::ptrdiff_t>(from),
+                    begin + static_cast<std::ptrdiff_t>(from) + 1);
+    changed.notify(change);
+}
+
+void PlaylistStore::remove(std::size_t index) {
+    if (index >= m_fileList.size())
+        return;
+    const PlaylistChange change{Kind::removed, index, 1};
+    announce(change);
+    m_fileList.erase(m_fileList.begin() + static_cast<std::ptrdiff_t>(index));
+    changed.notify(change);
+}
+
+// Announces only the rows whose mark really changes, as one span.
+void PlaylistStore::markOnly(std::size_t index) {
+    std::size_t first = npos;
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < m_fileList.size(); ++i) {
+        if (m_fileList[i].active != (i == index)) {
+            first = std::min(first, i);
+            last = i;
+        }
+    }
+    if (first != npos)
+        markRows(first, last, index);
+}
+
+void PlaylistStore::markRows(std::size_t first, std::size_t last, std::size_t marked) {
+    const PlaylistChange change{Kind::changed, first, last - first + 1};
+    announce(change);
+    for (std::size_t i = first; i <= last; ++i)
+        m_fileList[i].active = (i == marked);
+    changed.notify(change);
+}
+
+std::size_t PlaylistStore::firstMarked() const {
+    const auto found = std::find_if(m_fileList.begin(), m_fileList.end(),
+                                    [](const PlaylistEntry& entry) { return entry.active; });
+    return found == m_fileList.end() ? npos : static_cast<std::size_t>(found - m_fileList.begin());
 }
 
 void PlaylistStore::setSelIndex(std::set<int> selection) {
     m_selIndex = std::move(selection);
-    notify("selIndex");
+    selIndexChanged.notify();
 }
 
 void PlaylistStore::setSortDesc(std::vector<SortDescriptor> descriptors) {
     m_sortDesc = std::move(descriptors);
-    if (!m_sortDesc.empty())
-        std::stable_sort(
-            m_fileList.begin(), m_fileList.end(),
-            [this](const PlaylistEntry& a, const PlaylistEntry& b) { return precedes(a, b, m_sortDesc); });
-    notify("sortDesc");
+    if (!m_sortDesc.empty()) {
+        PlaylistChange change{Kind::reordered};
+        announce(change);
+        std::vector<std::size_t> order(m_fileList.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+            return precedes(m_fileList[a], m_fileList[b], m_sortDesc);
+        });
+        FileList sorted;
+        sorted.reserve(std::max(m_fileList.capacity(), order.size()));
+        for (const std::size_t old : order)
+            sorted.push_back(std::move(m_fileList[old]));
+        m_fileList = std::move(sorted);
+        change.order = std::move(order);
+        changed.notify(change);
+    }
+    sortDescChanged.notify();
 }
 
 void PlaylistStore::setTransparency(float alpha) {
     m_transparency = alpha;
-    notify("transparency");
-}
-
-void PlaylistStore::addObserver(Observer observer) {
-    m_observers.push_back(std::move(observer));
-}
-
-void PlaylistStore::notify(const std::string& key) {
-    // A copy: an observer may add observers while it is being notified.
-    const auto observers = m_observers;
-    for (const auto& observer : observers)
-        observer(key);
+    transparencyChanged.notify(alpha);
 }
 
 } // namespace vistrel

@@ -29,15 +29,9 @@ void RecentDocuments::clear() {
     store({});
 }
 
-void RecentDocuments::addObserver(std::function<void()> observer) {
-    m_observers.push_back(std::move(observer));
-}
-
 void RecentDocuments::store(const std::vector<std::string>& paths) {
     m_defaults.setStringList(SettingsKeys::recentDocuments, paths);
-    const auto observers = m_observers;
-    for (const auto& observer : observers)
-        observer();
+    changed.notify();
 }
 
 } // namespace vistrel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "events/Signal.h"
 #include "settings/UserDefaults.h"
 
 #include <functional>
@@ -21,14 +22,13 @@ public:
     std::vector<std::string> recentDocumentPaths() const;
     void clear();
 
-    // Called after every change of the list.
-    void addObserver(std::function<void()> observer);
+    // Emitted after every change of the list.
+    Signal<> changed;
 
 private:
     void store(const std::vector<std::string>& paths);
 
     UserDefaults& m_defaults;
-    std::vector<std::function<void()>> m_observers;
 };
 
 } // namespace vistrel

@@ -1,0 +1,29 @@
+#include "app/QtDocumentOpener.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace vistrel {
+
+std::optional<std::string> QtDocumentOpener::resourcePath(const std::string& name) const {
+    const QString fileName = QString::fromStdString(name);
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const QStringList candidates{
+        programFolder.filePath(fileName),
+        programFolder.filePath(QStringLiteral("../share/vistrel/") + fileName),
+    };
+    for (const QString& candidate : candidates)
+        if (QFileInfo(candidate).isFile())
+            return QFileInfo(candidate).canonicalFilePath().toStdString();
+    return std::nullopt;
+}
+
+void QtDocumentOpener::open(const std::optional<std::string>& path) {
+    if (path)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(*path)));
+}
+
+} // namespace vistrel
