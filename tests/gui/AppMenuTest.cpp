@@ -64,6 +64,13 @@ TEST_F(AppMenuTest, SlideShowKeyChecksAndUnchecksItsMenuItem) {
     QTest::keyClick(&window(), Qt::Key_L);
     EXPECT_FALSE(controller().loopModus());
     EXPECT_FALSE(loop->isChecked());
+
+    // Stopped by another command, the mark still follows the slide show.
+    QTest::keyClick(&window(), Qt::Key_L);
+    ASSERT_TRUE(loop->isChecked());
+    QTest::keyClick(&window(), Qt::Key_L, Qt::ShiftModifier);
+    EXPECT_FALSE(controller().loopModus());
+    EXPECT_FALSE(loop->isChecked());
 }
 
 TEST_F(AppMenuTest, OpenRunsThePanelWithPictureAndMovieTypesAndTakesTheChoice) {
