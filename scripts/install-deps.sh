@@ -14,7 +14,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest
   libxcb1-dev
   shared-mime-info fonts-urw-base35
-  xvfb xauth imagemagick
+  xvfb xauth xdotool imagemagick
   ffmpeg
 )
 

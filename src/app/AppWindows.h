@@ -2,26 +2,34 @@
 
 #include "platform/AuxiliaryWindows.h"
 
+#include <memory>
+
 namespace vistrel {
 
+class PlaylistWindowView;
 class VistrelController;
 
 // The play list window, the settings window and the picture series panel, each
 // built the first time it is shown and kept for the rest of the run.
 class AppWindows : public AuxiliaryWindows {
   public:
-    AppWindows() = default;
+    AppWindows();
     ~AppWindows() override;
 
-    void setMovieController(VistrelController* controller) { m_controller = controller; }
+    // Withdrawing the controller (nullptr) also takes down the windows built on it.
+    void setMovieController(VistrelController* controller);
 
     void showPlaylistWindow() override;
     void showPreferencesWindow() override;
     void showSeriesPanel() override;
     void closeSeriesPanel() override;
 
+    // The play list window once it was shown, else nullptr.
+    PlaylistWindowView* playlistWindow() const { return m_playlistWindow.get(); }
+
   private:
     VistrelController* m_controller = nullptr;
+    std::unique_ptr<PlaylistWindowView> m_playlistWindow;
 };
 
 } // namespace vistrel

@@ -2,6 +2,7 @@
 
 #include "controller/PlaybackArithmetic.h"
 #include "controller/StatusText.h"
+#include "info/ItemInfoText.h"
 #include "intake/FolderScanner.h"
 #include "intake/TypeLists.h"
 #include "media/Movie.h"
@@ -15,6 +16,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/StatusOverlay.h"
 #include "playlist/PathComponents.h"
+#include "playlist/PlaylistWindow.h"
 #include "settings/SettingsKeys.h"
 #include "view/OrientationTransform.h"
 #include "view/PictureView.h"
@@ -73,6 +75,7 @@ void VistrelController::awakeFromNib() {
     resetRunState();
     window.makeKeyAndOrderFront();
     window.makeViewFirstResponder();
+    createPlaylistWindow();
     readSettings();
     setDeskMovie(m_defaults.boolForKey(SettingsKeys::movieOnDesk));
     m_services.movies.observeMovieEnds([this](Movie&) { movieDidEnd(); });
@@ -85,6 +88,17 @@ void VistrelController::fillScreenWithView() {
     const Size screen = m_services.window.screenSize();
     m_services.movieView.setFrame(Rect{0.0f, 0.0f, screen.width, screen.height});
     m_services.movieView.setFirstResponder(true);
+}
+
+// The window logic exists from start-up; its window is built only when first shown.
+void VistrelController::createPlaylistWindow() {
+    if (m_playlistWindow)
+        return;
+    auto readInfo = [&pictures = m_services.pictures, &movies = m_services.movies](const std::string& path) {
+        return getInfoString(path, pictures, movies);
+    };
+    m_playlistWindow = std::make_unique<PlaylistWindow>(m_play, m_services.work, std::move(readInfo));
+    m_playlistWindow->setMovieController(this);
 }
 
 void VistrelController::resetRunState() {

@@ -29,6 +29,7 @@ class MovieService;
 class PictureService;
 class Pasteboard;
 class PictureView;
+class PlaylistWindow;
 class SettingsStore;
 class StatusOverlay;
 
@@ -162,6 +163,8 @@ public:
     void keyDown() {}
 
     // --- play list window and play list files
+    // The play list window's logic, made at start-up (nullptr before it); it works on play().
+    PlaylistWindow* playlistWindow() { return m_playlistWindow.get(); }
     void showList(Sender* sender = nullptr);
     void saveList(Sender* sender = nullptr);
     void openList(Sender* sender = nullptr);
@@ -174,6 +177,7 @@ public:
 
 private:
     void fillScreenWithView();
+    void createPlaylistWindow();
     void resetRunState();
     void readSettings();
     FileList entriesFor(const std::vector<std::string>& paths) const;
@@ -191,6 +195,7 @@ private:
     UserDefaults m_defaults;
     RecentDocuments m_recentDocuments;
     PlaylistStore m_play;
+    std::unique_ptr<PlaylistWindow> m_playlistWindow;
 
     std::shared_ptr<Movie> m_Movie;
     Scheduler::TimerId m_timerLoopMode = Scheduler::noTimer;

@@ -1,0 +1,168 @@
+#include "playlist/PlaylistWindow.h"
+
+#include "controller/VistrelController.h"
+#include "platform/BackgroundWork.h"
+#include "playlist/PlaylistWindowSurface.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace vistrel {
+
+PlaylistWindow::PlaylistWindow(PlaylistStore& store, BackgroundWork& work, InfoReader readInfo)
+    : m_store(store), m_work(work), m_readInfo(std::move(readInfo)),
+      m_transparencyFollower(store.transparencyChanged.connect([this](float alpha) {
+          if (m_surface)
+              m_surface->setAlphaValue(alpha);
+      })) {}
+
+PlaylistWindow::~PlaylistWindow() = default;
+
+void PlaylistWindow::windowDidLoad(PlaylistWindowSurface* surface) {
+    m_surface = surface;
+    if (m_surface)
+        setTransparency(1.0f);
+}
+
+// ---------------------------------------------------------------- actions
+
+std::optional<std::size_t> PlaylistWindow::firstSelectedRow() const {
+    const auto& selection = m_store.selIndex();
+    if (selection.empty() || *selection.begin() < 0)
+        return std::nullopt;
+    const auto row = static_cast<std::size_t>(*selection.begin());
+    if (row >= m_store.fileList().size())
+        return std::nullopt;
+    return row;
+}
+
+bool PlaylistWindow::markSelected() {
+    const auto row = firstSelectedRow();
+    if (!row)
+        return false;
+    m_store.markOnly(*row);
+    return true;
+}
+
+// The controller finds the marked entry itself: marking is how a row becomes current.
+void PlaylistWindow::play(Sender*) {
+    if (markSelected() && m_movieController)
+        m_movieController->playIt();
+}
+
+void PlaylistWindow::loop(Sender* sender) {
+    if (markSelected() && m_movieController)
+        m_movieController->loop(sender);
+}
+
+void PlaylistWindow::stopLoop(Sender* sender) {
+    if (m_movieController)
+        m_movieController->stopLoop(sender);
+}
+
+void PlaylistWindow::insert(Sender*) {
+    if (m_movieController)
+        m_movieController->open(nullptr);
+}
+
+// The controller's index is left alone: the mark, not the index, says what is current.
+// The entry that moved up into the gap becomes the selection; after the last entry
+// was removed, the new last one does.
+void PlaylistWindow::remove(Sender*) {
+    const auto row = firstSelectedRow();
+    if (!row)
+        return;
+    m_store.remove(*row);
+    const std::size_t count = m_store.fileList().size();
+    if (count == 0 || !m_surface)
+        return;
+    const std::size_t next = std::min(*row, count - 1);
+    m_surface->selectRow(next);
+    m_surface->scrollRowToVisible(next);
+}
+
+void PlaylistWindow::saveList(Sender* sender) {
+    if (m_movieController)
+        m_movieController->saveList(sender);
+}
+
+void PlaylistWindow::openList(Sender* sender) {
+    if (m_movieController)
+        m_movieController->openList(sender);
+}
+
+// ---------------------------------------------------------------- information text
+
+// Reading a file's facts is slow: it runs as background work, and only the answer to
+// the latest click may reach the text.
+void PlaylistWindow::klick(std::optional<std::size_t> row) {
+    if (!row || *row >= m_store.fileList().size())
+        return;
+    const std::uint64_t request = ++*m_latestKlick;
+    std::weak_ptr<std::uint64_t> latest = m_latestKlick;
+    m_work.run([this, latest, request, path = m_store.fileList()[*row].path,
+                readInfo = m_readInfo]() -> BackgroundWork::Finish {
+        std::optional<std::string> text;
+        if (readInfo)
+            text = readInfo(path);
+        return [this, latest, request, text = std::move(text)] {
+            if (latest.lock())
+                showInfoText(request, text);
+        };
+    });
+}
+
+void PlaylistWindow::showInfoText(std::uint64_t request, const std::optional<std::string>& text) {
+    if (request == *m_latestKlick && text && m_surface)
+        m_surface->setInfoText(*text);
+}
+
+void PlaylistWindow::showInfo(Sender*) {
+    klick(firstSelectedRow());
+}
+
+// ---------------------------------------------------------------- window events
+
+void PlaylistWindow::windowDidBecomeKey() {
+    const std::size_t marked = m_store.firstMarked();
+    if (marked != PlaylistStore::npos && m_surface)
+        m_surface->scrollRowToVisible(marked);
+}
+
+void PlaylistWindow::keyDown(Key key) {
+    if (key == Key::returnKey)
+        loop(nullptr);
+}
+
+// ---------------------------------------------------------------- dragging rows
+
+std::optional<std::string> PlaylistWindow::tableViewWriteRows(const std::set<int>& rows) const {
+    if (rows.empty() || *rows.begin() < 0)
+        return std::nullopt;
+    const auto row = static_cast<std::size_t>(*rows.begin());
+    if (row >= m_store.fileList().size())
+        return std::nullopt;
+    return m_store.fileList()[row].path;
+}
+
+PlaylistWindow::DragOperation PlaylistWindow::tableViewValidateDrop(bool offersText) {
+    return offersText ? DragOperation::move : DragOperation::none;
+}
+
+// `row` counts in the list without the dragged entry: an entry moved down lands one
+// place below the drop line, one moved up exactly at it.
+bool PlaylistWindow::tableViewAcceptDrop(const std::optional<std::string>& text, std::size_t row) {
+    if (!text)
+        return true;
+    const FileList& list = m_store.fileList();
+    const auto found = std::find_if(list.begin(), list.end(),
+                                    [&](const PlaylistEntry& entry) { return entry.path == *text; });
+    if (found == list.end())
+        return true;
+    const auto from = static_cast<std::size_t>(found - list.begin());
+    m_store.move(from, std::min(row, list.size() - 1));
+    m_store.setSortDesc({});
+    return true;
+}
+
+} // namespace vistrel
