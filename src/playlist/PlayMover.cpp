@@ -34,17 +34,27 @@ PlayMover::PlayMover(QWidget* parent) : QWidget(parent) {
 void PlayMover::setPanes(QWidget* tableView, QWidget* textView, int top, int bottomMargin) {
     m_tableView = tableView;
     m_textView = textView;
+    m_top = top;
+    m_bottomMargin = bottomMargin;
+    placePanes();
+}
+
+// The first placement, once the window has a height: the text gets a third of the
+// room below the top, the table the rest.
+void PlayMover::placePanes() {
     QWidget* window = parentWidget();
-    if (!window || !tableView || !textView)
+    if (!window || !m_tableView || !m_textView)
         return;
     const int width = window->width();
-    const int below = std::max(0, window->height() - top - bottomMargin - handleHeight);
+    const int below = std::max(0, window->height() - m_top - m_bottomMargin - handleHeight);
     const int textHeight = below / 3;
     const int tableHeight = below - textHeight;
-    tableView->setGeometry(0, top, width, tableHeight);
-    setGeometry(0, top + tableHeight, width, handleHeight);
-    textView->setGeometry(0, top + tableHeight + handleHeight, width, textHeight);
-    m_lastWindowHeight = window->height();
+    m_tableView->setGeometry(0, m_top, width, tableHeight);
+    setGeometry(0, m_top + tableHeight, width, handleHeight);
+    m_textView->setGeometry(0, m_top + tableHeight + handleHeight, width, textHeight);
+    // A window still being laid out may be tiny: place again once there is room for both.
+    if (below >= 3 * static_cast<int>(DividerDrag::minimumPaneHeight))
+        m_lastWindowHeight = window->height();
 }
 
 float PlayMover::windowHeight() const {
@@ -63,15 +73,22 @@ void PlayMover::windowDidResize() {
     QWidget* window = parentWidget();
     if (!window || !m_tableView || !m_textView)
         return;
+    if (m_lastWindowHeight < 0) {
+        placePanes();
+        return;
+    }
     const int height = window->height();
-    const int gained = m_lastWindowHeight < 0 ? 0 : height - m_lastWindowHeight;
+    const int gained = height - m_lastWindowHeight;
     m_lastWindowHeight = height;
     const int width = window->width();
     // Bottom-anchored panes move down with the bottom edge; the table stretches.
     m_textView->setGeometry(0, m_textView->y() + gained, width, m_textView->height());
     setGeometry(0, y() + gained, width, this->height());
-    m_tableView->setGeometry(m_tableView->x(), m_tableView->y(), width, m_tableView->height() + gained);
-    setFrame(m_tableView, m_drag.keptInside(frameOf(m_tableView), windowHeight()));
+    m_tableView->setGeometry(m_tableView->x(), m_tableView->y(), width,
+                             std::max(0, m_tableView->height() + gained));
+    DividerDrag::Frame table = m_drag.keptInside(frameOf(m_tableView), windowHeight());
+    table.height = std::max(0.0f, table.height);
+    setFrame(m_tableView, table);
 }
 
 float PlayMover::pointerHeight(const QMouseEvent* event) const {

@@ -18,8 +18,9 @@ class PlayMover : public QWidget {
 
     explicit PlayMover(QWidget* parent = nullptr);
 
-    // The two panes whose frames the handle moves; neither is owned. The first call
-    // places them: the text takes a third of what lies below `top`, the table the rest.
+    // The two panes whose frames the handle moves; neither is owned. They are placed
+    // as soon as the window has a height: the text takes a third of what lies below
+    // `top`, the table the rest.
     void setPanes(QWidget* tableView, QWidget* textView, int top = 0, int bottomMargin = 0);
     // The play list window passes on every resize of itself. Like a window's
     // autoresizing: every width follows the window, the text and the handle keep their
@@ -41,6 +42,7 @@ class PlayMover : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    void placePanes();
     float windowHeight() const;
     DividerDrag::Frame frameOf(const QWidget* widget) const;
     void setFrame(QWidget* widget, const DividerDrag::Frame& frame) const;
@@ -51,7 +53,9 @@ class PlayMover : public QWidget {
     QWidget* m_textView = nullptr;
     DividerDrag m_drag;
     bool m_liveResize = false;
-    int m_lastWindowHeight = -1;
+    int m_lastWindowHeight = -1; // -1 until the panes were placed in a window with room
+    int m_top = 0;
+    int m_bottomMargin = 0;
 };
 
 } // namespace vistrel

@@ -24,8 +24,6 @@ namespace vistrel {
 namespace {
 
 constexpr QSize initialSize{760, 560};
-constexpr int handleHeight = 8;
-constexpr int lowestPane = 16;
 constexpr int rowPadding = 6;
 
 struct Command {
@@ -166,20 +164,6 @@ void PlaylistWindowView::followSortOrder(int column, Qt::SortOrder order) {
     header->viewport()->update();
 }
 
-// The text pane keeps its height when the window is resized and the table takes
-// the rest; the divider handle moves the boundary between them.
-void PlaylistWindowView::layOutPanes() {
-    const QRect area = m_panes->rect();
-    const int room = std::max(0, area.height() - handleHeight);
-    const int wanted = m_panesPlaced ? m_text->height() : room / 3;
-    m_panesPlaced = m_panesPlaced || room >= 4 * lowestPane;
-    const int textHeight = std::clamp(wanted, std::min(lowestPane, room), std::max(room - lowestPane, 0));
-    const int tableHeight = room - textHeight;
-    m_table->setGeometry(0, 0, area.width(), tableHeight);
-    m_playMover->setGeometry(0, tableHeight, area.width(), handleHeight);
-    m_text->setGeometry(0, tableHeight + handleHeight, area.width(), textHeight);
-}
-
 // ---------------------------------------------------------------- surface
 
 void PlaylistWindowView::selectRow(std::size_t row) {
@@ -218,14 +202,10 @@ void PlaylistWindowView::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
-void PlaylistWindowView::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    m_playMover->windowDidResize();
-}
-
 bool PlaylistWindowView::eventFilter(QObject* watched, QEvent* event) {
+    // The panes' area, not the window, is what the handle divides.
     if (watched == m_panes && event->type() == QEvent::Resize)
-        layOutPanes();
+        m_playMover->windowDidResize();
     return QWidget::eventFilter(watched, event);
 }
 

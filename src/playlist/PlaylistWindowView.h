@@ -37,13 +37,11 @@ class PlaylistWindowView : public QWidget, public PlaylistWindowSurface {
   protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildTable();
     QWidget* buildButtons();
-    void layOutPanes();
     void followSortOrder(int column, Qt::SortOrder order);
     void writeSelection();
 
@@ -53,7 +51,6 @@ class PlaylistWindowView : public QWidget, public PlaylistWindowSurface {
     PlaylistTableModel* m_model = nullptr;
     QPlainTextEdit* m_text = nullptr;
     PlayMover* m_playMover = nullptr;
-    bool m_panesPlaced = false;
 };
 
 } // namespace vistrel
