@@ -52,11 +52,21 @@ bool isStillPictureFormat(const AVInputFormat& format) {
     return name == "image2" || name == "image2pipe" || (name.size() > pipeSuffix.size() && name.ends_with(pipeSuffix));
 }
 
+// A stream whose codec is known and whose basic parameters were found; random bytes
+// can pass for the start of an audio stream, but not for one with channels.
+bool isPlayable(const AVCodecParameters& codec) {
+    if (codec.codec_id == AV_CODEC_ID_NONE)
+        return false;
+    if (codec.codec_type == AVMEDIA_TYPE_VIDEO)
+        return codec.width > 0 && codec.height > 0;
+    if (codec.codec_type == AVMEDIA_TYPE_AUDIO)
+        return codec.sample_rate > 0 && codec.ch_layout.nb_channels > 0;
+    return false;
+}
+
 bool hasSoundOrPicture(const AVFormatContext& format) {
     for (unsigned i = 0; i < format.nb_streams; ++i) {
-        const AVCodecParameters& codec = *format.streams[i]->codecpar;
-        const bool playable = codec.codec_type == AVMEDIA_TYPE_VIDEO || codec.codec_type == AVMEDIA_TYPE_AUDIO;
-        if (playable && codec.codec_id != AV_CODEC_ID_NONE)
+        if (isPlayable(*format.streams[i]->codecpar))
             return true;
     }
     return false;

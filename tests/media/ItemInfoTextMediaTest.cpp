@@ -55,6 +55,14 @@ TEST_F(ItemInfoTextOnFiles, DescribesAPhotoWithItsSizeAndExifKeysButNoMoviePart)
     EXPECT_THAT(text, Not(HasSubstr("Duration")));
 }
 
+TEST_F(ItemInfoTextOnFiles, ListsIptcAndXmpKeysAndTextStoredAsBytesButNoNumberTables) {
+    const std::string text = infoOfFixture("tagged.jpg").value_or("");
+    EXPECT_THAT(text, HasSubstr("    \"Iptc.Application2.Caption\" = \"Harbour at dusk\";\n"));
+    EXPECT_THAT(text, HasSubstr("    \"Xmp.dc.creator\" = \"Fixture Photographer\";\n"));
+    EXPECT_THAT(text, HasSubstr("    \"Exif.Photo.UserComment\" = \"charset=Ascii A comment long enough"));
+    EXPECT_THAT(text, Not(HasSubstr("TransferFunction")));
+}
+
 TEST_F(MovieInfoText, DescribesAMovieWithOneTrackPerStream) {
     const std::string text = infoOfFixture("clip.mp4").value_or("");
     EXPECT_THAT(text, StartsWith(" Duration: 0.03 Minutes\n Name: clip.mp4\n Width: 320 Pixels\n Height 240 Pixels\n"
@@ -124,7 +132,8 @@ TEST_P(NotAnItem, HasNoInformationText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, NotAnItem,
-                         ::testing::Values("noise.mp4", "empty.mp4", "notes.txt", "truncated.mp4", "missing.mp4"));
+                         ::testing::Values("noise.mp4", "noise.mp3", "empty.mp4", "notes.txt", "truncated.mp4",
+                                           "missing.mp4"));
 
 TEST_F(MovieInfoText, DescribesTheReadablePartOfACutMovie) {
     const std::string text = infoOfFixture("truncated-indexed.mp4").value_or("");

@@ -68,6 +68,28 @@ void makeTurnedPhoto(const QString& path) {
     });
 }
 
+// A photo carrying Exif, IPTC and XMP keys: a long comment stored as bytes, which
+// reads as text, and a transfer table of 768 numbers, which does not.
+void makeTaggedPhoto(const QString& path) {
+    testPattern({50, 40}).save(path, "jpg");
+    auto image = Exiv2::ImageFactory::open(path.toStdString());
+    image->readMetadata();
+    Exiv2::ExifData exif;
+    exif["Exif.Photo.UserComment"] = "charset=Ascii A comment long enough to be stored as more than sixty-four bytes";
+    Exiv2::UShortValue table;
+    for (int i = 0; i < 768; ++i)
+        table.value_.push_back(static_cast<std::uint16_t>(i));
+    exif.add(Exiv2::ExifKey("Exif.Image.TransferFunction"), &table);
+    Exiv2::IptcData iptc;
+    iptc["Iptc.Application2.Caption"] = "Harbour at dusk";
+    Exiv2::XmpData xmp;
+    xmp["Xmp.dc.creator"] = "Fixture Photographer";
+    image->setExifData(exif);
+    image->setIptcData(iptc);
+    image->setXmpData(xmp);
+    image->writeMetadata();
+}
+
 // A small picture in `format` tagged with Exif orientation `orientation`.
 Maker orientedPicture(std::uint16_t orientation, const char* format) {
     return [orientation, format](const QString& path) {
@@ -156,6 +178,7 @@ Maker ffmpeg(const QStringList& arguments) {
 const std::map<QString, Maker>& makers() {
     static const std::map<QString, Maker> table{
         {"turned.jpg", makeTurnedPhoto},
+        {"tagged.jpg", makeTaggedPhoto},
         {"plain.png", saved(testPattern({40, 30}))},
         {"plain.webp", saved(testPattern({40, 30}))},
         // Every Exif orientation, and orientation 6 in other containers.
@@ -192,6 +215,7 @@ const std::map<QString, Maker>& makers() {
          }},
         {"noise.jpg", written(noise())},
         {"noise.mp4", written(noise())},
+        {"noise.mp3", written(noise())},
         {"empty.mp4", written({})},
         {"notes.txt", written("Not a movie, not a picture.\n")},
         {"notes.png", written("Not a picture either.\n")},
