@@ -1,43 +1,93 @@
 #include "media/ExivMetadata.h"
 
+#include <QLoggingCategory>
+#include <QString>
+#include <algorithm>
 #include <exiv2/exiv2.hpp>
+#include <filesystem>
 #include <mutex>
 
 namespace vistrel {
 
 namespace {
 
-// Byte-like values longer than this (maker notes, embedded XML packets, thumbnails)
-// print as thousands of numbers and say nothing to a reader.
-constexpr long maxPrintedByteCount = 64;
+Q_LOGGING_CATEGORY(lcPicture, "vistrel.media.picture", QtWarningMsg)
+
+// Values longer than this that print as a list of numbers (maker notes, embedded XML
+// packets, thumbnails, strip tables) say nothing to a reader.
+constexpr long maxNumberListCount = 64;
+// Byte blobs beyond this are not even printed: no text hides in them.
+constexpr long maxPrintedByteCount = 4096;
+
+// The library's own complaints about damaged files, for whoever enables the category.
+void logLibraryMessage(int level, const char* message) {
+    qCDebug(lcPicture) << "exiv2" << level << QString::fromUtf8(message).trimmed();
+}
 
 void initialiseLibraryOnce() {
     static std::once_flag once;
     std::call_once(once, [] {
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::warn);
+        Exiv2::LogMsg::setHandler(logLibraryMessage);
         Exiv2::XmpParser::initialize();
     });
 }
 
-bool printsHuge(const Exiv2::Metadatum& datum) {
+bool isByteLike(const Exiv2::Metadatum& datum) {
     const Exiv2::TypeId type = datum.typeId();
-    const bool byteLike =
-        type == Exiv2::unsignedByte || type == Exiv2::signedByte || type == Exiv2::undefined;
-    return byteLike && datum.count() > maxPrintedByteCount;
+    return type == Exiv2::unsignedByte || type == Exiv2::signedByte || type == Exiv2::undefined;
+}
+
+bool isTextType(Exiv2::TypeId type) {
+    switch (type) {
+    case Exiv2::asciiString:
+    case Exiv2::string:
+    case Exiv2::comment:
+    case Exiv2::xmpText:
+    case Exiv2::xmpAlt:
+    case Exiv2::xmpBag:
+    case Exiv2::xmpSeq:
+    case Exiv2::langAlt:
+    case Exiv2::date:
+    case Exiv2::time:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isNumberList(const std::string& printed) {
+    return std::all_of(printed.begin(), printed.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == ' ' || c == '-' || c == '.' || c == '/';
+    });
+}
+
+// A long run of numbers where a reader wants a word. Byte-like values that carry text
+// (a user comment) print as that text and stay.
+bool printsAsNumberList(const Exiv2::Metadatum& datum, const std::string& printed) {
+    return !isTextType(datum.typeId()) && datum.count() > maxNumberListCount && isNumberList(printed);
 }
 
 // `exif` lets values whose meaning depends on other Exif tags print interpreted.
 template <typename Data>
 void appendPrintable(const Data& data, const Exiv2::ExifData& exif, Attributes& out) {
     for (const auto& datum : data) {
-        if (printsHuge(datum))
+        if (isByteLike(datum) && datum.count() > maxPrintedByteCount)
             continue;
         try {
-            out.emplace_back(datum.key(), datum.print(&exif));
-        } catch (...) {
+            std::string printed = datum.print(&exif);
+            if (!printsAsNumberList(datum, printed))
+                out.emplace_back(datum.key(), std::move(printed));
+        } catch (const std::exception& error) {
             // One value that cannot be printed does not spoil the others.
+            qCInfo(lcPicture) << "cannot print" << datum.key().c_str() << error.what();
         }
     }
+}
+
+bool isRegularFile(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
 }
 
 std::optional<double> exifNumber(const Exiv2::ExifData& exif, const char* key) {
@@ -51,11 +101,17 @@ std::optional<double> exifNumber(const Exiv2::ExifData& exif, const char* key) {
 
 ExivMetadata::ExivMetadata(const std::string& path) {
     initialiseLibraryOnce();
+    // A pipe or a device would block the reader.
+    if (!isRegularFile(path))
+        return;
     try {
         read(path);
+    } catch (const std::exception& error) {
+        // The library reports an unknown format or a damaged block by throwing; whatever
+        // was read before stays.
+        qCInfo(lcPicture) << "metadata of" << QString::fromStdString(path) << "unreadable:" << error.what();
     } catch (...) {
-        // The library reports a missing file or a damaged block by throwing; whatever was
-        // read before stays.
+        qCWarning(lcPicture) << "metadata of" << QString::fromStdString(path) << "unreadable";
     }
 }
 
@@ -93,8 +149,11 @@ const Attributes& ExivMetadata::properties() const {
         appendPrintable(exif, exif, m_properties);
         appendPrintable(m_image->iptcData(), exif, m_properties);
         appendPrintable(m_image->xmpData(), exif, m_properties);
-    } catch (...) {
+    } catch (const std::exception& error) {
         // What was printed before stays.
+        qCInfo(lcPicture) << "metadata printing stopped:" << error.what();
+    } catch (...) {
+        qCWarning(lcPicture) << "metadata printing stopped";
     }
     // Printed once: the metadata is not needed any more.
     m_image.reset();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/Attributes.h"
+#include "media/MovieFacts.h"
 
 #include <optional>
 #include <string>
@@ -10,6 +11,11 @@ namespace vistrel {
 
 // Container and per-stream facts of a movie file read with libavformat, without
 // starting a player: what the information text prints as the raw attributes.
+//
+// Only regular files are opened (a pipe or a device named like a movie would block
+// the reader), only through the file protocol, and reading gives up after a few
+// seconds, so a probe always ends. Still pictures read by libavformat's image demuxers
+// are no movies. Safe to call from any thread.
 class MovieProbe {
   public:
     struct Facts {
@@ -17,8 +23,12 @@ class MovieProbe {
         std::vector<TrackAttributes> tracks; // one per stream, in stream order
     };
 
-    // nullopt when libavformat cannot read the file.
+    // nullopt when libavformat cannot read the file as a movie.
     static std::optional<Facts> probe(const std::string& path);
+
+    // The length in 32-bit units, the natural bounds of the first picture stream, the
+    // display name, and the facts above with the name and natural size in front.
+    static std::optional<MovieFacts> movieFacts(const std::string& path);
 };
 
 } // namespace vistrel

@@ -1,6 +1,7 @@
 #include "media/MpvMovieService.h"
 
 #include "media/MimeSuffixes.h"
+#include "media/MovieProbe.h"
 
 #include <QMimeDatabase>
 #include <utility>
@@ -30,6 +31,10 @@ std::shared_ptr<Movie> MpvMovieService::openMovie(const std::string& path) {
 
 void MpvMovieService::observeMovieEnds(std::function<void(Movie&)> handler) {
     *m_endHandler = std::move(handler);
+}
+
+std::optional<MovieFacts> MpvMovieService::movieFacts(const std::string& path) {
+    return MovieProbe::movieFacts(path);
 }
 
 } // namespace vistrel

@@ -14,6 +14,8 @@ class MpvMovieService final : public MovieService {
     std::vector<std::string> movieFileTypes() const override;
     std::shared_ptr<Movie> openMovie(const std::string& path) override;
     void observeMovieEnds(std::function<void(Movie&)> handler) override;
+    // Read with libavformat; no player is started.
+    std::optional<MovieFacts> movieFacts(const std::string& path) override;
 
   private:
     // Shared with every movie opened, so a handler set later reaches earlier movies too.

@@ -164,6 +164,16 @@ void addReadableProperties(const QByteArray& format, QImage::Format imageFormat,
     }
 }
 
+// Readers of some formats (WebP, GIF) tell the pixel format only by decoding; a
+// small decode of the first image then tells it.
+QImage::Format pixelFormatOf(QImageReader& reader) {
+    const QImage::Format format = reader.imageFormat();
+    if (format != QImage::Format_Invalid)
+        return format;
+    constexpr QSize enoughToTellTheFormat(16, 16);
+    return PictureDecoder::decode(reader.fileName(), enoughToTellTheFormat).image.format();
+}
+
 // The stored size of a picture whose reader cannot tell it without decoding.
 QSize measuredSize(QImageReader& reader) {
     const QSize size = reader.size();
@@ -234,7 +244,7 @@ PictureInfo QtPictureService::inspect(const std::string& path) {
 
     // The pixel format is only known before the first read.
     const QByteArray format = reader.format();
-    const QImage::Format imageFormat = reader.imageFormat();
+    const QImage::Format imageFormat = pixelFormatOf(reader);
     const QSize size = measuredSize(reader);
     if (!size.isValid()) {
         info.status = PictureStatus::unreadable;

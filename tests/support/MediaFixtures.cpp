@@ -1,5 +1,6 @@
 #include "MediaFixtures.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -67,6 +68,28 @@ void makeTurnedPhoto(const QString& path) {
     });
 }
 
+// A photo carrying Exif, IPTC and XMP keys: a long comment stored as bytes, which
+// reads as text, and a transfer table of 768 numbers, which does not.
+void makeTaggedPhoto(const QString& path) {
+    testPattern({50, 40}).save(path, "jpg");
+    auto image = Exiv2::ImageFactory::open(path.toStdString());
+    image->readMetadata();
+    Exiv2::ExifData exif;
+    exif["Exif.Photo.UserComment"] = "charset=Ascii A comment long enough to be stored as more than sixty-four bytes";
+    Exiv2::UShortValue table;
+    for (int i = 0; i < 768; ++i)
+        table.value_.push_back(static_cast<std::uint16_t>(i));
+    exif.add(Exiv2::ExifKey("Exif.Image.TransferFunction"), &table);
+    Exiv2::IptcData iptc;
+    iptc["Iptc.Application2.Caption"] = "Harbour at dusk";
+    Exiv2::XmpData xmp;
+    xmp["Xmp.dc.creator"] = "Fixture Photographer";
+    image->setExifData(exif);
+    image->setIptcData(iptc);
+    image->setXmpData(xmp);
+    image->writeMetadata();
+}
+
 // A small picture in `format` tagged with Exif orientation `orientation`.
 Maker orientedPicture(std::uint16_t orientation, const char* format) {
     return [orientation, format](const QString& path) {
@@ -103,6 +126,26 @@ QByteArray cmykJpeg() {
 }
 // clang-format on
 
+// `jpeg` with an Exif block holding `tiff` (the TIFF structure after "Exif\0\0") put
+// right after its start marker.
+QByteArray withExif(const QByteArray& jpeg, const QByteArray& tiff) {
+    const QByteArray payload = QByteArray("Exif", 4).append(2, '\0') + tiff;
+    const qsizetype length = payload.size() + 2;
+    QByteArray segment = QByteArray::fromHex("FFE1");
+    segment.append(static_cast<char>(length >> 8)).append(static_cast<char>(length & 0xff));
+    return jpeg.left(2) + segment + payload + jpeg.mid(2);
+}
+
+Maker photoWithExif(const QByteArray& tiffHex) {
+    return [tiffHex](const QString& path) {
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        testPattern({64, 48}).save(&buffer, "jpg");
+        writeFile(path, withExif(jpeg, QByteArray::fromHex(tiffHex)));
+    };
+}
+
 QByteArray noise() {
     QByteArray bytes(8192, '\0');
     QRandomGenerator random(42);
@@ -135,6 +178,7 @@ Maker ffmpeg(const QStringList& arguments) {
 const std::map<QString, Maker>& makers() {
     static const std::map<QString, Maker> table{
         {"turned.jpg", makeTurnedPhoto},
+        {"tagged.jpg", makeTaggedPhoto},
         {"plain.png", saved(testPattern({40, 30}))},
         {"plain.webp", saved(testPattern({40, 30}))},
         // Every Exif orientation, and orientation 6 in other containers.
@@ -171,6 +215,7 @@ const std::map<QString, Maker>& makers() {
          }},
         {"noise.jpg", written(noise())},
         {"noise.mp4", written(noise())},
+        {"noise.mp3", written(noise())},
         {"empty.mp4", written({})},
         {"notes.txt", written("Not a movie, not a picture.\n")},
         {"notes.png", written("Not a picture either.\n")},
@@ -181,6 +226,32 @@ const std::map<QString, Maker>& makers() {
         {"wide.mkv", ffmpeg(twoSecondsOfPicture + QStringList{"-vf", "setsar=2", "-c:v", "mpeg4", "-metadata",
                                                               "title=Test Pattern"})},
         {"tone.wav", ffmpeg(twoSecondsOfTone + QStringList{"-c:a", "pcm_s16le"})},
+        // A still-picture format that also holds an animation.
+        {"moving.gif", ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10:duration=1"})},
+        // The first half of a movie whose index sits at its end, and of one whose index
+        // comes first.
+        {"truncated.mp4",
+         [](const QString& path) {
+             const QByteArray whole = readFile(MediaFixtures::get().path("clip.mp4"));
+             writeFile(path, whole.left(whole.size() / 2));
+         }},
+        {"truncated-indexed.mp4",
+         [](const QString& path) {
+             const QString whole = path + ".whole.mp4";
+             runFfmpeg(twoSecondsOfPicture + QStringList{"-c:v", "mpeg4", "-movflags", "+faststart", whole});
+             const QByteArray bytes = readFile(whole);
+             writeFile(path, bytes.left(bytes.size() / 2));
+         }},
+        // Damaged Exif blocks (little-endian TIFF structures): the first directory far
+        // beyond the block; a camera name claiming 4 GB; a directory that is its own
+        // successor; the Exif directory pointing back at the first one; a cut-off header.
+        // clang-format off
+        {"exif-far.jpg", photoWithExif("49492A00" "F0FFFF7F")},
+        {"exif-huge-count.jpg", photoWithExif("49492A00" "08000000" "0100" "0F01" "0200" "F0FFFFFF" "1A000000" "00000000")},
+        {"exif-loop.jpg", photoWithExif("49492A00" "08000000" "0100" "1201" "0300" "01000000" "0600" "0000" "08000000")},
+        {"exif-cycle.jpg", photoWithExif("49492A00" "08000000" "0100" "6987" "0400" "01000000" "08000000" "00000000")},
+        {"exif-cut.jpg", photoWithExif("4949")},
+        // clang-format on
     };
     return table;
 }

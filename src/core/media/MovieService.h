@@ -1,7 +1,10 @@
 #pragma once
 
+#include "media/MovieFacts.h"
+
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,10 @@ public:
     virtual std::shared_ptr<Movie> openMovie(const std::string& path) = 0;
     // `handler` runs on the GUI thread whenever any movie plays to its end.
     virtual void observeMovieEnds(std::function<void(Movie&)> handler) = 0;
+    // The length, natural bounds, name and raw facts of a movie file, read without
+    // playing it; nullopt when the file is no movie. Blocks on the file: call it off
+    // the GUI thread. Safe to call from any thread.
+    virtual std::optional<MovieFacts> movieFacts(const std::string& path) = 0;
 };
 
 } // namespace vistrel
