@@ -2,8 +2,11 @@
 
 #include "platform/AuxiliaryWindows.h"
 
+#include <memory>
+
 namespace vistrel {
 
+class PreferencesWindow;
 class VistrelController;
 
 // The play list window, the settings window and the picture series panel, each
@@ -22,6 +25,7 @@ class AppWindows : public AuxiliaryWindows {
 
   private:
     VistrelController* m_controller = nullptr;
+    std::unique_ptr<PreferencesWindow> m_preferencesWindow;
 };
 
 } // namespace vistrel

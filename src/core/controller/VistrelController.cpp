@@ -10,11 +10,13 @@
 #include "media/PictureService.h"
 #include "platform/Alerts.h"
 #include "platform/AuxiliaryWindows.h"
+#include "platform/DocumentOpener.h"
 #include "platform/FilePanels.h"
 #include "platform/MainWindow.h"
 #include "platform/SettingsStore.h"
 #include "platform/StatusOverlay.h"
 #include "playlist/PathComponents.h"
+#include "settings/Preferences.h"
 #include "settings/SettingsKeys.h"
 #include "view/OrientationTransform.h"
 #include "view/PictureView.h"
@@ -40,10 +42,9 @@ constexpr double menuStripMargin = 20.0;
 
 constexpr int uprightOrientation = 1;
 
-// Settings keep placements in percent; the controller works with fractions.
-float fractionOfPercent(float percent) {
-    return static_cast<float>(percent * 0.01);
-}
+// The one clipboard type exchanged with other programs: a movie frame.
+constexpr const char* tiffPasteboardType = "image/tiff";
+constexpr const char* helpDocument = "VistrelHelp.pdf";
 
 bool isFolder(const std::string& path) {
     std::error_code error;
@@ -78,6 +79,8 @@ void VistrelController::awakeFromNib() {
     m_services.movies.observeMovieEnds([this](Movie&) { movieDidEnd(); });
     window.setMenuBarVisible(true);
     window.installMenuStrip(static_cast<int>(window.menuBarHeight() + menuStripMargin));
+    registerServicesMenuSendTypes({tiffPasteboardType}, {tiffPasteboardType});
+    createPrefsWhenAbsent();
     buildTypeLists();
 }
 
@@ -101,6 +104,13 @@ void VistrelController::buildTypeLists() {
         m_qtTypes = m_services.movies.movieFileTypes();
     if (m_cgiTypes.empty())
         m_cgiTypes = m_services.pictures.pictureFileTypes();
+}
+
+void VistrelController::createPrefsWhenAbsent() {
+    if (m_prefs)
+        return;
+    m_prefs = std::make_unique<Preferences>(m_defaults, m_services.panels);
+    m_prefs->setMovieController(this);
 }
 
 void VistrelController::readSettings() {
@@ -517,8 +527,18 @@ VistrelController* VistrelController::validRequestorForSendType(const std::strin
 bool VistrelController::writeSelectionToPasteboard(const std::vector<std::string>&) {
     return false;
 }
+void VistrelController::registerServicesMenuSendTypes(std::vector<std::string> sendTypes,
+                                                      std::vector<std::string> returnTypes) {
+    m_servicesSendTypes = std::move(sendTypes);
+    m_servicesReturnTypes = std::move(returnTypes);
+}
+
 void VistrelController::copyFrame(Sender*) {}
-void VistrelController::showHelp(Sender*) {}
+
+// A missing document starts the opener with nothing to open, which shows nothing.
+void VistrelController::showHelp(Sender*) {
+    m_services.opener.open(m_services.opener.resourcePath(helpDocument));
+}
 
 // ---------------------------------------------------------------- play list window and files
 
@@ -531,8 +551,13 @@ void VistrelController::openList(Sender*) {}
 // ---------------------------------------------------------------- settings window
 
 void VistrelController::preferences(Sender*) {
+    createPrefsWhenAbsent();
     m_services.windows.showPreferencesWindow();
 }
-void VistrelController::reset(Sender*) {}
+
+void VistrelController::reset(Sender* sender) {
+    if (m_prefs)
+        m_prefs->Reset(sender);
+}
 
 } // namespace vistrel

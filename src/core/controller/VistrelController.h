@@ -29,6 +29,7 @@ class MovieService;
 class PictureService;
 class Pasteboard;
 class PictureView;
+class Preferences;
 class SettingsStore;
 class StatusOverlay;
 
@@ -156,6 +157,10 @@ public:
     // Edit > Copy Frame: the movie frame on the clipboard as TIFF and PNG.
     void copyFrame(Sender* sender = nullptr);
     void showHelp(Sender* sender = nullptr);
+    // The clipboard types offered to and taken from other programs, fixed at start-up.
+    void registerServicesMenuSendTypes(std::vector<std::string> sendTypes, std::vector<std::string> returnTypes);
+    const std::vector<std::string>& servicesSendTypes() const { return m_servicesSendTypes; }
+    const std::vector<std::string>& servicesReturnTypes() const { return m_servicesReturnTypes; }
     UserDefaults& defaults() { return m_defaults; }
     RecentDocuments& recentDocuments() { return m_recentDocuments; }
     static constexpr unsigned maximumRecentDocumentCount() { return RecentDocuments::maximumRecentDocumentCount; }
@@ -169,6 +174,8 @@ public:
     // --- settings window
     void preferences(Sender* sender = nullptr);
     void reset(Sender* sender = nullptr);
+    // The settings window's logic; nullptr until start-up (or preferences) creates it.
+    Preferences* prefs() { return m_prefs.get(); }
 
     const ControllerServices& services() const { return m_services; }
 
@@ -178,6 +185,7 @@ private:
     void readSettings();
     FileList entriesFor(const std::vector<std::string>& paths) const;
     void buildTypeLists();
+    void createPrefsWhenAbsent();
     // The entry at lActualIndex when it is marked, else the first marked entry.
     std::optional<std::size_t> currentEntryIndex() const;
     bool showPicture(const std::string& path);
@@ -205,6 +213,10 @@ private:
     std::int32_t m_fileIndex = 0;
     std::vector<std::string> m_qtTypes;
     std::vector<std::string> m_cgiTypes;
+    std::vector<std::string> m_servicesSendTypes;
+    std::vector<std::string> m_servicesReturnTypes;
+    // Refers to m_defaults and to the controller: declared after them, destroyed first.
+    std::unique_ptr<Preferences> m_prefs;
 };
 
 } // namespace vistrel
