@@ -5,6 +5,7 @@
 
 namespace vistrel {
 
+AppWindows::AppWindows() = default;
 AppWindows::~AppWindows() = default;
 
 void AppWindows::showPlaylistWindow() {}

@@ -13,7 +13,7 @@ class VistrelController;
 // built the first time it is shown and kept for the rest of the run.
 class AppWindows : public AuxiliaryWindows {
   public:
-    AppWindows() = default;
+    AppWindows();
     ~AppWindows() override;
 
     void setMovieController(VistrelController* controller) { m_controller = controller; }

@@ -53,7 +53,7 @@ bool readSource(const QString& path, QString& text) {
 // Thin ruled tables with a tinted header row, across the whole text width.
 void styleTable(QTextTable* table) {
     QTextTableFormat format = table->format();
-    format.setBorder(0.5);
+    format.setBorder(2); // device pixels at 300 dpi: a hairline
     format.setBorderBrush(QBrush(ruleColour));
     format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
     format.setBorderCollapse(true);
