@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,10 +27,16 @@ const SliderSpinBox::Range qualityRange{0.0, 1.0, 0.0, 1.0, 0.05, 2, {}};
 // This window never fades out completely: it could not be found again.
 const SliderSpinBox::Range ownOpacityRange{0.2, 1.0, 0.2, 1.0, 0.05, 2, {}};
 
-QFormLayout* formIn(QGroupBox* group) {
-    auto* form = new QFormLayout(group);
-    form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
-    return form;
+// A bold heading over the rows of one topic; one form for all topics keeps the
+// controls aligned.
+void addSection(QFormLayout* form, const QString& title) {
+    auto* heading = new QLabel(title);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    if (form->rowCount() > 0)
+        heading->setContentsMargins(0, 10, 0, 0);
+    form->addRow(heading);
 }
 
 QLabel* hint(const QString& text) {
@@ -47,10 +52,14 @@ PreferencesWindow::PreferencesWindow(Preferences& prefs, QWidget* parent) : QWid
     setObjectName(QStringLiteral("Preferences"));
     setWindowTitle(tr("Settings"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(buildMainWindowGroup());
-    layout->addWidget(buildPlacementGroup());
-    layout->addWidget(buildSlideShowAndFramesGroup());
+    auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    addMainWindowRows(form);
+    addPlacementRows(form);
+    addSlideShowAndFramesRows(form);
+    layout->addLayout(form);
     layout->addStretch(1);
+    layout->addSpacing(8);
     layout->addWidget(buildButtons());
 
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -81,9 +90,8 @@ void PreferencesWindow::showBuiltOnce(std::unique_ptr<PreferencesWindow>& window
     window->activateWindow();
 }
 
-QWidget* PreferencesWindow::buildMainWindowGroup() {
-    auto* group = new QGroupBox(tr("Main window"));
-    QFormLayout* form = formIn(group);
+void PreferencesWindow::addMainWindowRows(QFormLayout* form) {
+    addSection(form, tr("Main window"));
     m_transparency = addPair("transparency", opacityRange, &Preferences::setTransparency);
     form->addRow(tr("Opacity:"), m_transparency);
     m_deskMovie = new QCheckBox(tr("Stay behind all other windows (desktop level)"));
@@ -91,12 +99,10 @@ QWidget* PreferencesWindow::buildMainWindowGroup() {
     connect(m_deskMovie, &QCheckBox::toggled, this,
             [this](bool on) { editFrom(m_deskMovie, [&] { m_prefs.setDeskMovie(on); }); });
     form->addRow(QString(), m_deskMovie);
-    return group;
 }
 
-QWidget* PreferencesWindow::buildPlacementGroup() {
-    auto* group = new QGroupBox(tr("Size and placement of the item"));
-    QFormLayout* form = formIn(group);
+void PreferencesWindow::addPlacementRows(QFormLayout* form) {
+    addSection(form, tr("Size and placement of the item"));
     m_scaleX = addPair("scaleX", scaleRange, &Preferences::setScaleX);
     form->addRow(tr("Scale:"), m_scaleX);
     m_scaleY = addPair("scaleY", scaleRange, &Preferences::setScaleY);
@@ -107,12 +113,10 @@ QWidget* PreferencesWindow::buildPlacementGroup() {
     form->addRow(tr("Vertical offset:"), m_posY);
     form->addRow(QString(), hint(tr("1 fits the item to the screen. An offset of 100 % moves the item just off "
                                     "the right (or top) edge of the screen.")));
-    return group;
 }
 
-QWidget* PreferencesWindow::buildSlideShowAndFramesGroup() {
-    auto* group = new QGroupBox(tr("Slide show and frames"));
-    QFormLayout* form = formIn(group);
+void PreferencesWindow::addSlideShowAndFramesRows(QFormLayout* form) {
+    addSection(form, tr("Slide show and frames"));
     m_sleep = new QDoubleSpinBox;
     m_sleep->setObjectName(QStringLiteral("sleep"));
     m_sleep->setRange(0.1, 86400.0);
@@ -145,7 +149,6 @@ QWidget* PreferencesWindow::buildSlideShowAndFramesGroup() {
 
     m_prefTrans = addPair("prefTrans", ownOpacityRange, &Preferences::setPrefTrans);
     form->addRow(tr("Opacity of this window:"), m_prefTrans);
-    return group;
 }
 
 QWidget* PreferencesWindow::buildButtons() {

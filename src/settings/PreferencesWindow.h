@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QDoubleSpinBox;
+class QFormLayout;
 class QLineEdit;
 
 namespace vistrel {
@@ -36,9 +37,9 @@ class PreferencesWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    QWidget* buildMainWindowGroup();
-    QWidget* buildPlacementGroup();
-    QWidget* buildSlideShowAndFramesGroup();
+    void addMainWindowRows(QFormLayout* form);
+    void addPlacementRows(QFormLayout* form);
+    void addSlideShowAndFramesRows(QFormLayout* form);
     QWidget* buildButtons();
     SliderSpinBox* addPair(const char* name, const SliderSpinBox::Range& range, void (Preferences::*setter)(float));
     void showValue(PreferenceKey key);

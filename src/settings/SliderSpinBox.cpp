@@ -16,6 +16,8 @@ SliderSpinBox::SliderSpinBox(const Range& range, QWidget* parent)
     m_spinBox->setSingleStep(range.step);
     m_spinBox->setSuffix(range.suffix);
     m_spinBox->setAlignment(Qt::AlignRight);
+    // One width for every pair, so that the sliders of a form end in one line.
+    m_spinBox->setMinimumWidth(100);
     m_slider->setRange(sliderPosition(range.sliderMinimum), sliderPosition(range.sliderMaximum));
     m_slider->setSingleStep(sliderPosition(range.step));
     m_slider->setPageStep(sliderPosition(range.step) * 5);
