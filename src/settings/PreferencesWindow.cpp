@@ -48,7 +48,8 @@ QLabel* hint(const QString& text) {
 
 } // namespace
 
-PreferencesWindow::PreferencesWindow(Preferences& prefs, QWidget* parent) : QWidget(parent, Qt::Window), m_prefs(prefs) {
+PreferencesWindow::PreferencesWindow(Preferences& prefs, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_prefs(prefs) {
     setObjectName(QStringLiteral("Preferences"));
     setWindowTitle(tr("Settings"));
     auto* layout = new QVBoxLayout(this);
@@ -111,8 +112,9 @@ void PreferencesWindow::addPlacementRows(QFormLayout* form) {
     form->addRow(tr("Horizontal offset:"), m_posX);
     m_posY = addPair("posY", offsetRange, &Preferences::setPosY);
     form->addRow(tr("Vertical offset:"), m_posY);
-    form->addRow(QString(), hint(tr("1 fits the item to the screen. An offset of 100 % moves the item just off "
-                                    "the right (or top) edge of the screen.")));
+    form->addRow(QString(),
+                 hint(tr("1 fits the item to the screen. An offset of 100 % moves the item just off "
+                         "the right (or top) edge of the screen.")));
 }
 
 void PreferencesWindow::addSlideShowAndFramesRows(QFormLayout* form) {
@@ -162,7 +164,8 @@ QWidget* PreferencesWindow::buildButtons() {
         layout->addWidget(button);
         return button;
     };
-    addButton("Reset", tr("Reset"), &Preferences::Reset)->setToolTip(tr("Factory values, applied but not stored"));
+    addButton("Reset", tr("Reset"), &Preferences::Reset)
+        ->setToolTip(tr("Factory values, applied but not stored"));
     layout->addStretch(1);
     addButton("Cancel", tr("Cancel"), &Preferences::Cancel);
     QPushButton* ok = addButton("Ok", tr("OK"), &Preferences::Ok);
@@ -189,10 +192,10 @@ template <class Apply> void PreferencesWindow::editFrom(QWidget* control, Apply 
 }
 
 void PreferencesWindow::showAllValues() {
-    for (PreferenceKey key : {PreferenceKey::transparency, PreferenceKey::scaleX, PreferenceKey::scaleY,
-                              PreferenceKey::posX, PreferenceKey::posY, PreferenceKey::deskMovie,
-                              PreferenceKey::sleep, PreferenceKey::imageCompression, PreferenceKey::prefTrans,
-                              PreferenceKey::imagePath})
+    for (PreferenceKey key :
+         {PreferenceKey::transparency, PreferenceKey::scaleX, PreferenceKey::scaleY, PreferenceKey::posX,
+          PreferenceKey::posY, PreferenceKey::deskMovie, PreferenceKey::sleep,
+          PreferenceKey::imageCompression, PreferenceKey::prefTrans, PreferenceKey::imagePath})
         showValue(key);
 }
 

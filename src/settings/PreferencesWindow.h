@@ -41,7 +41,8 @@ class PreferencesWindow : public QWidget {
     void addPlacementRows(QFormLayout* form);
     void addSlideShowAndFramesRows(QFormLayout* form);
     QWidget* buildButtons();
-    SliderSpinBox* addPair(const char* name, const SliderSpinBox::Range& range, void (Preferences::*setter)(float));
+    SliderSpinBox* addPair(const char* name, const SliderSpinBox::Range& range,
+                           void (Preferences::*setter)(float));
     void showValue(PreferenceKey key);
     void showIn(SliderSpinBox* control, float value);
     // Runs one edit coming from `control`, which already shows its value.

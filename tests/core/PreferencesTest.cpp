@@ -1,5 +1,6 @@
-#include "ControllerFixture.h"
 #include "settings/Preferences.h"
+
+#include "ControllerFixture.h"
 
 #include <gmock/gmock.h>
 #include <set>
@@ -10,13 +11,14 @@ namespace {
 using ::testing::ElementsAre;
 using Strings = std::map<std::string, std::string>;
 
-const Strings factoryValues{{"Transparency", "1"}, {"ScaleX", "1"}, {"ScaleY", "1"},
-                            {"PosX", "0"},         {"PosY", "0"},   {"MovieOnDesk", "false"},
+const Strings factoryValues{{"Transparency", "1"}, {"ScaleX", "1"},   {"ScaleY", "1"},
+                            {"PosX", "0"},         {"PosY", "0"},     {"MovieOnDesk", "false"},
                             {"Sleep", "5"},        {"ImagePath", ""}, {"ImageCompression", "0.2"}};
 
-const Strings someStoredValues{{"Transparency", "0.5"}, {"ScaleX", "1.5"}, {"ScaleY", "0.75"},
-                               {"PosX", "50"},          {"PosY", "-25"},   {"MovieOnDesk", "true"},
-                               {"Sleep", "2.5"},        {"ImagePath", "/frames"}, {"ImageCompression", "0.9"}};
+const Strings someStoredValues{
+    {"Transparency", "0.5"}, {"ScaleX", "1.5"},        {"ScaleY", "0.75"},
+    {"PosX", "50"},          {"PosY", "-25"},          {"MovieOnDesk", "true"},
+    {"Sleep", "2.5"},        {"ImagePath", "/frames"}, {"ImageCompression", "0.9"}};
 
 class PreferencesTest : public ControllerFixture {
   protected:
@@ -115,9 +117,15 @@ TEST_F(PreferencesTest, OkStoresEveryKeyInItsTypeAndTheCloseBoxStoresTheSame) {
 
     prefs.Ok(nullptr);
     const Strings byOk = settings.strings;
-    EXPECT_EQ(byOk, (Strings{{"Transparency", "0.25"}, {"ScaleX", "2"}, {"ScaleY", "0.5"},
-                             {"PosX", "12.5"}, {"PosY", "-40"}, {"MovieOnDesk", "true"},
-                             {"Sleep", "3"}, {"ImagePath", "/home/me/frames"}, {"ImageCompression", "0.7"}}));
+    EXPECT_EQ(byOk, (Strings{{"Transparency", "0.25"},
+                             {"ScaleX", "2"},
+                             {"ScaleY", "0.5"},
+                             {"PosX", "12.5"},
+                             {"PosY", "-40"},
+                             {"MovieOnDesk", "true"},
+                             {"Sleep", "3"},
+                             {"ImagePath", "/home/me/frames"},
+                             {"ImageCompression", "0.7"}}));
 
     settings.strings.clear();
     EXPECT_TRUE(prefs.windowShouldClose());
@@ -274,8 +282,9 @@ TEST_F(PreferencesTest, StartUpRegistersTheServicesAndCreatesTheSettingsLogicBet
     StepWatch watch;
     WatchedWindow watchedWindow(watch);
     WatchedMovieService watchedMovies(watch);
-    VistrelController watched(ControllerServices{scheduler, settings, watchedWindow, view, overlay, alerts, panels,
-                                                 watchedMovies, pictures, work, pasteboard, opener, windows});
+    VistrelController watched(ControllerServices{scheduler, settings, watchedWindow, view, overlay, alerts,
+                                                 panels, watchedMovies, pictures, work, pasteboard, opener,
+                                                 windows});
     watch.controller = &watched;
     watched.awakeFromNib();
     EXPECT_THAT(watch.seen, ElementsAre("menu strip without prefs", "movie types with prefs registered"));
@@ -285,9 +294,9 @@ TEST_F(PreferencesTest, StartUpRegistersTheServicesAndCreatesTheSettingsLogicBet
 }
 
 TEST_F(PreferencesTest, SettingsLogicMadeBeforeStartUpIsKept) {
-    controller = std::make_unique<VistrelController>(ControllerServices{
-        scheduler, settings, window, view, overlay, alerts, panels, movies, pictures, work, pasteboard, opener,
-        windows});
+    controller = std::make_unique<VistrelController>(
+        ControllerServices{scheduler, settings, window, view, overlay, alerts, panels, movies, pictures, work,
+                           pasteboard, opener, windows});
     controller->preferences(nullptr);
     Preferences* early = controller->prefs();
     ASSERT_NE(early, nullptr);

@@ -106,8 +106,8 @@ QByteArray renderPdf(QTextDocument& document) {
     writer.setTitle(QStringLiteral("Vistrel Help"));
     writer.setCreator(QStringLiteral("Vistrel"));
     writer.setResolution(300);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 18, 20, 18),
-                                     QPageLayout::Millimeter));
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(20, 18, 20, 18), QPageLayout::Millimeter));
     document.print(&writer);
     return buffer.data();
 }

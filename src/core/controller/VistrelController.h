@@ -158,7 +158,8 @@ public:
     void copyFrame(Sender* sender = nullptr);
     void showHelp(Sender* sender = nullptr);
     // The clipboard types offered to and taken from other programs, fixed at start-up.
-    void registerServicesMenuSendTypes(std::vector<std::string> sendTypes, std::vector<std::string> returnTypes);
+    void registerServicesMenuSendTypes(std::vector<std::string> sendTypes,
+                                       std::vector<std::string> returnTypes);
     const std::vector<std::string>& servicesSendTypes() const { return m_servicesSendTypes; }
     const std::vector<std::string>& servicesReturnTypes() const { return m_servicesReturnTypes; }
     UserDefaults& defaults() { return m_defaults; }

@@ -13,13 +13,20 @@ constexpr const char* directoryPanelTitle = "Set Image Directory";
 
 } // namespace
 
-Preferences::Preferences(UserDefaults& defaults, FilePanels& panels) : m_defaults(defaults), m_panels(panels) {}
+Preferences::Preferences(UserDefaults& defaults, FilePanels& panels)
+    : m_defaults(defaults), m_panels(panels) {}
+
+// Every edit reaches the controller at once, then the window hears of it.
+template <class Apply> void Preferences::applyAndAnnounce(PreferenceKey key, Apply toController) {
+    if (m_movieController)
+        toController(*m_movieController);
+    changed.notify(key);
+}
 
 void Preferences::setTransparency(float alpha) {
     m_transparency = alpha;
-    if (m_movieController)
-        m_movieController->setTransparency(alpha);
-    changed.notify(PreferenceKey::transparency);
+    applyAndAnnounce(PreferenceKey::transparency,
+                     [alpha](VistrelController& c) { c.setTransparency(alpha); });
 }
 
 float Preferences::scaleX() const {
@@ -27,9 +34,7 @@ float Preferences::scaleX() const {
 }
 
 void Preferences::setScaleX(float factor) {
-    if (m_movieController)
-        m_movieController->setScaleX(factor);
-    changed.notify(PreferenceKey::scaleX);
+    applyAndAnnounce(PreferenceKey::scaleX, [factor](VistrelController& c) { c.setScaleX(factor); });
 }
 
 float Preferences::scaleY() const {
@@ -37,9 +42,7 @@ float Preferences::scaleY() const {
 }
 
 void Preferences::setScaleY(float factor) {
-    if (m_movieController)
-        m_movieController->setScaleY(factor);
-    changed.notify(PreferenceKey::scaleY);
+    applyAndAnnounce(PreferenceKey::scaleY, [factor](VistrelController& c) { c.setScaleY(factor); });
 }
 
 float Preferences::posX() const {
@@ -47,9 +50,8 @@ float Preferences::posX() const {
 }
 
 void Preferences::setPosX(float percent) {
-    if (m_movieController)
-        m_movieController->setPosX(fractionOfPercent(percent));
-    changed.notify(PreferenceKey::posX);
+    applyAndAnnounce(PreferenceKey::posX,
+                     [percent](VistrelController& c) { c.setPosX(fractionOfPercent(percent)); });
 }
 
 float Preferences::posY() const {
@@ -57,30 +59,25 @@ float Preferences::posY() const {
 }
 
 void Preferences::setPosY(float percent) {
-    if (m_movieController)
-        m_movieController->setPosY(fractionOfPercent(percent));
-    changed.notify(PreferenceKey::posY);
+    applyAndAnnounce(PreferenceKey::posY,
+                     [percent](VistrelController& c) { c.setPosY(fractionOfPercent(percent)); });
 }
 
 void Preferences::setDeskMovie(bool onDesktop) {
     m_deskMovie = onDesktop;
-    if (m_movieController)
-        m_movieController->setDeskMovie(onDesktop);
-    changed.notify(PreferenceKey::deskMovie);
+    applyAndAnnounce(PreferenceKey::deskMovie,
+                     [onDesktop](VistrelController& c) { c.setDeskMovie(onDesktop); });
 }
 
 void Preferences::setSleep(float seconds) {
     m_sleep = seconds;
-    if (m_movieController)
-        m_movieController->setSleep(seconds);
-    changed.notify(PreferenceKey::sleep);
+    applyAndAnnounce(PreferenceKey::sleep, [seconds](VistrelController& c) { c.setSleep(seconds); });
 }
 
 void Preferences::setImageCompression(float factor) {
     m_imageCompression = factor;
-    if (m_movieController)
-        m_movieController->setImageCompression(factor);
-    changed.notify(PreferenceKey::imageCompression);
+    applyAndAnnounce(PreferenceKey::imageCompression,
+                     [factor](VistrelController& c) { c.setImageCompression(factor); });
 }
 
 void Preferences::setPrefTrans(float alpha) {

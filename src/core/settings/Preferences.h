@@ -83,6 +83,7 @@ public:
     Signal<> closeWindow;
 
 private:
+    template <class Apply> void applyAndAnnounce(PreferenceKey key, Apply toController);
     void applyImagePath(const std::string& path);
     void close();
 
