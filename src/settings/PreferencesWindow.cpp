@@ -239,6 +239,14 @@ void PreferencesWindow::showValue(PreferenceKey key) {
     }
 }
 
+// The mouse and the View menu change scale and placement without telling this window;
+// coming back to it shows them as they are now.
+void PreferencesWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        showAllValues();
+}
+
 // The close box keeps what the window shows, like OK.
 void PreferencesWindow::closeEvent(QCloseEvent* event) {
     if (m_prefs.windowShouldClose())

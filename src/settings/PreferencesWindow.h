@@ -35,6 +35,7 @@ class PreferencesWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void addMainWindowRows(QFormLayout* form);

@@ -82,6 +82,19 @@ TEST_F(PreferencesWindowTest, ResetShowsTheFactoryValuesAndCancelTheStoredOnes) 
     EXPECT_DOUBLE_EQ(control<QDoubleSpinBox>(prefs, "sleep")->value(), 2.5);
 }
 
+TEST_F(PreferencesWindowTest, ComingBackToTheWindowShowsZoomChangedMeanwhile) {
+    start();
+    QWidget* prefs = openSettings();
+    ASSERT_NE(prefs, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(prefs));
+    window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    controller().movieScale(nullptr);
+    prefs->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(prefs));
+    EXPECT_DOUBLE_EQ(control<SliderSpinBox>(prefs, "scaleX")->value(), 1.1);
+}
+
 TEST_F(PreferencesWindowTest, CloseBoxStoresAndTheWindowsOwnOpacityFollowsItsControl) {
     start();
     QWidget* prefs = openSettings();
