@@ -2,6 +2,7 @@
 
 #include "controller/VistrelController.h"
 #include "playlist/PlaylistWindowView.h"
+#include "settings/PreferencesWindow.h"
 
 #include <QLoggingCategory>
 
@@ -13,8 +14,11 @@ AppWindows::AppWindows() = default;
 AppWindows::~AppWindows() = default;
 
 void AppWindows::setMovieController(VistrelController* controller) {
-    if (!controller)
+    // The windows show the controller's own state: they go before it does.
+    if (!controller) {
         m_playlistWindow.reset();
+        m_preferencesWindow.reset();
+    }
     m_controller = controller;
 }
 
@@ -32,7 +36,9 @@ void AppWindows::showPlaylistWindow() {
     m_playlistWindow->activateWindow();
 }
 
-void AppWindows::showPreferencesWindow() {}
+void AppWindows::showPreferencesWindow() {
+    PreferencesWindow::showBuiltOnce(m_preferencesWindow, m_controller ? m_controller->prefs() : nullptr);
+}
 void AppWindows::showSeriesPanel() {}
 void AppWindows::closeSeriesPanel() {}
 

@@ -7,6 +7,7 @@
 namespace vistrel {
 
 class PlaylistWindowView;
+class PreferencesWindow;
 class VistrelController;
 
 // The play list window, the settings window and the picture series panel, each
@@ -30,6 +31,7 @@ class AppWindows : public AuxiliaryWindows {
   private:
     VistrelController* m_controller = nullptr;
     std::unique_ptr<PlaylistWindowView> m_playlistWindow;
+    std::unique_ptr<PreferencesWindow> m_preferencesWindow;
 };
 
 } // namespace vistrel

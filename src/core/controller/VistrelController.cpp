@@ -11,12 +11,14 @@
 #include "media/PictureService.h"
 #include "platform/Alerts.h"
 #include "platform/AuxiliaryWindows.h"
+#include "platform/DocumentOpener.h"
 #include "platform/FilePanels.h"
 #include "platform/MainWindow.h"
 #include "platform/SettingsStore.h"
 #include "platform/StatusOverlay.h"
 #include "playlist/PathComponents.h"
 #include "playlist/PlaylistWindow.h"
+#include "settings/Preferences.h"
 #include "settings/SettingsKeys.h"
 #include "view/OrientationTransform.h"
 #include "view/PictureView.h"
@@ -42,10 +44,9 @@ constexpr double menuStripMargin = 20.0;
 
 constexpr int uprightOrientation = 1;
 
-// Settings keep placements in percent; the controller works with fractions.
-float fractionOfPercent(float percent) {
-    return static_cast<float>(percent * 0.01);
-}
+// The one clipboard type exchanged with other programs: a movie frame.
+constexpr const char* tiffPasteboardType = "image/tiff";
+constexpr const char* helpDocument = "VistrelHelp.pdf";
 
 bool isFolder(const std::string& path) {
     std::error_code error;
@@ -72,15 +73,17 @@ void VistrelController::awakeFromNib() {
     window.setMenuBarVisible(true);
     m_defaults.registerViewerDefaults();
     fillScreenWithView();
+    createPlaylistWindow();
     resetRunState();
     window.makeKeyAndOrderFront();
     window.makeViewFirstResponder();
-    createPlaylistWindow();
     readSettings();
     setDeskMovie(m_defaults.boolForKey(SettingsKeys::movieOnDesk));
     m_services.movies.observeMovieEnds([this](Movie&) { movieDidEnd(); });
     window.setMenuBarVisible(true);
     window.installMenuStrip(static_cast<int>(window.menuBarHeight() + menuStripMargin));
+    registerServicesMenuSendTypes({tiffPasteboardType}, {tiffPasteboardType});
+    createPrefsWhenAbsent();
     buildTypeLists();
 }
 
@@ -115,6 +118,13 @@ void VistrelController::buildTypeLists() {
         m_qtTypes = m_services.movies.movieFileTypes();
     if (m_cgiTypes.empty())
         m_cgiTypes = m_services.pictures.pictureFileTypes();
+}
+
+void VistrelController::createPrefsWhenAbsent() {
+    if (m_prefs)
+        return;
+    m_prefs = std::make_unique<Preferences>(m_defaults, m_services.panels);
+    m_prefs->setMovieController(this);
 }
 
 void VistrelController::readSettings() {
@@ -531,8 +541,18 @@ VistrelController* VistrelController::validRequestorForSendType(const std::strin
 bool VistrelController::writeSelectionToPasteboard(const std::vector<std::string>&) {
     return false;
 }
+void VistrelController::registerServicesMenuSendTypes(std::vector<std::string> sendTypes,
+                                                      std::vector<std::string> returnTypes) {
+    m_servicesSendTypes = std::move(sendTypes);
+    m_servicesReturnTypes = std::move(returnTypes);
+}
+
 void VistrelController::copyFrame(Sender*) {}
-void VistrelController::showHelp(Sender*) {}
+
+// A missing document starts the opener with nothing to open, which shows nothing.
+void VistrelController::showHelp(Sender*) {
+    m_services.opener.open(m_services.opener.resourcePath(helpDocument));
+}
 
 // ---------------------------------------------------------------- play list window and files
 
@@ -545,8 +565,13 @@ void VistrelController::openList(Sender*) {}
 // ---------------------------------------------------------------- settings window
 
 void VistrelController::preferences(Sender*) {
+    createPrefsWhenAbsent();
     m_services.windows.showPreferencesWindow();
 }
-void VistrelController::reset(Sender*) {}
+
+void VistrelController::reset(Sender* sender) {
+    if (m_prefs)
+        m_prefs->Reset(sender);
+}
 
 } // namespace vistrel

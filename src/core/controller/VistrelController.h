@@ -30,6 +30,7 @@ class PictureService;
 class Pasteboard;
 class PictureView;
 class PlaylistWindow;
+class Preferences;
 class SettingsStore;
 class StatusOverlay;
 
@@ -157,6 +158,11 @@ public:
     // Edit > Copy Frame: the movie frame on the clipboard as TIFF and PNG.
     void copyFrame(Sender* sender = nullptr);
     void showHelp(Sender* sender = nullptr);
+    // The clipboard types offered to and taken from other programs, fixed at start-up.
+    void registerServicesMenuSendTypes(std::vector<std::string> sendTypes,
+                                       std::vector<std::string> returnTypes);
+    const std::vector<std::string>& servicesSendTypes() const { return m_servicesSendTypes; }
+    const std::vector<std::string>& servicesReturnTypes() const { return m_servicesReturnTypes; }
     UserDefaults& defaults() { return m_defaults; }
     RecentDocuments& recentDocuments() { return m_recentDocuments; }
     static constexpr unsigned maximumRecentDocumentCount() { return RecentDocuments::maximumRecentDocumentCount; }
@@ -172,6 +178,8 @@ public:
     // --- settings window
     void preferences(Sender* sender = nullptr);
     void reset(Sender* sender = nullptr);
+    // The settings window's logic; nullptr until start-up (or preferences) creates it.
+    Preferences* prefs() { return m_prefs.get(); }
 
     const ControllerServices& services() const { return m_services; }
 
@@ -182,6 +190,7 @@ private:
     void readSettings();
     FileList entriesFor(const std::vector<std::string>& paths) const;
     void buildTypeLists();
+    void createPrefsWhenAbsent();
     // The entry at lActualIndex when it is marked, else the first marked entry.
     std::optional<std::size_t> currentEntryIndex() const;
     bool showPicture(const std::string& path);
@@ -210,6 +219,10 @@ private:
     std::int32_t m_fileIndex = 0;
     std::vector<std::string> m_qtTypes;
     std::vector<std::string> m_cgiTypes;
+    std::vector<std::string> m_servicesSendTypes;
+    std::vector<std::string> m_servicesReturnTypes;
+    // Refers to m_defaults and to the controller: declared after them, destroyed first.
+    std::unique_ptr<Preferences> m_prefs;
 };
 
 } // namespace vistrel

@@ -15,3 +15,15 @@ inline constexpr const char* imageCompression = "ImageCompression";
 inline constexpr const char* recentDocuments = "RecentDocuments";
 
 } // namespace vistrel::SettingsKeys
+
+namespace vistrel {
+
+// The settings keep placements in percent; the controller works with fractions.
+inline float fractionOfPercent(float percent) {
+    return static_cast<float>(static_cast<double>(percent) * 0.01);
+}
+inline float percentOfFraction(float fraction) {
+    return fraction * 100.0f;
+}
+
+} // namespace vistrel
