@@ -5,6 +5,7 @@
 #include "geometry/Geometry.h"
 #include "geometry/ItemLayout.h"
 #include "platform/Scheduler.h"
+#include "playlist/PlaylistFileCommands.h"
 #include "playlist/PlaylistStore.h"
 #include "settings/RecentDocuments.h"
 #include "settings/UserDefaults.h"
@@ -165,6 +166,7 @@ public:
     void showList(Sender* sender = nullptr);
     void saveList(Sender* sender = nullptr);
     void openList(Sender* sender = nullptr);
+    PlaylistFileCommands& playlistFiles() { return m_playlistFiles; }
 
     // --- settings window
     void preferences(Sender* sender = nullptr);
@@ -176,6 +178,8 @@ private:
     void fillScreenWithView();
     void resetRunState();
     void readSettings();
+    void takeIn(const std::vector<std::string>& paths);
+    void showLoadedListIfIdle();
     FileList entriesFor(const std::vector<std::string>& paths) const;
     void buildTypeLists();
     // The entry at lActualIndex when it is marked, else the first marked entry.
@@ -191,6 +195,7 @@ private:
     UserDefaults m_defaults;
     RecentDocuments m_recentDocuments;
     PlaylistStore m_play;
+    PlaylistFileCommands m_playlistFiles;
 
     std::shared_ptr<Movie> m_Movie;
     Scheduler::TimerId m_timerLoopMode = Scheduler::noTimer;

@@ -1,0 +1,103 @@
+#include "playlist/PlaylistJson.h"
+
+#include "playlist/EntryListReader.h"
+#include "playlist/TextEncoding.h"
+
+namespace vistrel::playlistjson {
+
+namespace {
+
+// A JSON string of valid UTF-8 text.
+void appendString(std::string& out, std::string_view text) {
+    static constexpr std::string_view hexDigits = "0123456789abcdef";
+    out += '"';
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            out += "\\u00";
+            out += hexDigits[byte >> 4];
+            out += hexDigits[byte & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+void appendMember(std::string& out, std::string_view key, std::string_view text) {
+    appendString(out, key);
+    out += ':';
+    appendString(out, text);
+}
+
+void appendText(std::string& out, const TextKey& key, const std::string& text) {
+    if (textencoding::isValidUtf8(text)) {
+        appendMember(out, key.key, text);
+        return;
+    }
+    appendMember(out, key.key, textencoding::withReplacementCharacters(text));
+    out += ',';
+    appendMember(out, key.bytesKey, textencoding::toHex(text));
+}
+
+void appendEntry(std::string& out, const PlaylistEntry& entry) {
+    out += '{';
+    for (const TextKey& key : textKeys) {
+        appendText(out, key, entry.*key.member);
+        out += ',';
+    }
+    appendString(out, activeKey);
+    out += entry.active ? ":true" : ":false";
+    if (!entry.extra.is_object()) {
+        out += '}';
+        return;
+    }
+    for (const auto& [key, value] : entry.extra.items()) {
+        if (isFormatKey(key))
+            continue;
+        out += ',';
+        appendString(out, textencoding::withReplacementCharacters(key));
+        out += ':';
+        out += value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    }
+    out += '}';
+}
+
+} // namespace
+
+bool isFormatKey(std::string_view key) {
+    if (key == activeKey)
+        return true;
+    for (const TextKey& text : textKeys)
+        if (key == text.key || key == text.bytesKey)
+            return true;
+    return false;
+}
+
+std::optional<FileList> parse(std::string_view bytes, std::string& error) {
+    FileList list;
+    EntryListReader reader(list);
+    if (!nlohmann::json::sax_parse(bytes.begin(), bytes.end(), &reader)) {
+        error = reader.error();
+        return std::nullopt;
+    }
+    return list;
+}
+
+std::string write(const FileList& list) {
+    constexpr std::size_t typicalEntrySize = 160;
+    std::string out;
+    out.reserve(list.size() * typicalEntrySize + 4);
+    out += '[';
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        out += i == 0 ? "\n" : ",\n";
+        appendEntry(out, list[i]);
+    }
+    out += list.empty() ? "]\n" : "\n]\n";
+    return out;
+}
+
+} // namespace vistrel::playlistjson
