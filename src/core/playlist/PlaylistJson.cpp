@@ -9,7 +9,6 @@ namespace {
 
 // A JSON string of valid UTF-8 text.
 void appendString(std::string& out, std::string_view text) {
-    static constexpr std::string_view hexDigits = "0123456789abcdef";
     out += '"';
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
@@ -18,8 +17,7 @@ void appendString(std::string& out, std::string_view text) {
             out += c;
         } else if (byte < 0x20) {
             out += "\\u00";
-            out += hexDigits[byte >> 4];
-            out += hexDigits[byte & 0xF];
+            out += textencoding::toHex(std::string_view(&c, 1));
         } else {
             out += c;
         }

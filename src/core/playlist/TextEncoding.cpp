@@ -6,6 +6,7 @@ namespace {
 
 constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
 constexpr std::string_view hexDigits = "0123456789abcdef";
+constexpr std::string_view upperHexDigits = "0123456789ABCDEF"; // what URLs customarily use
 
 unsigned byteAt(std::string_view text, std::size_t at) {
     return static_cast<unsigned char>(text[at]);
@@ -55,9 +56,9 @@ int hexValue(char digit) {
     return -1;
 }
 
-void appendHexByte(std::string& out, unsigned byte) {
-    out += hexDigits[byte >> 4];
-    out += hexDigits[byte & 0xF];
+void appendHexByte(std::string& out, unsigned byte, std::string_view digits = hexDigits) {
+    out += digits[byte >> 4];
+    out += digits[byte & 0xF];
 }
 
 bool isUnreservedInPath(char c) {
@@ -125,7 +126,7 @@ std::string percentEncoded(std::string_view bytes) {
             continue;
         }
         out += '%';
-        appendHexByte(out, byteAt(bytes, at));
+        appendHexByte(out, byteAt(bytes, at), upperHexDigits);
     }
     return out;
 }
