@@ -38,6 +38,20 @@ bool EntryListReader::key(string_t& name) {
     return true;
 }
 
+// The texts every entry has go straight into it: most of a file is these.
+bool EntryListReader::string(string_t& text) {
+    if (m_open.empty() && m_depth == entryDepth) {
+        for (std::size_t field = 0; field < playlistjson::textKeys.size(); ++field) {
+            if (m_key == playlistjson::textKeys[field].key) {
+                m_entry.*playlistjson::textKeys[field].member = std::move(text);
+                m_given[field] = true;
+                return true;
+            }
+        }
+    }
+    return value(std::move(text));
+}
+
 bool EntryListReader::value(nlohmann::json&& item) {
     if (!m_open.empty()) {
         place(std::move(item));
@@ -57,7 +71,7 @@ bool EntryListReader::setField(nlohmann::json&& item) {
     }
     for (std::size_t field = 0; field < playlistjson::textKeys.size(); ++field) {
         if (m_key == playlistjson::textKeys[field].key)
-            return setText(field, std::move(item));
+            return refuseText();
         if (m_key == playlistjson::textKeys[field].bytesKey)
             return setExactBytes(field, std::move(item));
     }
@@ -65,12 +79,9 @@ bool EntryListReader::setField(nlohmann::json&& item) {
     return true;
 }
 
-bool EntryListReader::setText(std::size_t field, nlohmann::json&& item) {
-    if (!item.is_string())
-        return fail(entryProblem(inQuotes(m_key) + " is not a string"));
-    m_entry.*playlistjson::textKeys[field].member = std::move(item.get_ref<std::string&>());
-    m_given[field] = true;
-    return true;
+// Strings were taken by string(): anything else is the wrong kind.
+bool EntryListReader::refuseText() {
+    return fail(entryProblem(inQuotes(m_key) + " is not a string"));
 }
 
 bool EntryListReader::setExactBytes(std::size_t field, nlohmann::json&& item) {

@@ -30,7 +30,7 @@ public:
     bool number_integer(number_integer_t number) override { return value(number); }
     bool number_unsigned(number_unsigned_t number) override { return value(number); }
     bool number_float(number_float_t number, const string_t&) override { return value(number); }
-    bool string(string_t& text) override { return value(std::move(text)); }
+    bool string(string_t& text) override;
     bool binary(binary_t&) override { return fail("binary data where text belongs"); }
     bool start_object(std::size_t) override;
     bool key(string_t& name) override;
@@ -47,7 +47,7 @@ private:
     std::string entryProblem(const std::string& what) const;
     bool value(nlohmann::json&& item);
     bool setField(nlohmann::json&& item);
-    bool setText(std::size_t field, nlohmann::json&& item);
+    bool refuseText();
     bool setExactBytes(std::size_t field, nlohmann::json&& item);
     nlohmann::json& place(nlohmann::json&& item);
     bool openContainer(nlohmann::json&& empty);

@@ -3,24 +3,33 @@
 #include "playlist/EntryListReader.h"
 #include "playlist/TextEncoding.h"
 
+#include <algorithm>
+
 namespace vistrel::playlistjson {
 
 namespace {
 
-// A JSON string of valid UTF-8 text.
+bool needsEscape(char c) {
+    return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20;
+}
+
+// A JSON string of valid UTF-8 text; runs of plain characters are copied whole.
 void appendString(std::string& out, std::string_view text) {
     out += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
+    while (!text.empty()) {
+        const auto plain = static_cast<std::size_t>(std::find_if(text.begin(), text.end(), needsEscape) - text.begin());
+        out.append(text.substr(0, plain));
+        if (plain == text.size())
+            break;
+        const char c = text[plain];
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
-        } else if (byte < 0x20) {
-            out += "\\u00";
-            out += textencoding::toHex(std::string_view(&c, 1));
         } else {
-            out += c;
+            out += "\\u00";
+            out += textencoding::toHex(text.substr(plain, 1));
         }
+        text.remove_prefix(plain + 1);
     }
     out += '"';
 }

@@ -21,7 +21,7 @@ bool isBlank(char c) {
 std::string_view trimmed(std::string_view line) {
     while (!line.empty() && isBlank(line.front()))
         line.remove_prefix(1);
-    while (!line.empty() && (isBlank(line.back()) || line.back() == '\r'))
+    while (!line.empty() && isBlank(line.back()))
         line.remove_suffix(1);
     return line;
 }
@@ -108,7 +108,7 @@ std::optional<FileList> parse(std::string_view bytes, const std::string& folder,
         bytes.remove_prefix(byteOrderMark.size());
     FileList list;
     while (!bytes.empty()) {
-        const auto end = bytes.find('\n');
+        const auto end = bytes.find_first_of("\r\n");
         const std::string_view line = trimmed(bytes.substr(0, end));
         bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
         if (line.empty() || line.front() == '#')

@@ -9,8 +9,8 @@
 namespace vistrel::playlistm3u {
 
 // Other players' play lists: one path or URL a line. Lines starting with '#'
-// (#EXTM3U, #EXTINF, ...) and blank lines are skipped, CR LF line ends and a byte
-// order mark are accepted, spaces around a line are ignored, relative paths are
+// (#EXTM3U, #EXTINF, ...) and blank lines are skipped, LF, CR LF and CR line ends
+// and a byte order mark are accepted, spaces around a line are ignored, relative paths are
 // taken from `folder` (the list's own folder) and file:// URLs become paths; other
 // URLs are kept as they are. An M3U has no mark, so no entry comes out marked.
 // nullopt, with the reason in `error`, for a file holding NUL bytes: that is
