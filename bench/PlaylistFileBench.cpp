@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <unistd.h>
@@ -94,8 +95,9 @@ int main() {
     const double write = bestMilliseconds([&] { atomicfile::replace(plain, bytes); });
     allMet &= report("save", save, "writing the same bytes", write);
 
-    std::size_t loadedCount = 0;
-    const double load = bestMilliseconds([&] { loadedCount = playlistfile::load(file).value_or(FileList{}).size(); });
+    std::optional<FileList> loaded;
+    const double load = bestMilliseconds([&] { loaded = playlistfile::load(file); }, [&] { loaded.reset(); });
+    const std::size_t loadedCount = loaded ? loaded->size() : 0;
     std::size_t readCount = 0;
     const double read = bestMilliseconds([&] { readCount = readBytes(plain).size(); });
     if (loadedCount != entryCount || readCount != bytes.size())

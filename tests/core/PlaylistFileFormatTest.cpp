@@ -1,6 +1,7 @@
 #include "TemporaryFolder.h"
 #include "playlist/EntryListReader.h"
 #include "playlist/PlaylistFile.h"
+#include "playlist/PlaylistJson.h"
 
 #include <chrono>
 #include <gmock/gmock.h>
@@ -41,6 +42,22 @@ TEST(PlaylistFileFormat, NativeFileKeepsOrderMarksKindsAndFurtherKeys) {
     ASSERT_TRUE(loaded);
     EXPECT_EQ(*loaded, list);
     EXPECT_TRUE((*loaded)[0].extra["rating"].is_number_integer());
+}
+
+// Plain lists are read by a fast path; anything it does not expect goes to the general reader.
+TEST(PlaylistFileFormat, FastAndGeneralReadersAgree) {
+    FileList list{entry("/p/a b.jpg", true), entry("/p/\xC3\xA9.png")};
+    std::string error;
+    const std::string plain = playlistfile::serialize(list, Format::native);
+    EXPECT_EQ(playlistjson::parsePlainShape(plain), list);
+    EXPECT_EQ(playlistjson::parseAnyShape(plain, error), list);
+    list[1].extra["rating"] = 3;
+    list.push_back(entry("/p/quote\"d.jpg"));
+    const std::string rich = playlistfile::serialize(list, Format::native);
+    EXPECT_FALSE(playlistjson::parsePlainShape(rich));
+    EXPECT_EQ(playlistfile::parse(rich, Format::native, "/"), list);
+    EXPECT_FALSE(playlistjson::parsePlainShape(plain + ","));
+    EXPECT_FALSE(playlistfile::parse(plain + ",", Format::native, "/"));
 }
 
 TEST(PlaylistFileFormat, EmptyListIsAnEmptyArray) {

@@ -73,6 +73,31 @@ void appendEntry(std::string& out, const PlaylistEntry& entry) {
     out += '}';
 }
 
+bool consume(std::string_view& rest, std::string_view literal) {
+    if (!rest.starts_with(literal))
+        return false;
+    rest.remove_prefix(literal.size());
+    return true;
+}
+
+void skipWhitespace(std::string_view& rest) {
+    while (!rest.empty() && (rest[0] == ' ' || rest[0] == '\n' || rest[0] == '\r' || rest[0] == '\t'))
+        rest.remove_prefix(1);
+}
+
+// The text up to the closing quote when it needs no escape and is valid UTF-8.
+bool plainText(std::string_view& rest, std::string& text) {
+    const auto end = rest.find('"');
+    if (end == std::string_view::npos)
+        return false;
+    const std::string_view candidate = rest.substr(0, end);
+    if (std::any_of(candidate.begin(), candidate.end(), needsEscape) || !textencoding::isValidUtf8(candidate))
+        return false;
+    text.assign(candidate);
+    rest.remove_prefix(end + 1);
+    return true;
+}
+
 } // namespace
 
 bool isFormatKey(std::string_view key) {
@@ -85,6 +110,41 @@ bool isFormatKey(std::string_view key) {
 }
 
 std::optional<FileList> parse(std::string_view bytes, std::string& error) {
+    if (auto list = parsePlainShape(bytes))
+        return list;
+    return parseAnyShape(bytes, error);
+}
+
+std::optional<FileList> parsePlainShape(std::string_view rest) {
+    skipWhitespace(rest);
+    if (!consume(rest, "["))
+        return std::nullopt;
+    FileList list;
+    skipWhitespace(rest);
+    bool more = !consume(rest, "]");
+    while (more) {
+        skipWhitespace(rest);
+        PlaylistEntry entry;
+        if (!consume(rest, "{\"path\":\"") || !plainText(rest, entry.path) || !consume(rest, ",\"name\":\"") ||
+            !plainText(rest, entry.name) || !consume(rest, ",\"type\":\"") || !plainText(rest, entry.type) ||
+            !consume(rest, ",\"active\":"))
+            return std::nullopt;
+        entry.active = consume(rest, "true");
+        if ((!entry.active && !consume(rest, "false")) || !consume(rest, "}"))
+            return std::nullopt;
+        list.push_back(std::move(entry));
+        skipWhitespace(rest);
+        more = consume(rest, ",");
+        if (!more && !consume(rest, "]"))
+            return std::nullopt;
+    }
+    skipWhitespace(rest);
+    if (!rest.empty())
+        return std::nullopt;
+    return list;
+}
+
+std::optional<FileList> parseAnyShape(std::string_view bytes, std::string& error) {
     FileList list;
     EntryListReader reader(list);
     if (!nlohmann::json::sax_parse(bytes.begin(), bytes.end(), &reader)) {
