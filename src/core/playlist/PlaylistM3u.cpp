@@ -63,6 +63,8 @@ std::optional<std::string> pathOfLine(std::string_view line, const std::string& 
     return paths::appendingPathComponent(folder, line);
 }
 
+// A relative path of the list was taken from the working folder when it came in,
+// as the viewer opens it; written down absolute, it means the same from the list's folder.
 std::string absolute(const std::string& path) {
     if (!path.empty() && path.front() == '/')
         return path;
