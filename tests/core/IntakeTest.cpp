@@ -66,6 +66,7 @@ TEST_F(Intake, OpenPanelOffersPictureTypesThenMovieTypes) {
     controller->open();
     std::vector<std::string> expected = pictures.types;
     expected.insert(expected.end(), movies.types.begin(), movies.types.end());
+    expected.insert(expected.end(), {"vistrelplaylist", "m3u8", "m3u"}); // play lists load in place of the list
     EXPECT_EQ(panels.offered, expected);
     EXPECT_TRUE(controller->play().fileList().empty());
     EXPECT_EQ(notified, 0);

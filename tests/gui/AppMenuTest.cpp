@@ -81,6 +81,7 @@ TEST_F(AppMenuTest, OpenRunsThePanelWithPictureAndMovieTypesAndTakesTheChoice) {
     EXPECT_EQ(panels->openPanelRuns, 1);
     std::vector<std::string> offered = controller().cgiTypes();
     offered.insert(offered.end(), controller().qtTypes().begin(), controller().qtTypes().end());
+    offered.insert(offered.end(), {"vistrelplaylist", "m3u8", "m3u"}); // play lists load in place of the list
     EXPECT_EQ(panels->offered, offered);
     EXPECT_EQ(listPaths(), chosen);
 }

@@ -19,6 +19,7 @@
 #include "playlist/PathComponents.h"
 #include "playlist/PlaylistWindow.h"
 #include "settings/Preferences.h"
+#include "playlist/PlaylistFile.h"
 #include "settings/SettingsKeys.h"
 #include "view/OrientationTransform.h"
 #include "view/PictureView.h"
@@ -56,7 +57,8 @@ bool isFolder(const std::string& path) {
 } // namespace
 
 VistrelController::VistrelController(ControllerServices services)
-    : m_services(services), m_defaults(services.settings), m_recentDocuments(m_defaults) {}
+    : m_services(services), m_defaults(services.settings), m_recentDocuments(m_defaults),
+      m_playlistFiles(m_play, services.panels, services.alerts, services.work) {}
 
 // A pending advance must not reach a controller that is gone.
 VistrelController::~VistrelController() {
@@ -140,16 +142,51 @@ void VistrelController::readSettings() {
 
 // ---------------------------------------------------------------- intake
 
+// Play lists are offered too: choosing one loads it (see applicationOpenFiles).
 void VistrelController::open(Sender*) {
     std::vector<std::string> allowed = m_cgiTypes;
     allowed.insert(allowed.end(), m_qtTypes.begin(), m_qtTypes.end());
+    const auto lists = playlistfile::readableExtensions();
+    allowed.insert(allowed.end(), lists.begin(), lists.end());
     if (const auto chosen = m_services.panels.runOpenPanel(allowed))
         applicationOpenFiles(*chosen);
 }
 
+// A play list file handed over is loaded in place of the list, as Open Play List
+// loads it, rather than becoming an entry nothing can show. Loading finishes later,
+// on the GUI thread; the other files handed over with it are taken in only then, so
+// they land after the loaded entries and the first of them is marked and shown as
+// any intake shows it (taken in at once, the loaded list would replace them).
+// A list handed over alone is shown only when nothing is on screen yet.
 void VistrelController::applicationOpenFiles(const std::vector<std::string>& paths) {
     if (paths.empty())
         return;
+    std::vector<std::string> lists;
+    std::vector<std::string> files;
+    for (const auto& path : paths)
+        (playlistfile::isPlaylistPath(path) && !isFolder(path) ? lists : files).push_back(path);
+    if (lists.empty()) {
+        takeIn(files);
+        return;
+    }
+    m_playlistFiles.loadHandedOver(std::move(lists), [this, files = std::move(files)](bool loaded) {
+        if (!files.empty())
+            takeIn(files);
+        else if (loaded)
+            showLoadedListIfIdle();
+    });
+}
+
+// The marked entry of a freshly loaded list (or its first, which then gets the mark).
+void VistrelController::showLoadedListIfIdle() {
+    if (m_Movie || m_services.movieView.ciImage() || m_play.fileList().empty())
+        return;
+    if (m_play.firstMarked() == PlaylistStore::npos)
+        m_play.markOnly(0);
+    playIt();
+}
+
+void VistrelController::takeIn(const std::vector<std::string>& paths) {
     const std::size_t firstAdded = m_play.fileList().size();
     m_play.append(entriesFor(paths));
     if (m_play.fileList().size() > firstAdded)
@@ -559,8 +596,13 @@ void VistrelController::showHelp(Sender*) {
 void VistrelController::showList(Sender*) {
     m_services.windows.showPlaylistWindow();
 }
-void VistrelController::saveList(Sender*) {}
-void VistrelController::openList(Sender*) {}
+void VistrelController::saveList(Sender*) {
+    m_playlistFiles.saveList();
+}
+
+void VistrelController::openList(Sender*) {
+    m_playlistFiles.openList();
+}
 
 // ---------------------------------------------------------------- settings window
 

@@ -5,6 +5,7 @@
 #include "geometry/Geometry.h"
 #include "geometry/ItemLayout.h"
 #include "platform/Scheduler.h"
+#include "playlist/PlaylistFileCommands.h"
 #include "playlist/PlaylistStore.h"
 #include "settings/RecentDocuments.h"
 #include "settings/UserDefaults.h"
@@ -174,6 +175,7 @@ public:
     void showList(Sender* sender = nullptr);
     void saveList(Sender* sender = nullptr);
     void openList(Sender* sender = nullptr);
+    PlaylistFileCommands& playlistFiles() { return m_playlistFiles; }
 
     // --- settings window
     void preferences(Sender* sender = nullptr);
@@ -188,6 +190,8 @@ private:
     void createPlaylistWindow();
     void resetRunState();
     void readSettings();
+    void takeIn(const std::vector<std::string>& paths);
+    void showLoadedListIfIdle();
     FileList entriesFor(const std::vector<std::string>& paths) const;
     void buildTypeLists();
     void createPrefsWhenAbsent();
@@ -205,6 +209,7 @@ private:
     RecentDocuments m_recentDocuments;
     PlaylistStore m_play;
     std::unique_ptr<PlaylistWindow> m_playlistWindow;
+    PlaylistFileCommands m_playlistFiles;
 
     std::shared_ptr<Movie> m_Movie;
     Scheduler::TimerId m_timerLoopMode = Scheduler::noTimer;

@@ -1,6 +1,8 @@
 #include "files/AtomicFile.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -31,17 +33,44 @@ std::string nameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Room left in a file name for the temporary file's dot and suffix: a target whose
+// name is as long as the file system allows can still be written.
+constexpr std::size_t temporaryNameStemLength = 200;
+constexpr int temporaryNameAttempts = 100;
+
+// A name nobody else uses yet: the process and a counter, mixed with the clock so
+// that two processes reusing a process id do not meet either.
+std::string uniqueSuffix() {
+    static std::atomic<unsigned> counter{0};
+    const auto clock = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, ".%d.%u.%llx", static_cast<int>(::getpid()), counter++, clock & 0xFFFFFF);
+    return suffix;
+}
+
 // A file nobody else uses, next to `path` so that renaming it is atomic.
 class TemporaryFile {
 public:
+    // Created like any new file of the user's (0666 less the umask), or, when it
+    // replaces a file, with that file's permissions.
     explicit TemporaryFile(const std::string& path) {
-        m_path = folderOf(path) + "/." + nameOf(path) + ".XXXXXX";
-        m_fd = ::mkstemp(m_path.data());
+        struct stat existing {};
+        const bool replacing = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+        const std::string stem = folderOf(path) + "/." + nameOf(path).substr(0, temporaryNameStemLength);
+        for (int attempt = 0; attempt < temporaryNameAttempts && m_fd < 0; ++attempt) {
+            m_path = stem + uniqueSuffix();
+            m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (m_fd < 0 && errno != EEXIST)
+                break;
+        }
+        m_created = m_fd >= 0;
+        if (m_fd >= 0 && replacing)
+            ::fchmod(m_fd, existing.st_mode & 07777);
     }
     ~TemporaryFile() {
         if (m_fd >= 0)
             ::close(m_fd);
-        if (!m_kept)
+        if (m_created && !m_kept)
             ::unlink(m_path.c_str());
     }
     TemporaryFile(const TemporaryFile&) = delete;
@@ -56,14 +85,12 @@ public:
             const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
             if (n < 0 && errno == EINTR)
                 continue;
+            if (n == 0)
+                errno = EIO;
             if (n <= 0)
                 return false;
             bytes.remove_prefix(static_cast<std::size_t>(n));
         }
-        // New files get the permissions the user's umask allows, as any other program's would.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(m_fd, 0666 & ~mask);
         if (::fsync(m_fd) != 0)
             return false;
         const int fd = m_fd;
@@ -75,6 +102,7 @@ public:
 private:
     std::string m_path;
     int m_fd = -1;
+    bool m_created = false;
     bool m_kept = false;
 };
 
