@@ -2,8 +2,11 @@
 
 #include "platform/AuxiliaryWindows.h"
 
+#include <QPointer>
+
 namespace vistrel {
 
+class SeriesPanel;
 class VistrelController;
 
 // The play list window, the settings window and the picture series panel, each
@@ -20,8 +23,13 @@ class AppWindows : public AuxiliaryWindows {
     void showSeriesPanel() override;
     void closeSeriesPanel() override;
 
+    // The series panel once it was first shown, else nullptr.
+    SeriesPanel* seriesPanel() const;
+
   private:
     VistrelController* m_controller = nullptr;
+    // Owned by the main window, its parent; deleted here when it is still there.
+    QPointer<SeriesPanel> m_seriesPanel;
 };
 
 } // namespace vistrel

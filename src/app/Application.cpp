@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/AppWindows.h"
+#include "app/CaptureLog.h"
 #include "app/IdlePointer.h"
 #include "app/KeyWindow.h"
 #include "app/MainMenu.h"
@@ -49,6 +50,7 @@ Application::Application(ApplicationServices services)
     m_window->setMovieController(m_controller.get());
     m_view->setMovieController(m_controller.get());
     m_windows->setMovieController(m_controller.get());
+    m_captureLog = std::make_unique<CaptureLog>(m_controller->frameWriter());
     // Before the start-up: the menu strip's height follows the filled menu bar's.
     m_menu = std::make_unique<MainMenu>(*m_window, *m_controller);
     // Owned by the window; the pointer stays while the menu bar is there to be used.

@@ -15,6 +15,7 @@
 namespace vistrel {
 
 class AppWindows;
+class CaptureLog;
 class CInfoW;
 class KeyWindow;
 class MainMenu;
@@ -74,6 +75,7 @@ class Application {
     std::unique_ptr<DocumentOpener> m_opener;
     std::unique_ptr<AppWindows> m_windows;
     std::unique_ptr<VistrelController> m_controller;
+    std::unique_ptr<CaptureLog> m_captureLog;
     std::unique_ptr<MainMenu> m_menu;
 };
 
