@@ -62,7 +62,8 @@ void SeriesPanel::buildLayout() {
 void SeriesPanel::connectControls() {
     connect(m_shotsPerMinute, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_controller.setShotsPerMinute(text.toStdString()); });
-    connect(m_shotsPerMinute, &QLineEdit::returnPressed, this, [this] { m_controller.startMakingPictures(); });
+    connect(m_shotsPerMinute, &QLineEdit::returnPressed, this,
+            [this] { m_controller.startMakingPictures(); });
     connect(m_start, &QPushButton::clicked, this, [this] { m_controller.startMakingPictures(); });
     connect(m_stop, &QPushButton::clicked, this, [this] { m_controller.stopMakingPictures(); });
     connect(m_close, &QPushButton::clicked, this, [this] { m_controller.cancelMakingPictures(); });

@@ -47,7 +47,7 @@ QByteArray segment(int orientation) {
     appendBigEndian16(tiff, 1); // one entry
     appendBigEndian16(tiff, orientationTag);
     appendBigEndian16(tiff, typeShort);
-    appendBigEndian32(tiff, 1);     // one value,
+    appendBigEndian32(tiff, 1);           // one value,
     appendBigEndian16(tiff, orientation); // held in the entry itself, left-aligned
     appendBigEndian16(tiff, 0);
     appendBigEndian32(tiff, 0); // no further IFD

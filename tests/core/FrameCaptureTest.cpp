@@ -29,7 +29,8 @@ class FrameCapture : public ControllerFixture {
         addMovie(path, movie);
         showOnly(path);
     }
-    void showPicture(const std::string& path, Size size = {4000.0f, 3000.0f}, std::optional<int> orientation = {}) {
+    void showPicture(const std::string& path, Size size = {4000.0f, 3000.0f},
+                     std::optional<int> orientation = {}) {
         addPicture(path, size, orientation);
         showOnly(path);
     }
@@ -74,9 +75,9 @@ TEST_F(FrameCapture, AnExistingFileIsLeftAloneAndItsNumberIsUsedUp) {
     folder.write("Holiday_00003.jpg", "precious");
 
     controller->saveDocument();
-    EXPECT_THAT(alerts.warnings, ElementsAre(Warning{"File Error!", "Didn't write File " +
-                                                                        folder.file("Holiday_00003.jpg") +
-                                                                        ", it already exists!"}));
+    EXPECT_THAT(alerts.warnings,
+                ElementsAre(Warning{"File Error!", "Didn't write File " + folder.file("Holiday_00003.jpg") +
+                                                       ", it already exists!"}));
     EXPECT_EQ(folder.read("Holiday_00003.jpg"), "precious");
 
     controller->saveDocument();
@@ -94,7 +95,7 @@ TEST_F(FrameCapture, WithoutAFolderNothingIsTakenAndNoNumberUsed) {
 }
 
 TEST_F(FrameCapture, NoFrameOnScreenIsAnImageErrorThatUsesNoNumber) {
-    controller->saveDocument(); // nothing shown yet
+    controller->saveDocument();             // nothing shown yet
     showMovie("/m/Song.mp4", std::nullopt); // sound only
     controller->saveDocument();
     showPicture("/p/Gone.jpg");
@@ -136,8 +137,8 @@ TEST_F(FrameCapture, AMovieFrameIsWrittenUprightAtTheMoviesSize) {
 TEST_F(FrameCapture, AFolderThatCannotTakeTheFileGetsNothingAndUsesTheNumber) {
     folder.write("plain-file", "x");
     showMovie("/m/Holiday.mov");
-    for (const std::string& target : {folder.file("missing"), folder.file("plain-file"),
-                                      folder.file("plain-file") + "/below"}) {
+    for (const std::string& target :
+         {folder.file("missing"), folder.file("plain-file"), folder.file("plain-file") + "/below"}) {
         SCOPED_TRACE(target);
         alerts.warnings.clear();
         controller->setImagePath(target);
@@ -155,9 +156,9 @@ TEST_F(FrameCapture, NoJpegDataIsAWriteErrorUnlessTheNameIsTaken) {
     folder.write("Holiday_00001.jpg", "precious");
     controller->saveDocument();
     EXPECT_THAT(alerts.warnings,
-                ElementsAre(cannotWrite, Warning{"File Error!", "Didn't write File " +
-                                                                    folder.file("Holiday_00001.jpg") +
-                                                                    ", it already exists!"}));
+                ElementsAre(cannotWrite,
+                            Warning{"File Error!", "Didn't write File " + folder.file("Holiday_00001.jpg") +
+                                                       ", it already exists!"}));
     EXPECT_THAT(folder.names(), ElementsAre("Holiday_00001.jpg"));
     EXPECT_EQ(folder.read("Holiday_00001.jpg"), "precious");
 }

@@ -149,7 +149,8 @@ TEST_F(PictureSeriesTest, ValuesForThePanelAnnounceTheirChanges) {
     std::vector<std::string> infoSeen;
     std::vector<std::string> rateSeen;
     PictureSeries& series = controller->pictureSeries();
-    const Connection info = series.infoTextChanged.connect([&](const std::string& t) { infoSeen.push_back(t); });
+    const Connection info =
+        series.infoTextChanged.connect([&](const std::string& t) { infoSeen.push_back(t); });
     const Connection rate =
         series.shotsPerMinuteChanged.connect([&](const std::string& t) { rateSeen.push_back(t); });
     EXPECT_DOUBLE_EQ(controller->pictureSize(), 100.0);

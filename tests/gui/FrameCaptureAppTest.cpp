@@ -45,12 +45,12 @@ TEST_F(FrameCaptureAppTest, SaveFrameWritesNumberedFilesAndNeverReplacesOne) {
     EXPECT_EQ(folder.read("Beach_00002.jpg"), "precious bytes");
     ASSERT_EQ(alerts->warnings.size(), 1u);
     EXPECT_EQ(alerts->warnings[0].first, "File Error!");
-    EXPECT_EQ(alerts->warnings[0].second, "Didn't write File " + folder.file("Beach_00002.jpg") + ", it already exists!");
+    EXPECT_EQ(alerts->warnings[0].second,
+              "Didn't write File " + folder.file("Beach_00002.jpg") + ", it already exists!");
     EXPECT_EQ(controller().fileIndex(), 3);
 }
 
-template <class Widget>
-Widget* child(QWidget* parent, const char* name) {
+template <class Widget> Widget* child(QWidget* parent, const char* name) {
     auto* found = parent->findChild<Widget*>(QString::fromLatin1(name));
     EXPECT_NE(found, nullptr) << name;
     return found;

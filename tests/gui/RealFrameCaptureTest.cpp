@@ -63,13 +63,14 @@ TEST_F(RealFrameCaptureTest, FramesOfAPlayingMovieAreWrittenWhileItPlaysOn) {
     for (int i = 0; i < 8; ++i) {
         const auto begin = std::chrono::steady_clock::now();
         controller().saveDocument();
-        costs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
+        costs.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
         QTest::qWait(150);
     }
     ASSERT_TRUE(app->work().waitForIdle());
     std::sort(costs.begin(), costs.end());
-    std::cout << "GUI-thread cost of one capture of a playing 1280x720 movie: median " << costs[costs.size() / 2]
-              << " ms, max " << costs.back() << " ms\n";
+    std::cout << "GUI-thread cost of one capture of a playing 1280x720 movie: median "
+              << costs[costs.size() / 2] << " ms, max " << costs.back() << " ms\n";
     EXPECT_TRUE(movie->isPlaying());
     EXPECT_TRUE(alerts->warnings.empty());
     ASSERT_EQ(controller().fileIndex(), 8);

@@ -70,7 +70,8 @@ TEST_F(RealFrameCapture, APictureKeepsItsStoredPixelsAndCarriesItsOrientation) {
 }
 
 TEST_F(RealFrameCapture, EveryOrientationIsReadBackAndUprightGetsNoTag) {
-    const DecodedPicture decoded = pictures.decodeFirstImage(test::MediaFixtures::get().file("plain.png"), {});
+    const DecodedPicture decoded =
+        pictures.decodeFirstImage(test::MediaFixtures::get().file("plain.png"), {});
     ASSERT_NE(decoded.picture, nullptr);
     for (int orientation = 1; orientation <= 8; ++orientation) {
         SCOPED_TRACE(orientation);
@@ -84,7 +85,8 @@ TEST_F(RealFrameCapture, EveryOrientationIsReadBackAndUprightGetsNoTag) {
 }
 
 TEST_F(RealFrameCapture, CopiesComeAsPng) {
-    const DecodedPicture decoded = pictures.decodeFirstImage(test::MediaFixtures::get().file("plain.png"), {});
+    const DecodedPicture decoded =
+        pictures.decodeFirstImage(test::MediaFixtures::get().file("plain.png"), {});
     QByteArray png = asQBytes(pictures.pngData(*decoded.picture));
     QBuffer buffer(&png);
     QImageReader reader(&buffer);

@@ -37,7 +37,8 @@ bool FramePasteboard::servesTypes(const std::string& sendType, const std::string
     return noneOr(sendType, tiffType) && noneOr(returnType, tiffType);
 }
 
-bool FramePasteboard::writeSelection(const std::vector<std::string>& types, const std::shared_ptr<Movie>& movie) {
+bool FramePasteboard::writeSelection(const std::vector<std::string>& types,
+                                     const std::shared_ptr<Movie>& movie) {
     if (!contains(types, tiffType))
         return false;
     m_pasteboard.declareTypes(types);

@@ -54,7 +54,8 @@ void encodeAndCreate(PictureService& pictures, const Picture& frame, float compr
     }
     if (jpeg.empty()) {
         // A name that is taken is reported first, as for any other write.
-        report.outcome = somethingExistsAt(report.fullPath) ? FrameOutcome::fileExists : FrameOutcome::writeFailed;
+        const bool taken = somethingExistsAt(report.fullPath);
+        report.outcome = taken ? FrameOutcome::fileExists : FrameOutcome::writeFailed;
         if (report.reason.empty())
             report.reason = "no JPEG data for " + report.fullPath;
         return;

@@ -58,9 +58,8 @@ VistrelController::VistrelController(ControllerServices services)
       m_framePasteboard(services.pasteboard, services.pictures, services.work),
       m_series(services.scheduler, services.windows,
                [this] { m_frameWriter.saveFrame(frameOnScreen(), FrameWriter::WhenBusy::skip); }),
-      m_seriesHearsFrames(
-          m_frameWriter.frameFinished.connect([this](const FrameReport& report) { m_series.frameFinished(report); })) {
-}
+      m_seriesHearsFrames(m_frameWriter.frameFinished.connect(
+          [this](const FrameReport& report) { m_series.frameFinished(report); })) {}
 
 // A pending advance must not reach a controller that is gone.
 VistrelController::~VistrelController() {
