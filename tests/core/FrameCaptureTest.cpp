@@ -82,7 +82,12 @@ TEST_F(FrameCapture, AnExistingFileIsLeftAloneAndItsNumberIsUsedUp) {
 
     controller->saveDocument();
     EXPECT_EQ(folder.read("Holiday_00004.jpg"), jpegContent());
-    EXPECT_EQ(controller->fileIndex(), 5);
+
+    std::filesystem::create_directory(folder.file("Holiday_00005.jpg")); // a folder takes the name too
+    controller->saveDocument();
+    EXPECT_EQ(alerts.warnings.size(), 2u);
+    EXPECT_TRUE(std::filesystem::is_directory(folder.file("Holiday_00005.jpg")));
+    EXPECT_EQ(controller->fileIndex(), 6);
 }
 
 TEST_F(FrameCapture, WithoutAFolderNothingIsTakenAndNoNumberUsed) {
