@@ -1,6 +1,8 @@
 #include "app/AppWindows.h"
 
+#include "app/SeriesPanel.h"
 #include "controller/VistrelController.h"
+#include "platform/MainWindow.h"
 #include "playlist/PlaylistWindowView.h"
 #include "settings/PreferencesWindow.h"
 
@@ -11,13 +13,17 @@ Q_LOGGING_CATEGORY(lcWindows, "vistrel.windows", QtWarningMsg)
 namespace vistrel {
 
 AppWindows::AppWindows() = default;
-AppWindows::~AppWindows() = default;
+
+AppWindows::~AppWindows() {
+    delete m_seriesPanel;
+}
 
 void AppWindows::setMovieController(VistrelController* controller) {
     // The windows show the controller's own state: they go before it does.
     if (!controller) {
         m_playlistWindow.reset();
         m_preferencesWindow.reset();
+        delete m_seriesPanel;
     }
     m_controller = controller;
 }
@@ -39,7 +45,28 @@ void AppWindows::showPlaylistWindow() {
 void AppWindows::showPreferencesWindow() {
     PreferencesWindow::showBuiltOnce(m_preferencesWindow, m_controller ? m_controller->prefs() : nullptr);
 }
-void AppWindows::showSeriesPanel() {}
-void AppWindows::closeSeriesPanel() {}
+
+// A tool window of the main window, so that it stays above the full-screen item.
+void AppWindows::showSeriesPanel() {
+    if (!m_controller)
+        return;
+    if (!m_seriesPanel) {
+        auto* mainWindow = dynamic_cast<QWidget*>(&m_controller->services().window);
+        m_seriesPanel = new SeriesPanel(*m_controller, mainWindow);
+    }
+    m_seriesPanel->show();
+    m_seriesPanel->raise();
+    m_seriesPanel->activateWindow();
+    m_seriesPanel->repaint();
+}
+
+SeriesPanel* AppWindows::seriesPanel() const {
+    return m_seriesPanel;
+}
+
+void AppWindows::closeSeriesPanel() {
+    if (m_seriesPanel)
+        m_seriesPanel->hide();
+}
 
 } // namespace vistrel

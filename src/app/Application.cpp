@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/AppWindows.h"
+#include "app/FailureLog.h"
 #include "app/IdlePointer.h"
 #include "app/KeyWindow.h"
 #include "app/MainMenu.h"
@@ -31,10 +32,11 @@ std::unique_ptr<Interface> orReal(std::unique_ptr<Interface> given, Args&&... ar
 } // namespace
 
 Application::Application(ApplicationServices services)
-    : m_scheduler(std::make_unique<QtScheduler>()), m_work(std::make_unique<QtBackgroundWork>()),
+    : m_scheduler(std::make_unique<QtScheduler>()),
       m_settings(orReal<SettingsStore, QtSettingsStore>(std::move(services.settings))),
       m_pictures(orReal<PictureService, QtPictureService>(std::move(services.pictures))),
       m_movies(orReal<MovieService, MpvMovieService>(std::move(services.movies))),
+      m_work(std::make_unique<QtBackgroundWork>()),
       m_window(std::make_unique<KeyWindow>()), m_view(std::make_unique<VistrelView>(m_window->content())),
       m_cinfo(std::make_unique<CInfoW>(m_window->content(), *m_scheduler)),
       m_alerts(orReal<Alerts, QtAlerts>(std::move(services.alerts), m_window.get())),
@@ -49,6 +51,7 @@ Application::Application(ApplicationServices services)
     m_window->setMovieController(m_controller.get());
     m_view->setMovieController(m_controller.get());
     m_windows->setMovieController(m_controller.get());
+    m_failureLog = std::make_unique<FailureLog>(*m_controller);
     // Before the start-up: the menu strip's height follows the filled menu bar's.
     m_menu = std::make_unique<MainMenu>(*m_window, *m_controller);
     // Owned by the window; the pointer stays while the menu bar is there to be used.

@@ -16,6 +16,7 @@ namespace vistrel {
 
 class AppWindows;
 class CInfoW;
+class FailureLog;
 class KeyWindow;
 class MainMenu;
 class QtBackgroundWork;
@@ -61,10 +62,11 @@ class Application {
     // Declared in construction order; destroyed in reverse, so everything that refers
     // to another object goes before it.
     std::unique_ptr<QtScheduler> m_scheduler;
-    std::unique_ptr<QtBackgroundWork> m_work;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<PictureService> m_pictures;
     std::unique_ptr<MovieService> m_movies;
+    // After the services its jobs use: destroying it waits for running jobs.
+    std::unique_ptr<QtBackgroundWork> m_work;
     std::unique_ptr<KeyWindow> m_window;
     std::unique_ptr<VistrelView> m_view;
     std::unique_ptr<CInfoW> m_cinfo;
@@ -74,6 +76,7 @@ class Application {
     std::unique_ptr<DocumentOpener> m_opener;
     std::unique_ptr<AppWindows> m_windows;
     std::unique_ptr<VistrelController> m_controller;
+    std::unique_ptr<FailureLog> m_failureLog;
     std::unique_ptr<MainMenu> m_menu;
 };
 

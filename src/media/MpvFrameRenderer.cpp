@@ -1,7 +1,7 @@
 #include "media/MpvFrameRenderer.h"
 
-#include "media/Bgr0Frame.h"
 #include "media/MpvMovie.h"
+#include "media/MpvSoftwareRender.h"
 
 #include <array>
 #include <cstdlib>
@@ -98,17 +98,8 @@ QImage MpvFrameRenderer::render(QSize size) {
         return {};
     // Acknowledges the update so mpv goes on reporting new frames.
     mpv_render_context_update(m_impl->context);
-    int surfaceSize[2] = {size.width(), size.height()};
-    char format[] = "bgr0";
-    auto stride = static_cast<std::size_t>(image.bytesPerLine());
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_SW_SIZE, surfaceSize}, {MPV_RENDER_PARAM_SW_FORMAT, format},
-        {MPV_RENDER_PARAM_SW_STRIDE, &stride},   {MPV_RENDER_PARAM_SW_POINTER, image.bits()},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    if (mpv_render_context_render(m_impl->context, params) < 0)
+    if (!MpvSoftwareRender::into(m_impl->context, image, true))
         return {};
-    Bgr0Frame::makeOpaque(image);
     return image;
 }
 

@@ -1,6 +1,7 @@
 #include "media/MpvMovie.h"
 
 #include "media/Bgr0Frame.h"
+#include "media/MpvSoftwareRender.h"
 #include "media/QtPicture.h"
 
 #include <QCoreApplication>
@@ -435,20 +436,38 @@ std::string MpvMovie::displayName() const {
     return title.empty() ? QFileInfo(QString::fromStdString(m_path)).fileName().toStdString() : title;
 }
 
+// Drawn through the movie's own render context at its natural size. Asking mpv for a
+// screenshot instead would wait on its video output, which waits for the GUI thread to
+// draw the frame due: a fifth of a second lost on every capture of a playing movie.
 std::shared_ptr<Picture> MpvMovie::currentFrameImage() {
+    const Size natural = naturalSize();
+    const QSize naturalPixels(static_cast<int>(natural.width), static_cast<int>(natural.height));
+    if (naturalPixels.isEmpty())
+        return nullptr;
+    QImage image = m_renderContext != nullptr ? renderedFrame(naturalPixels) : screenshotFrame();
+    if (image.isNull())
+        return nullptr;
+    if (naturalPixels != image.size())
+        image = image.scaled(naturalPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return std::make_shared<QtPicture>(std::move(image));
+}
+
+QImage MpvMovie::renderedFrame(QSize size) const {
+    QImage image(size, QImage::Format_RGB32);
+    if (!MpvSoftwareRender::into(m_renderContext, image, false))
+        return {};
+    return image;
+}
+
+// Without a render context the video output is mpv's null one, which never waits.
+QImage MpvMovie::screenshotFrame() const {
     mpv_node result{};
     const char* command[] = {"screenshot-raw", "video", nullptr};
     if (mpv_command_ret(m_handle, command, &result) < 0)
-        return nullptr;
+        return {};
     QImage image = screenshotImage(result);
     mpv_free_node_contents(&result);
-    if (image.isNull())
-        return nullptr;
-    const Size natural = naturalSize();
-    const QSize naturalPixels(static_cast<int>(natural.width), static_cast<int>(natural.height));
-    if (!naturalPixels.isEmpty() && naturalPixels != image.size())
-        image = image.scaled(naturalPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return std::make_shared<QtPicture>(std::move(image));
+    return image;
 }
 
 const std::optional<MovieProbe::Facts>& MpvMovie::facts() const {

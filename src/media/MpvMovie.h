@@ -3,6 +3,8 @@
 #include "media/Movie.h"
 #include "media/MovieProbe.h"
 
+#include <QImage>
+#include <QSize>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -72,6 +74,8 @@ class MpvMovie final : public Movie, public std::enable_shared_from_this<MpvMovi
     MpvMovie(std::string path, std::shared_ptr<const EndHandler> endHandler);
 
     bool load();
+    QImage renderedFrame(QSize size) const;
+    QImage screenshotFrame() const;
     void createRenderContext();
     bool waitUntilReady();
     bool hasPlayableTrack() const;

@@ -1,5 +1,6 @@
 #include "media/QtPictureService.h"
 
+#include "media/ExifOrientationSegment.h"
 #include "media/ExivMetadata.h"
 #include "media/JpegHeader.h"
 #include "media/MimeSuffixes.h"
@@ -10,9 +11,12 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QLoggingCategory>
 #include <QMimeDatabase>
 #include <algorithm>
 #include <cmath>
+
+Q_LOGGING_CATEGORY(lcPictureEncoding, "vistrel.media.picture", QtWarningMsg)
 
 namespace vistrel {
 
@@ -192,19 +196,27 @@ QImage fullImageOf(const QtPicture& picture) {
     return decoded.image.isNull() ? picture.image() : decoded.image;
 }
 
-std::vector<std::uint8_t> encode(const Picture& picture, const char* format, std::optional<int> quality) {
+QByteArray encode(const Picture& picture, const char* format, std::optional<int> quality) {
     const auto* qtPicture = dynamic_cast<const QtPicture*>(&picture);
-    if (qtPicture == nullptr || qtPicture->image().isNull())
+    if (qtPicture == nullptr || qtPicture->image().isNull()) {
+        qCWarning(lcPictureEncoding) << "no image to encode as" << format;
         return {};
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
     if (quality)
         writer.setQuality(*quality);
-    if (!writer.write(fullImageOf(*qtPicture)))
+    if (!writer.write(fullImageOf(*qtPicture))) {
+        qCWarning(lcPictureEncoding) << "encoding as" << format << "failed:" << writer.errorString();
         return {};
-    return {bytes.cbegin(), bytes.cend()};
+    }
+    return bytes;
+}
+
+std::vector<std::uint8_t> toBytes(const QByteArray& data) {
+    return {data.cbegin(), data.cend()};
 }
 
 } // namespace
@@ -266,14 +278,22 @@ PictureInfo QtPictureService::inspect(const std::string& path) {
     return info;
 }
 
-std::vector<std::uint8_t> QtPictureService::jpegData(const Picture& picture, float compressionFactor) {
+std::vector<std::uint8_t> QtPictureService::jpegData(const Picture& picture, float compressionFactor,
+                                                     int orientation) {
     const float percent = std::isfinite(compressionFactor) ? compressionFactor * 100.0f : 0.0f;
     const int quality = static_cast<int>(std::lround(std::clamp(percent, 0.0f, 100.0f)));
-    return encode(picture, "jpg", quality);
+    const QByteArray jpeg = encode(picture, "jpg", quality);
+    if (jpeg.isEmpty())
+        return {};
+    return toBytes(ExifOrientationSegment::insertInto(jpeg, orientation));
 }
 
 std::vector<std::uint8_t> QtPictureService::tiffData(const Picture& picture) {
-    return encode(picture, "tiff", std::nullopt);
+    return toBytes(encode(picture, "tiff", std::nullopt));
+}
+
+std::vector<std::uint8_t> QtPictureService::pngData(const Picture& picture) {
+    return toBytes(encode(picture, "png", std::nullopt));
 }
 
 } // namespace vistrel

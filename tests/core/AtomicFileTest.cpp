@@ -21,7 +21,7 @@ TEST_F(AtomicFile, ReplaceWritesAndReplacesLeavingNothingElse) {
     EXPECT_EQ(atomicfile::replace(target, "first"), Result::written);
     EXPECT_EQ(atomicfile::replace(target, "second, longer"), Result::written);
     EXPECT_EQ(atomicfile::replace(target, ""), Result::written);
-    EXPECT_EQ(TemporaryFolder::read(target), "");
+    EXPECT_EQ(TemporaryFolder::readFile(target), "");
     EXPECT_EQ(folder.listing(), "list.vistrelplaylist");
 }
 
@@ -29,9 +29,9 @@ TEST_F(AtomicFile, ReplaceFailsWithoutAFolderOrOnAFolderAndLeavesNoTemporaryFile
     EXPECT_EQ(atomicfile::replace(folder.file("missing/x"), "bytes"), Result::failed);
     EXPECT_THAT(atomicfile::lastError(), ::testing::HasSubstr("missing"));
     fs::create_directory(folder.file("taken"));
-    TemporaryFolder::write(folder.file("taken/inside"), "kept");
+    TemporaryFolder::writeFile(folder.file("taken/inside"), "kept");
     EXPECT_EQ(atomicfile::replace(folder.file("taken"), "bytes"), Result::failed);
-    EXPECT_EQ(TemporaryFolder::read(folder.file("taken/inside")), "kept");
+    EXPECT_EQ(TemporaryFolder::readFile(folder.file("taken/inside")), "kept");
     EXPECT_EQ(folder.listing(), "taken");
 }
 
@@ -61,7 +61,7 @@ TEST_F(AtomicFile, CreateNewNeverReplacesAnything) {
     const std::string file = folder.file("file");
     EXPECT_EQ(atomicfile::createNew(file, "original"), Result::written);
     EXPECT_EQ(atomicfile::createNew(file, "other"), Result::exists);
-    EXPECT_EQ(TemporaryFolder::read(file), "original");
+    EXPECT_EQ(TemporaryFolder::readFile(file), "original");
     fs::create_directory(folder.file("dir"));
     EXPECT_EQ(atomicfile::createNew(folder.file("dir"), "x"), Result::exists);
     fs::create_symlink(folder.file("nowhere"), folder.file("dangling"));
@@ -87,7 +87,7 @@ TEST_F(AtomicFile, AFullDiskKeepsTheOldFile) {
     EXPECT_EQ(atomicfile::replace(target, tooMuch), Result::failed);
     EXPECT_EQ(atomicfile::createNew(disk + "/new", tooMuch), Result::failed);
     EXPECT_THAT(atomicfile::lastError(), ::testing::HasSubstr("No space"));
-    EXPECT_EQ(TemporaryFolder::read(target), "old");
+    EXPECT_EQ(TemporaryFolder::readFile(target), "old");
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(disk))
         names.insert(entry.path().filename().string());

@@ -90,7 +90,7 @@ TEST_F(PlaylistFiles, CancellingEitherPanelChangesNothingAndShowsNothing) {
 
 TEST_F(PlaylistFiles, AFileThatIsNoPlayListWarnsAndKeepsTheList) {
     setList({"/p/a.jpg", "/p/b.jpg"}, 0);
-    TemporaryFolder::write(folder.file("fake.vistrelplaylist"), "\x89PNG\r\n\x1A\n not a list");
+    TemporaryFolder::writeFile(folder.file("fake.vistrelplaylist"), "\x89PNG\r\n\x1A\n not a list");
     panels.chosenFile = folder.file("fake.vistrelplaylist");
     wholeListSets = 0;
     std::vector<std::string> reasons;
@@ -127,12 +127,12 @@ TEST_F(PlaylistFiles, SaveWritesTheListAsItWasWhenChosen) {
     controller->play().remove(0);
     ASSERT_EQ(late.jobs.size(), 1u);
     late.jobs[0]();
-    EXPECT_EQ(TemporaryFolder::read(folder.file("snap.m3u8")), "#EXTM3U\n/p/a.jpg\n/p/b.jpg\n");
+    EXPECT_EQ(TemporaryFolder::readFile(folder.file("snap.m3u8")), "#EXTM3U\n/p/a.jpg\n/p/b.jpg\n");
 }
 
 TEST_F(PlaylistFiles, AnM3uLoadsWithNothingMarked) {
     setList({"/p/a.jpg"}, 0);
-    TemporaryFolder::write(folder.file("list.m3u"), "#EXTM3U\r\n#EXTINF:1,A\r\nclip.mp4\r\n/abs/b.png\r\n");
+    TemporaryFolder::writeFile(folder.file("list.m3u"), "#EXTM3U\r\n#EXTINF:1,A\r\nclip.mp4\r\n/abs/b.png\r\n");
     panels.chosenFile = folder.file("list.m3u");
     controller->openList();
     EXPECT_THAT(paths(), ElementsAre(folder.file("clip.mp4"), "/abs/b.png"));
@@ -152,7 +152,7 @@ TEST_F(PlaylistFiles, AListHandedOverWithNothingOnScreenShowsItsMarkedEntry) {
 
 TEST_F(PlaylistFiles, AnUnmarkedListHandedOverMarksAndShowsItsFirstEntry) {
     addPicture("/abs/a.png");
-    TemporaryFolder::write(folder.file("l.M3U8"), "/abs/a.png\n/abs/b.png\n");
+    TemporaryFolder::writeFile(folder.file("l.M3U8"), "/abs/a.png\n/abs/b.png\n");
     controller->applicationOpenFiles({folder.file("l.M3U8")});
     EXPECT_THAT(marks(), ElementsAre(true, false));
     EXPECT_THAT(pictures.decoded, ElementsAre("/abs/a.png"));
@@ -190,7 +190,7 @@ TEST_F(PlaylistFiles, SeveralListsHandedOverAreJoinedKeepingTheFirstMark) {
 // A damaged list warns once; the files handed over with it still come in as usual.
 TEST_F(PlaylistFiles, ADamagedListHandedOverWarnsAndTheOtherFilesStillComeIn) {
     setList({"/old/z.jpg"}, 0);
-    TemporaryFolder::write(folder.file("bad.m3u"), std::string("\xFF\xFE\0\0", 4));
+    TemporaryFolder::writeFile(folder.file("bad.m3u"), std::string("\xFF\xFE\0\0", 4));
     controller->applicationOpenFiles({folder.file("bad.m3u"), folder.file("missing.vistrelplaylist"), "/f/a.jpg"});
     expectLoadingAlert();
     EXPECT_THAT(paths(), ElementsAre("/old/z.jpg", "/f/a.jpg"));
@@ -199,7 +199,7 @@ TEST_F(PlaylistFiles, ADamagedListHandedOverWarnsAndTheOtherFilesStillComeIn) {
 
 TEST_F(PlaylistFiles, AFolderNamedLikeAListIsScannedAndTheOpenPanelOffersLists) {
     std::filesystem::create_directories(folder.file("music.m3u"));
-    TemporaryFolder::write(folder.file("music.m3u/a.jpg"), "x");
+    TemporaryFolder::writeFile(folder.file("music.m3u/a.jpg"), "x");
     controller->applicationOpenFiles({folder.file("music.m3u")});
     EXPECT_THAT(paths(), ElementsAre(folder.file("music.m3u/a.jpg")));
     controller->open();

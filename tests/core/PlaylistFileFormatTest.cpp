@@ -215,7 +215,7 @@ TEST_F(PlaylistFileOnDisk, SavedListLoadsBackAndRelativeM3uPathsFollowTheList) {
     const FileList list{entry("/p/a.jpg"), entry("/p/b.jpg", true)};
     ASSERT_TRUE(playlistfile::save(folder.file("l.vistrelplaylist"), list));
     EXPECT_EQ(playlistfile::load(folder.file("l.vistrelplaylist")), list);
-    TemporaryFolder::write(folder.file("rel.m3u"), "clips/c.mp4\n");
+    TemporaryFolder::writeFile(folder.file("rel.m3u"), "clips/c.mp4\n");
     const auto relative = playlistfile::load(folder.file("rel.m3u"));
     ASSERT_TRUE(relative);
     EXPECT_THAT(pathsOf(*relative), ElementsAre(folder.file("clips/c.mp4")));

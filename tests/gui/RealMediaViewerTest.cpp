@@ -95,10 +95,11 @@ class PicturesAlsoListing : public PictureService {
         return m_real.decodeFirstImage(path, needed);
     }
     PictureInfo inspect(const std::string& path) override { return m_real.inspect(path); }
-    std::vector<std::uint8_t> jpegData(const Picture& picture, float factor) override {
-        return m_real.jpegData(picture, factor);
+    std::vector<std::uint8_t> jpegData(const Picture& picture, float factor, int orientation) override {
+        return m_real.jpegData(picture, factor, orientation);
     }
     std::vector<std::uint8_t> tiffData(const Picture& picture) override { return m_real.tiffData(picture); }
+    std::vector<std::uint8_t> pngData(const Picture& picture) override { return m_real.pngData(picture); }
 
   private:
     QtPictureService m_real;

@@ -205,18 +205,18 @@ TEST(QtPictureService, DecodesAPictureBeyondTheReadersDefaultLimitAtFullSize) {
 TEST(QtPictureService, JpegQualityFollowsTheCompressionFactor) {
     QtPictureService service;
     const DecodedPicture decoded = service.decodeFirstImage(fixtures().file("turned.jpg"), {});
-    const auto low = service.jpegData(*decoded.picture, 0.1f);
-    const auto high = service.jpegData(*decoded.picture, 0.9f);
+    const auto low = service.jpegData(*decoded.picture, 0.1f, 1);
+    const auto high = service.jpegData(*decoded.picture, 0.9f, 1);
     ASSERT_FALSE(low.empty());
     EXPECT_LT(low.size(), high.size());
     EXPECT_EQ(decodeBytes(high).size(), QSize(300, 200));
-    EXPECT_FALSE(service.jpegData(*decoded.picture, 7.0f).empty());
+    EXPECT_FALSE(service.jpegData(*decoded.picture, 7.0f, 1).empty());
 }
 
 TEST(QtPictureService, EncodesEveryStoredPixelOfAScaledDownPicture) {
     QtPictureService service;
     const DecodedPicture decoded = service.decodeFirstImage(fixtures().file("large.jpg"), Size{300, 300});
-    EXPECT_EQ(decodeBytes(service.jpegData(*decoded.picture, 0.5f)).size(), QSize(3000, 2000));
+    EXPECT_EQ(decodeBytes(service.jpegData(*decoded.picture, 0.5f, 1)).size(), QSize(3000, 2000));
 }
 
 TEST(QtPictureService, WritesTiffData) {
@@ -235,7 +235,7 @@ TEST(QtPictureService, EncodesNothingForAPictureItDidNotMake) {
     struct ForeignPicture : Picture {
         Size extent() const override { return {1, 1}; }
     };
-    EXPECT_TRUE(QtPictureService().jpegData(ForeignPicture(), 0.5f).empty());
+    EXPECT_TRUE(QtPictureService().jpegData(ForeignPicture(), 0.5f, 1).empty());
 }
 
 } // namespace

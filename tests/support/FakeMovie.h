@@ -1,6 +1,9 @@
 #pragma once
 
+#include "FakePicture.h"
 #include "media/Movie.h"
+
+#include <optional>
 
 namespace vistrel::test {
 
@@ -25,7 +28,11 @@ class FakeMovie : public Movie {
     void setCurrentTime(MovieTime time) override { current = time; }
     Size naturalSize() const override { return natural; }
     std::string displayName() const override { return name; }
-    std::shared_ptr<Picture> currentFrameImage() override { return nullptr; }
+    // A frame of `frameSize`; none (a movie without a picture track) while it is unset.
+    std::shared_ptr<Picture> currentFrameImage() override {
+        ++framesTaken;
+        return frameSize ? std::make_shared<FakePicture>(*frameSize) : nullptr;
+    }
     Attributes movieAttributes() const override { return {}; }
     std::vector<TrackAttributes> tracks() const override { return {}; }
 
@@ -36,6 +43,8 @@ class FakeMovie : public Movie {
     MovieTime current{0, 1000};
     Size natural{640.0f, 480.0f};
     std::string name = "movie";
+    std::optional<Size> frameSize;
+    int framesTaken = 0;
 };
 
 } // namespace vistrel::test

@@ -37,14 +37,29 @@ class FakePictureService : public PictureService {
         known.orientation = found->second.orientation;
         return known;
     }
-    std::vector<std::uint8_t> jpegData(const Picture&, float) override { return {}; }
-    std::vector<std::uint8_t> tiffData(const Picture&) override { return {}; }
+    // Encoders answer their `...Bytes` and note what they were given.
+    std::vector<std::uint8_t> jpegData(const Picture& picture, float factor, int orientation) override {
+        encodedJpegs.push_back({picture.extent(), factor, orientation});
+        return jpegBytes;
+    }
+    std::vector<std::uint8_t> tiffData(const Picture&) override { return tiffBytes; }
+    std::vector<std::uint8_t> pngData(const Picture&) override { return pngBytes; }
 
     std::vector<std::string> types{"jpg", "jpeg", "png", "tiff"};
     std::map<std::string, Stored> decodable;
     std::map<std::string, PictureInfo> infos;
     std::vector<std::string> decoded;
     std::optional<Size> lastNeededSize;
+
+    struct EncodedJpeg {
+        Size size;
+        float compressionFactor;
+        int orientation;
+    };
+    std::vector<std::uint8_t> jpegBytes{0xFF, 0xD8, 'j', 'p', 'g', 0xFF, 0xD9};
+    std::vector<std::uint8_t> tiffBytes{'M', 'M', 0, 42};
+    std::vector<std::uint8_t> pngBytes{0x89, 'P', 'N', 'G'};
+    std::vector<EncodedJpeg> encodedJpegs;
 };
 
 } // namespace vistrel::test

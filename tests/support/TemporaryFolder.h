@@ -1,22 +1,23 @@
 #pragma once
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace vistrel::test {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
+// A fresh folder under the system's temporary folder, removed with everything in it
+// when the object goes (also when a test took its permissions away).
 class TemporaryFolder {
   public:
     TemporaryFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
+        if (::mkdtemp(pattern.data()) != nullptr)
             m_path = pattern;
     }
     ~TemporaryFolder() {
@@ -27,36 +28,45 @@ class TemporaryFolder {
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
 
-    const std::filesystem::path& path() const { return m_path; }
-    std::string file(std::string_view name) const { return (m_path / name).string(); }
+    const std::string& path() const { return m_path; }
+    std::string file(std::string_view name) const { return m_path + "/" + std::string(name); }
 
-    // Names in the folder, sorted, hidden ones included.
+    // A file in the folder, and its whole content ("" when it cannot be read).
+    void write(std::string_view name, std::string_view content) const { writeFile(file(name), content); }
+    std::string read(std::string_view name) const { return readFile(file(name)); }
+
+    // Names of everything in the folder, hidden ones included, sorted.
+    std::vector<std::string> names() const {
+        std::vector<std::string> result;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(m_path, error))
+            result.push_back(entry.path().filename().string());
+        std::sort(result.begin(), result.end());
+        return result;
+    }
+    // The same names joined by blanks.
     std::string listing() const {
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_path))
-            names.insert(entry.path().filename().string());
         std::string joined;
-        for (const auto& name : names)
+        for (const auto& name : names())
             joined += (joined.empty() ? "" : " ") + name;
         return joined;
     }
 
-    static void write(const std::string& path, std::string_view bytes) {
+    static void writeFile(const std::string& path, std::string_view bytes) {
         std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
-    static std::string read(const std::string& path) {
-        std::string bytes;
-        if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-            char buffer[4096];
-            for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-                bytes.append(buffer, n);
-            std::fclose(file);
-        }
-        return bytes;
+    static std::string readFile(const std::string& path) {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(path, error);
+        if (error)
+            return {};
+        std::string content(size, '\0');
+        std::ifstream(path, std::ios::binary).read(content.data(), static_cast<std::streamsize>(size));
+        return content;
     }
 
   private:
-    std::filesystem::path m_path;
+    std::string m_path;
 };
 
 } // namespace vistrel::test

@@ -58,7 +58,13 @@ bool isFolder(const std::string& path) {
 
 VistrelController::VistrelController(ControllerServices services)
     : m_services(services), m_defaults(services.settings), m_recentDocuments(m_defaults),
-      m_playlistFiles(m_play, services.panels, services.alerts, services.work) {}
+      m_playlistFiles(m_play, services.panels, services.alerts, services.work),
+      m_frameWriter(services.alerts, services.pictures, services.work),
+      m_framePasteboard(services.pasteboard, services.pictures, services.work),
+      m_series(services.scheduler, services.windows,
+               [this] { m_frameWriter.saveFrame(frameOnScreen(), FrameWriter::WhenBusy::skip); }),
+      m_seriesHearsFrames(m_frameWriter.frameFinished.connect(
+          [this](const FrameReport& report) { m_series.frameFinished(report); })) {}
 
 // A pending advance must not reach a controller that is gone.
 VistrelController::~VistrelController() {
@@ -109,9 +115,7 @@ void VistrelController::createPlaylistWindow() {
 void VistrelController::resetRunState() {
     m_rate = 1.0;
     m_bLoopModus = false;
-    m_bMakePictureModus = false;
     m_lActualIndex = 0;
-    m_fileIndex = 0;
 }
 
 // Kept as the media services deliver them; filled once.
@@ -562,29 +566,48 @@ void VistrelController::showInfo(Sender*) {
 
 // ---------------------------------------------------------------- frame capture and picture series
 
-void VistrelController::saveDocument(Sender*) {}
-void VistrelController::makePictures(Sender*) {
-    m_services.windows.showSeriesPanel();
+void VistrelController::saveDocument(Sender*) {
+    m_frameWriter.saveFrame(frameOnScreen(), FrameWriter::WhenBusy::queue);
 }
-void VistrelController::startMakingPictures(Sender*) {}
-void VistrelController::stopMakingPictures(Sender*) {}
-void VistrelController::cancelMakingPictures(Sender*) {}
+
+FrameSource VistrelController::frameOnScreen() {
+    const PictureView& view = m_services.movieView;
+    return FrameSource{m_imagePath, m_imageCompression, getURL(), m_Movie, m_Movie ? nullptr : view.ciImage(),
+                       view.orientation()};
+}
+
+void VistrelController::makePictures(Sender*) {
+    m_series.showPanel();
+}
+void VistrelController::startMakingPictures(Sender*) {
+    m_series.start();
+}
+void VistrelController::stopMakingPictures(Sender*) {
+    m_series.stop();
+}
+void VistrelController::cancelMakingPictures(Sender*) {
+    m_series.closePanel();
+}
 
 // ---------------------------------------------------------------- services and help
 
-VistrelController* VistrelController::validRequestorForSendType(const std::string&, const std::string&) {
-    return nullptr;
+VistrelController* VistrelController::validRequestorForSendType(const std::string& sendType,
+                                                                 const std::string& returnType) {
+    return FramePasteboard::servesTypes(sendType, returnType) ? this : nullptr;
 }
-bool VistrelController::writeSelectionToPasteboard(const std::vector<std::string>&) {
-    return false;
+
+bool VistrelController::writeSelectionToPasteboard(const std::vector<std::string>& types) {
+    return m_framePasteboard.writeSelection(types, m_Movie);
+}
+
+void VistrelController::copyFrame(Sender*) {
+    writeSelectionToPasteboard({FramePasteboard::tiffType, FramePasteboard::pngType});
 }
 void VistrelController::registerServicesMenuSendTypes(std::vector<std::string> sendTypes,
                                                       std::vector<std::string> returnTypes) {
     m_servicesSendTypes = std::move(sendTypes);
     m_servicesReturnTypes = std::move(returnTypes);
 }
-
-void VistrelController::copyFrame(Sender*) {}
 
 // A missing document starts the opener with nothing to open, which shows nothing.
 void VistrelController::showHelp(Sender*) {

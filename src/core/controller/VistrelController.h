@@ -1,5 +1,8 @@
 #pragma once
 
+#include "capture/FramePasteboard.h"
+#include "capture/FrameWriter.h"
+#include "capture/PictureSeries.h"
 #include "controller/Sender.h"
 #include "events/Signal.h"
 #include "geometry/Geometry.h"
@@ -145,11 +148,24 @@ public:
     void setImagePath(const std::string& path) { m_imagePath = path; }
     float imageCompression() const { return m_imageCompression; }
     void setImageCompression(float factor) { m_imageCompression = factor; }
+    // Writes the frame on screen; the file, its alert and its number follow in the background.
     void saveDocument(Sender* sender = nullptr);
     void makePictures(Sender* sender = nullptr);
     void startMakingPictures(Sender* sender = nullptr);
     void stopMakingPictures(Sender* sender = nullptr);
     void cancelMakingPictures(Sender* sender = nullptr);
+    const std::string& shotsPerMinute() const { return m_series.shotsPerMinute(); }
+    void setShotsPerMinute(const std::string& text) { m_series.setShotsPerMinute(text); }
+    double pictureSize() const { return m_series.pictureSize(); }
+    void setPictureSize(double size) { m_series.setPictureSize(size); }
+    const std::string& infoText() const { return m_series.infoText(); }
+    void setInfoText(const std::string& text) { m_series.setInfoText(text); }
+    std::int32_t fileIndex() const { return m_frameWriter.fileIndex(); }
+    bool makePictureModus() const { return m_series.running(); }
+    // The series' change events, for its panel.
+    PictureSeries& pictureSeries() { return m_series; }
+    // How each frame ended, for the log.
+    FrameWriter& frameWriter() { return m_frameWriter; }
 
     // --- services and help
     // Type names are those of the pasteboard ("image/tiff"); an empty string stands for none.
@@ -203,6 +219,7 @@ private:
     void cancelPendingAdvance();
     void stepRate(double step);
     void stepVolume(int step);
+    FrameSource frameOnScreen();
 
     ControllerServices m_services;
     UserDefaults m_defaults;
@@ -210,6 +227,10 @@ private:
     PlaylistStore m_play;
     std::unique_ptr<PlaylistWindow> m_playlistWindow;
     PlaylistFileCommands m_playlistFiles;
+    FrameWriter m_frameWriter;
+    FramePasteboard m_framePasteboard;
+    PictureSeries m_series;
+    Connection m_seriesHearsFrames;
 
     std::shared_ptr<Movie> m_Movie;
     Scheduler::TimerId m_timerLoopMode = Scheduler::noTimer;
@@ -219,9 +240,7 @@ private:
     std::string m_imagePath;
     double m_rate = 1.0;
     bool m_bLoopModus = false;
-    bool m_bMakePictureModus = false;
     std::int32_t m_lActualIndex = 0;
-    std::int32_t m_fileIndex = 0;
     std::vector<std::string> m_qtTypes;
     std::vector<std::string> m_cgiTypes;
     std::vector<std::string> m_servicesSendTypes;

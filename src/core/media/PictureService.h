@@ -33,10 +33,16 @@ public:
 
     virtual PictureInfo inspect(const std::string& path) = 0;
 
-    // JPEG bytes at quality `compressionFactor` (0..1, 1 best); empty on failure.
-    virtual std::vector<std::uint8_t> jpegData(const Picture& picture, float compressionFactor) = 0;
-    // TIFF bytes; empty on failure.
+    // JPEG bytes of every stored pixel at quality `compressionFactor` (0..1, 1 best);
+    // empty on failure. The pixels are kept as stored; an `orientation` of 2..8 (Exif)
+    // goes into the file's Exif orientation tag, so that viewers turn it as shown here.
+    // Safe to call from a worker thread.
+    virtual std::vector<std::uint8_t> jpegData(const Picture& picture, float compressionFactor,
+                                               int orientation) = 0;
+    // TIFF bytes; empty on failure. Safe to call from a worker thread.
     virtual std::vector<std::uint8_t> tiffData(const Picture& picture) = 0;
+    // PNG bytes; empty on failure. Safe to call from a worker thread.
+    virtual std::vector<std::uint8_t> pngData(const Picture& picture) = 0;
 };
 
 } // namespace vistrel

@@ -1,0 +1,22 @@
+#include "app/FailureLog.h"
+
+#include "capture/FrameWriter.h"
+#include "controller/VistrelController.h"
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcCapture, "vistrel.capture", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcPlaylist, "vistrel.playlist", QtWarningMsg)
+
+namespace vistrel {
+
+FailureLog::FailureLog(VistrelController& controller)
+    : m_frames(controller.frameWriter().frameFinished.connect([](const FrameReport& report) {
+          if (report.outcome != FrameOutcome::written)
+              qCWarning(lcCapture) << "frame not written:" << QString::fromStdString(report.reason);
+      })),
+      m_playlists(controller.playlistFiles().failed.connect([](const std::string& reason) {
+          qCWarning(lcPlaylist) << "play list file:" << QString::fromStdString(reason);
+      })) {}
+
+} // namespace vistrel

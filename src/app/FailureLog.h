@@ -1,0 +1,21 @@
+#pragma once
+
+#include "events/Signal.h"
+
+namespace vistrel {
+
+class VistrelController;
+
+// Writes why something the user asked for failed to the log: a frame not written
+// ("vistrel.capture"), a play list not saved or loaded ("vistrel.playlist"). The
+// user only sees the alert's short text.
+class FailureLog {
+  public:
+    explicit FailureLog(VistrelController& controller);
+
+  private:
+    Connection m_frames;
+    Connection m_playlists;
+};
+
+} // namespace vistrel

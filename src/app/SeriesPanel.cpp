@@ -1,0 +1,105 @@
+#include "app/SeriesPanel.h"
+
+#include "controller/VistrelController.h"
+
+#include <QCloseEvent>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vistrel {
+
+namespace {
+
+QPushButton* button(const QString& title, const char* name, QWidget* parent) {
+    auto* pushButton = new QPushButton(title, parent);
+    pushButton->setObjectName(QString::fromLatin1(name));
+    pushButton->setAutoDefault(false);
+    return pushButton;
+}
+
+} // namespace
+
+SeriesPanel::SeriesPanel(VistrelController& controller, QWidget* parent)
+    : QWidget(parent, Qt::Tool), m_controller(controller) {
+    setObjectName(QStringLiteral("seriesPanel"));
+    setWindowTitle(tr("Picture Series"));
+    buildLayout();
+    connectControls();
+    followSeries();
+}
+
+SeriesPanel::~SeriesPanel() = default;
+
+void SeriesPanel::buildLayout() {
+    m_shotsPerMinute = new QLineEdit(this);
+    m_shotsPerMinute->setObjectName(QStringLiteral("shotsPerMinute"));
+    m_shotsPerMinute->setPlaceholderText(tr("e.g. 30"));
+    m_infoText = new QLabel(this);
+    m_infoText->setObjectName(QStringLiteral("infoText"));
+    m_infoText->setTextFormat(Qt::PlainText);
+    m_infoText->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 20);
+    m_start = button(tr("Start"), "start", this);
+    m_stop = button(tr("Stop"), "stop", this);
+    m_close = button(tr("Close"), "close", this);
+
+    auto* fields = new QFormLayout;
+    fields->addRow(tr("Frames per minute:"), m_shotsPerMinute);
+    fields->addRow(tr("Last frame:"), m_infoText);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_start);
+    buttons->addWidget(m_stop);
+    buttons->addWidget(m_close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+}
+
+void SeriesPanel::connectControls() {
+    connect(m_shotsPerMinute, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_controller.setShotsPerMinute(text.toStdString()); });
+    connect(m_shotsPerMinute, &QLineEdit::returnPressed, this,
+            [this] { m_controller.startMakingPictures(); });
+    connect(m_start, &QPushButton::clicked, this, [this] { m_controller.startMakingPictures(); });
+    connect(m_stop, &QPushButton::clicked, this, [this] { m_controller.stopMakingPictures(); });
+    connect(m_close, &QPushButton::clicked, this, [this] { m_controller.cancelMakingPictures(); });
+}
+
+void SeriesPanel::followSeries() {
+    PictureSeries& series = m_controller.pictureSeries();
+    m_runningEvents = series.runningChanged.connect([this](const bool& running) { showRunning(running); });
+    m_infoTextEvents = series.infoTextChanged.connect(
+        [this](const std::string& text) { m_infoText->setText(QString::fromStdString(text)); });
+    m_rateEvents = series.shotsPerMinuteChanged.connect([this](const std::string& text) { showRate(text); });
+    showRunning(series.running());
+    m_infoText->setText(QString::fromStdString(series.infoText()));
+    showRate(series.shotsPerMinute());
+}
+
+// The rate cannot change under a running series, nor the panel close.
+void SeriesPanel::showRunning(bool running) {
+    m_start->setEnabled(!running);
+    m_stop->setEnabled(running);
+    m_close->setEnabled(!running);
+    m_shotsPerMinute->setReadOnly(running);
+}
+
+// Only a change from elsewhere is shown: rewriting the field the user types in would
+// move the cursor.
+void SeriesPanel::showRate(const std::string& text) {
+    const QString rate = QString::fromStdString(text);
+    if (m_shotsPerMinute->text() != rate)
+        m_shotsPerMinute->setText(rate);
+}
+
+// The window's own close button asks like Close does; the controller hides the panel.
+void SeriesPanel::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    m_controller.cancelMakingPictures();
+}
+
+} // namespace vistrel

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "events/Signal.h"
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace vistrel {
+
+class VistrelController;
+
+// The picture series panel: the frames per minute as entered, the name of the last
+// frame written, and Start / Stop / Close. It invokes the controller's series actions
+// and follows the series through its change events; closing it goes through the
+// controller, which keeps it open while a series runs.
+class SeriesPanel : public QWidget {
+    Q_OBJECT
+  public:
+    SeriesPanel(VistrelController& controller, QWidget* parent = nullptr);
+    ~SeriesPanel() override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildLayout();
+    void connectControls();
+    void followSeries();
+    void showRunning(bool running);
+    void showRate(const std::string& text);
+
+    VistrelController& m_controller;
+    QLineEdit* m_shotsPerMinute = nullptr;
+    QLabel* m_infoText = nullptr;
+    QPushButton* m_start = nullptr;
+    QPushButton* m_stop = nullptr;
+    QPushButton* m_close = nullptr;
+    Connection m_runningEvents;
+    Connection m_infoTextEvents;
+    Connection m_rateEvents;
+};
+
+} // namespace vistrel

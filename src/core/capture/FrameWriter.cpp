@@ -1,0 +1,216 @@
+#include "capture/FrameWriter.h"
+
+#include "files/AtomicFile.h"
+#include "media/Movie.h"
+#include "media/Picture.h"
+#include "media/PictureService.h"
+#include "platform/Alerts.h"
+#include "platform/BackgroundWork.h"
+#include "playlist/PathComponents.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+namespace vistrel {
+
+namespace {
+
+constexpr int uprightOrientation = 1;
+
+bool somethingExistsAt(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+struct DecodeResult {
+    std::shared_ptr<Picture> picture;
+    std::string reason;
+};
+
+// Every stored pixel: the view holds a decode sized for the screen.
+DecodeResult decodeFully(PictureService& pictures, const std::string& path) {
+    try {
+        DecodedPicture decoded = pictures.decodeFirstImage(path, std::nullopt);
+        if (decoded.picture)
+            return {std::move(decoded.picture), {}};
+        return {nullptr, "cannot decode " + path + " at full size"};
+    } catch (const std::exception& error) {
+        return {nullptr, "decoding " + path + " failed: " + error.what()};
+    }
+}
+
+// Encodes and writes on a worker; fills in the outcome and the reason of `report`.
+void encodeAndCreate(PictureService& pictures, const Picture& frame, float compression, int orientation,
+                     FrameReport& report) {
+    std::vector<std::uint8_t> jpeg;
+    try {
+        jpeg = pictures.jpegData(frame, compression, orientation);
+    } catch (const std::exception& error) {
+        report.reason = std::string("JPEG encoding failed: ") + error.what();
+    }
+    if (jpeg.empty()) {
+        // A name that is taken is reported first, as for any other write.
+        const bool taken = somethingExistsAt(report.fullPath);
+        report.outcome = taken ? FrameOutcome::fileExists : FrameOutcome::writeFailed;
+        if (report.reason.empty())
+            report.reason = "no JPEG data for " + report.fullPath;
+        return;
+    }
+    const std::string_view bytes(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
+    switch (atomicfile::createNew(report.fullPath, bytes)) {
+    case atomicfile::Result::written:
+        report.outcome = FrameOutcome::written;
+        break;
+    case atomicfile::Result::exists:
+        report.outcome = FrameOutcome::fileExists;
+        report.reason = report.fullPath + " already exists";
+        break;
+    case atomicfile::Result::failed:
+        report.outcome = FrameOutcome::writeFailed;
+        report.reason = atomicfile::lastError();
+        break;
+    }
+}
+
+} // namespace
+
+FrameWriter::FrameWriter(Alerts& alerts, PictureService& pictures, BackgroundWork& work)
+    : m_alerts(alerts), m_pictures(pictures), m_work(work), m_self(std::make_shared<FrameWriter*>(this)) {}
+
+FrameWriter::~FrameWriter() = default;
+
+std::string FrameWriter::baseName(const std::string& itemPath) {
+    std::string name = paths::lastPathComponent(itemPath);
+    if (name.find('/') != std::string::npos)
+        return {};
+    const auto dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        name.resize(dot);
+    return name;
+}
+
+std::string FrameWriter::fileName(const std::string& baseName, std::int32_t number) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%05d", static_cast<int>(number));
+    return baseName + "_" + digits + ".jpg";
+}
+
+void FrameWriter::saveFrame(const FrameSource& source, WhenBusy whenBusy) {
+    if (m_busy && whenBusy == WhenBusy::skip)
+        return;
+    Job job{source, nullptr};
+    // The frame on screen now, not when its turn comes.
+    if (!source.imagePath.empty() && source.movie)
+        job.movieFrame = source.movie->currentFrameImage();
+    m_waiting.push_back(std::move(job));
+    if (!m_busy)
+        startNext();
+}
+
+void FrameWriter::startNext() {
+    if (m_waiting.empty())
+        return;
+    m_busy = true;
+    const Job job = std::move(m_waiting.front());
+    m_waiting.pop_front();
+    process(job);
+}
+
+void FrameWriter::process(const Job& job) {
+    if (job.source.imagePath.empty()) {
+        finish({FrameOutcome::noImagePath, {}, {}, "no folder for frames is set"});
+        return;
+    }
+    const std::string base = job.source.itemPath ? baseName(*job.source.itemPath) : std::string();
+    if (base.empty()) {
+        finish({FrameOutcome::imageError, {}, {}, "the current entry names no file"});
+        return;
+    }
+    if (job.source.movie) {
+        if (!job.movieFrame) {
+            finish({FrameOutcome::imageError, {}, {}, "the movie has no frame to capture"});
+            return;
+        }
+        // Movie frames are captured upright, at the movie's own size.
+        write(job, base, job.movieFrame, uprightOrientation);
+        return;
+    }
+    if (!job.source.picture) {
+        finish({FrameOutcome::imageError, {}, {}, "nothing is shown"});
+        return;
+    }
+    decodeThenWrite(job, base);
+}
+
+// The number is only used up once the picture decoded.
+void FrameWriter::decodeThenWrite(const Job& job, const std::string& base) {
+    std::weak_ptr<FrameWriter*> self = m_self;
+    PictureService& pictures = m_pictures;
+    m_work.run([self, &pictures, job, base]() -> BackgroundWork::Finish {
+        DecodeResult decoded = decodeFully(pictures, *job.source.itemPath);
+        return [self, job, base, decoded = std::move(decoded)] {
+            const auto alive = self.lock();
+            if (!alive)
+                return;
+            FrameWriter& writer = **alive;
+            if (!decoded.picture) {
+                writer.finish({FrameOutcome::imageError, {}, {}, decoded.reason});
+                return;
+            }
+            writer.write(job, base, decoded.picture, job.source.orientation);
+        };
+    });
+}
+
+void FrameWriter::write(const Job& job, const std::string& base, std::shared_ptr<Picture> frame,
+                        int orientation) {
+    FrameReport report;
+    report.fileName = fileName(base, m_fileIndex);
+    ++m_fileIndex;
+    report.fullPath = paths::appendingPathComponent(job.source.imagePath, report.fileName);
+
+    std::weak_ptr<FrameWriter*> self = m_self;
+    PictureService& pictures = m_pictures;
+    const float compression = job.source.imageCompression;
+    m_work.run([self, &pictures, frame = std::move(frame), compression, orientation,
+                report = std::move(report)]() mutable -> BackgroundWork::Finish {
+        encodeAndCreate(pictures, *frame, compression, orientation, report);
+        return [self, report = std::move(report)] {
+            if (const auto alive = self.lock())
+                (*alive)->finish(report);
+        };
+    });
+}
+
+// Stays busy while the alert is up: series ticks arriving under a modal alert are skipped.
+void FrameWriter::finish(FrameReport report) {
+    alert(report);
+    frameFinished.notify(report);
+    m_busy = false;
+    startNext();
+}
+
+void FrameWriter::alert(const FrameReport& report) {
+    switch (report.outcome) {
+    case FrameOutcome::written:
+        return;
+    case FrameOutcome::noImagePath:
+        m_alerts.showWarning("No Image Path!", "Please choose an Image Path in the Preferences");
+        return;
+    case FrameOutcome::imageError:
+        m_alerts.showWarning("Image Error!", "Couldn't produce JPG...");
+        return;
+    case FrameOutcome::fileExists:
+        m_alerts.showWarning("File Error!", "Didn't write File " + report.fullPath + ", it already exists!");
+        return;
+    case FrameOutcome::writeFailed:
+        m_alerts.showWarning("File Error!", "Couldn't write File...");
+        return;
+    }
+}
+
+} // namespace vistrel
