@@ -165,6 +165,8 @@ TEST(PlaylistStore, SortsInPlaceStablyByEntryKeys) {
 
     store.setSortDesc({{"type", true}}); // ties keep their order
     EXPECT_EQ(names(store.fileList()), (std::vector<std::string>{"a.jpg", "d.jpg", "b.png", "c.png"}));
+    store.setSortDesc({{"type", false}}); // also downwards
+    EXPECT_EQ(names(store.fileList()), (std::vector<std::string>{"b.png", "c.png", "a.jpg", "d.jpg"}));
 
     store.setSortDesc({{"type", false}, {"path", true}});
     EXPECT_EQ(names(store.fileList()), (std::vector<std::string>{"c.png", "b.png", "d.jpg", "a.jpg"}));

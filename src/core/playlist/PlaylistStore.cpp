@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <compare>
 #include <numeric>
+#include <string_view>
 #include <utility>
 
 namespace vistrel {
@@ -12,16 +13,23 @@ namespace {
 // The list is sized for large folder scans up front; this is a hint, not a limit.
 constexpr std::size_t initialCapacity = 4096;
 
+// The text of one of the string keys every entry has, or nullptr for any other key.
+const std::string PlaylistEntry::* stringKey(const std::string& key) {
+    if (key == "path")
+        return &PlaylistEntry::path;
+    if (key == "name")
+        return &PlaylistEntry::name;
+    if (key == "type")
+        return &PlaylistEntry::type;
+    return nullptr;
+}
+
 // Orders two entries by one key. The four keys every entry has compare by their
 // own values; any other key by the value the entry carries in `extra`, where a
 // missing value (null) sorts before every present one.
 std::weak_ordering compareByKey(const PlaylistEntry& a, const PlaylistEntry& b, const std::string& key) {
-    if (key == "path")
-        return a.path <=> b.path;
-    if (key == "name")
-        return a.name <=> b.name;
-    if (key == "type")
-        return a.type <=> b.type;
+    if (const auto text = stringKey(key))
+        return a.*text <=> b.*text;
     if (key == "active")
         return a.active <=> b.active;
     const nlohmann::json none;
@@ -42,6 +50,32 @@ bool precedes(const PlaylistEntry& a, const PlaylistEntry& b,
             return descriptor.ascending ? order < 0 : order > 0;
     }
     return false;
+}
+
+// The stable order of the list's rows (order[newRow] = oldRow). A header click sorts
+// by one text column: those texts are gathered next to their rows first, so the sort
+// compares neighbouring memory instead of chasing every entry.
+std::vector<std::size_t> sortedOrder(const FileList& list, const std::vector<SortDescriptor>& descriptors) {
+    std::vector<std::size_t> order(list.size());
+    const auto text = descriptors.size() == 1 ? stringKey(descriptors.front().key) : nullptr;
+    if (!text) {
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return precedes(list[a], list[b], descriptors);
+        });
+        return order;
+    }
+    std::vector<std::pair<std::string_view, std::size_t>> keyed;
+    keyed.reserve(list.size());
+    for (std::size_t row = 0; row < list.size(); ++row)
+        keyed.emplace_back(list[row].*text, row);
+    const bool ascending = descriptors.front().ascending;
+    std::stable_sort(keyed.begin(), keyed.end(), [ascending](const auto& a, const auto& b) {
+        return ascending ? a.first < b.first : b.first < a.first;
+    });
+    for (std::size_t row = 0; row < keyed.size(); ++row)
+        order[row] = keyed[row].second;
+    return order;
 }
 
 using Kind = PlaylistChange::Kind;
@@ -142,11 +176,7 @@ void PlaylistStore::setSortDesc(std::vector<SortDescriptor> descriptors) {
     if (!m_sortDesc.empty()) {
         PlaylistChange change{Kind::reordered};
         announce(change);
-        std::vector<std::size_t> order(m_fileList.size());
-        std::iota(order.begin(), order.end(), std::size_t{0});
-        std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
-            return precedes(m_fileList[a], m_fileList[b], m_sortDesc);
-        });
+        std::vector<std::size_t> order = sortedOrder(m_fileList, m_sortDesc);
         FileList sorted;
         sorted.reserve(std::max(m_fileList.capacity(), order.size()));
         for (const std::size_t old : order)
