@@ -57,21 +57,23 @@ QString extensionOfFilter(const QString& filter) {
 
 } // namespace
 
-void QtFilePanels::remember(const QString& chosenPath, bool isFolder) {
-    m_lastFolder = isFolder ? chosenPath : QFileInfo(chosenPath).absolutePath();
+// Runs a panel from where the last one was left; the chosen path in the file
+// system's own bytes, or nullopt when the user cancelled.
+std::optional<std::string> QtFilePanels::runForOnePath(QFileDialog& dialog, bool choosesFolder) {
+    if (!m_lastFolder.isEmpty())
+        dialog.setDirectory(m_lastFolder);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    m_lastFolder = choosesFolder ? chosen : QFileInfo(chosen).absolutePath();
+    return QFile::encodeName(chosen).toStdString();
 }
 
 std::optional<std::string> QtFilePanels::runOpenFilePanel(const std::vector<std::string>& extensions) {
     QFileDialog dialog(m_parent);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(filtersFor(extensions));
-    if (!m_lastFolder.isEmpty())
-        dialog.setDirectory(m_lastFolder);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    const QString chosen = dialog.selectedFiles().constFirst();
-    remember(chosen, false);
-    return QFile::encodeName(chosen).toStdString();
+    return runForOnePath(dialog, false);
 }
 
 std::optional<std::string> QtFilePanels::runSavePanel(const std::vector<std::string>& extensions) {
@@ -84,26 +86,14 @@ std::optional<std::string> QtFilePanels::runSavePanel(const std::vector<std::str
     // The suffix follows the filter the user picks (a list can be saved in either format).
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                      [&dialog](const QString& filter) { dialog.setDefaultSuffix(extensionOfFilter(filter)); });
-    if (!m_lastFolder.isEmpty())
-        dialog.setDirectory(m_lastFolder);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    const QString chosen = dialog.selectedFiles().constFirst();
-    remember(chosen, false);
-    return QFile::encodeName(chosen).toStdString();
+    return runForOnePath(dialog, false);
 }
 
 std::optional<std::string> QtFilePanels::runDirectoryPanel(const std::string& title) {
     QFileDialog dialog(m_parent, QString::fromStdString(title));
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
-    if (!m_lastFolder.isEmpty())
-        dialog.setDirectory(m_lastFolder);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    const QString chosen = dialog.selectedFiles().constFirst();
-    remember(chosen, true);
-    return QFile::encodeName(chosen).toStdString();
+    return runForOnePath(dialog, true);
 }
 
 } // namespace vistrel

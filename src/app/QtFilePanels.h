@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QFileDialog;
 class QWidget;
 
 namespace vistrel {
@@ -23,7 +24,7 @@ class QtFilePanels : public FilePanels {
     static QStringList nameFilters(const std::vector<std::string>& allowedExtensions);
 
   private:
-    void remember(const QString& chosenPath, bool isFolder);
+    std::optional<std::string> runForOnePath(QFileDialog& dialog, bool choosesFolder);
 
     QWidget* m_parent;
     QString m_lastFolder; // where the next panel opens, for this run only
