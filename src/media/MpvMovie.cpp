@@ -1,6 +1,7 @@
 #include "media/MpvMovie.h"
 
 #include "media/Bgr0Frame.h"
+#include "media/MpvLog.h"
 #include "media/MpvSoftwareRender.h"
 #include "media/QtPicture.h"
 
@@ -88,13 +89,13 @@ std::string readString(mpv_handle* handle, const char* name) {
     return result;
 }
 
-void writeDouble(mpv_handle* handle, const char* name, double value) {
-    mpv_set_property(handle, name, MPV_FORMAT_DOUBLE, &value);
+bool writeDouble(mpv_handle* handle, const char* name, double value) {
+    return MpvLog::succeeded(mpv_set_property(handle, name, MPV_FORMAT_DOUBLE, &value), "set", name);
 }
 
-void writeFlag(mpv_handle* handle, const char* name, bool value) {
+bool writeFlag(mpv_handle* handle, const char* name, bool value) {
     int flag = value ? 1 : 0;
-    mpv_set_property(handle, name, MPV_FORMAT_FLAG, &flag);
+    return MpvLog::succeeded(mpv_set_property(handle, name, MPV_FORMAT_FLAG, &flag), "set", name);
 }
 
 bool isTrackSelected(mpv_handle* handle, const char* property) {
@@ -216,16 +217,23 @@ MpvMovie::~MpvMovie() {
 
 bool MpvMovie::load() {
     m_handle = mpv_create();
-    if (m_handle == nullptr)
+    if (m_handle == nullptr) {
+        qCWarning(lcMpv) << "mpv could not create a player";
         return false;
+    }
+    // An option mpv refuses leaves its default, which still plays.
     for (const auto& [name, value] : playerOptions)
-        mpv_set_option_string(m_handle, name, value);
-    if (mpv_initialize(m_handle) < 0)
+        MpvLog::succeeded(mpv_set_option_string(m_handle, name, value), "set option", name);
+    if (!MpvLog::succeeded(mpv_initialize(m_handle), "initialize"))
         return false;
+    MpvLog::succeeded(mpv_request_log_messages(m_handle, "warn"), "request log messages");
     createRenderContext();
-    mpv_observe_property(m_handle, eofReply, "eof-reached", MPV_FORMAT_FLAG);
+    // Without it the end of the movie would never be told.
+    if (!MpvLog::succeeded(mpv_observe_property(m_handle, eofReply, "eof-reached", MPV_FORMAT_FLAG),
+                           "observe", "eof-reached"))
+        return false;
     const char* command[] = {"loadfile", m_path.c_str(), nullptr};
-    if (mpv_command(m_handle, command) < 0)
+    if (!MpvLog::succeeded(mpv_command(m_handle, command), "load", m_path.c_str()))
         return false;
     return waitUntilReady() && hasPlayableTrack();
 }
@@ -235,10 +243,11 @@ void MpvMovie::createRenderContext() {
         {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    if (mpv_render_context_create(&m_renderContext, m_handle, params) < 0) {
+    if (!MpvLog::succeeded(mpv_render_context_create(&m_renderContext, m_handle, params),
+                           "create", "software render context")) {
         m_renderContext = nullptr;
         // A video output of its own keeps the picture track alive for frame capture.
-        mpv_set_option_string(m_handle, "vo", "null");
+        MpvLog::succeeded(mpv_set_option_string(m_handle, "vo", "null"), "set option", "vo");
     }
 }
 
@@ -264,6 +273,9 @@ bool MpvMovie::waitUntilReady() {
         case MPV_EVENT_END_FILE:
         case MPV_EVENT_SHUTDOWN:
             return false;
+        case MPV_EVENT_LOG_MESSAGE:
+            MpvLog::message(*static_cast<const mpv_event_log_message*>(event->data));
+            break;
         default:
             break;
         }
@@ -321,8 +333,11 @@ bool MpvMovie::handleEvent(const mpv_event& event) {
     case MPV_EVENT_COMMAND_REPLY:
         // Replies come in the order the seeks were issued; a failed last seek moves nothing.
         m_seeksReplied = std::max(m_seeksReplied, event.reply_userdata);
-        if (event.error < 0 && event.reply_userdata == m_seeksIssued)
+        if (!MpvLog::succeeded(event.error, "seek") && event.reply_userdata == m_seeksIssued)
             m_pendingSeek.reset();
+        return false;
+    case MPV_EVENT_LOG_MESSAGE:
+        MpvLog::message(*static_cast<const mpv_event_log_message*>(event.data));
         return false;
     case MPV_EVENT_PLAYBACK_RESTART:
         // Playback restarted after every issued seek reached the player.
@@ -360,10 +375,11 @@ void MpvMovie::setRate(float rate) {
     }
     // Changing the direction restarts decoding, so it is only set when it changes.
     const char* direction = rate < 0.0f ? "backward" : "forward";
-    if (readString(m_handle, "play-dir") != direction)
-        mpv_set_property_string(m_handle, "play-dir", direction);
-    writeDouble(m_handle, "speed", std::min(static_cast<double>(std::abs(rate)), fastestRate));
-    play();
+    if (readString(m_handle, "play-dir") != direction &&
+        !MpvLog::succeeded(mpv_set_property_string(m_handle, "play-dir", direction), "set", "play-dir"))
+        return;
+    if (writeDouble(m_handle, "speed", std::min(static_cast<double>(std::abs(rate)), fastestRate)))
+        play();
 }
 
 std::int16_t MpvMovie::volume() const {
@@ -371,11 +387,12 @@ std::int16_t MpvMovie::volume() const {
 }
 
 void MpvMovie::setVolume(std::int16_t volume) {
-    m_volume = volume;
     const double percent = std::max(0.0, volume / volumeUnitsPerPercent);
     const double maximum = std::clamp(percent, normalVolumeMaximum, highestVolumeMaximum);
-    writeDouble(m_handle, "volume-max", maximum);
-    writeDouble(m_handle, "volume", std::min(percent, maximum));
+    // The volume read back stays the one playing when mpv refuses the new one.
+    if (writeDouble(m_handle, "volume-max", maximum) &&
+        writeDouble(m_handle, "volume", std::min(percent, maximum)))
+        m_volume = volume;
 }
 
 void MpvMovie::play() {
@@ -408,9 +425,14 @@ void MpvMovie::setCurrentTime(MovieTime time) {
     const double seconds = time.seconds();
     const QByteArray argument = QByteArray::number(seconds, 'f', 6);
     const char* command[] = {"seek", argument.constData(), "absolute+exact", nullptr};
+    // A seek mpv refuses at once gets no reply: the position stays that of the seeks
+    // it took, or the player's own.
+    const std::uint64_t seek = m_seeksIssued + 1;
+    if (!MpvLog::succeeded(mpv_command_async(m_handle, seek, command), "seek to", argument.constData()))
+        return;
     // The player takes a moment to get there; until then the target is the position.
+    m_seeksIssued = seek;
     m_pendingSeek = seconds;
-    mpv_command_async(m_handle, ++m_seeksIssued, command);
 }
 
 bool MpvMovie::hasVideo() const {
@@ -463,7 +485,7 @@ QImage MpvMovie::renderedFrame(QSize size) const {
 QImage MpvMovie::screenshotFrame() const {
     mpv_node result{};
     const char* command[] = {"screenshot-raw", "video", nullptr};
-    if (mpv_command_ret(m_handle, command, &result) < 0)
+    if (!MpvLog::succeeded(mpv_command_ret(m_handle, command, &result), "screenshot-raw"))
         return {};
     QImage image = screenshotImage(result);
     mpv_free_node_contents(&result);
