@@ -37,7 +37,7 @@ constexpr double openingPollSeconds = 0.005;
 
 // Set before mpv_initialize. The video output is the render API, so frames are drawn
 // by the view; the player starts paused and keeps the last frame at the end.
-constexpr std::array<std::pair<const char*, const char*>, 18> playerOptions{{
+constexpr std::array<std::pair<const char*, const char*>, 19> playerOptions{{
     {"config", "no"},
     {"terminal", "no"},
     {"input-default-bindings", "no"},
@@ -47,6 +47,9 @@ constexpr std::array<std::pair<const char*, const char*>, 18> playerOptions{{
     {"ytdl", "no"},
     {"idle", "yes"},
     {"vo", "libmpv"},
+    // Frames fill the whole target: the view is sized to the movie's shape, so only a
+    // stretch the user asked for changes it, and that stretch must show.
+    {"keepaspect", "no"},
     {"hwdec", "no"},
     {"gpu-hwdec-interop", "no"},
     {"keep-open", "yes"},

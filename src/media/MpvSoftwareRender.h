@@ -10,7 +10,7 @@ namespace vistrel {
 class MpvSoftwareRender {
   public:
     // Draws the current frame into `image`, which keeps its size (the picture is
-    // fitted into it), and makes it opaque. `waitForTargetTime`: let mpv hold the
+    // stretched over all of it), and makes it opaque. `waitForTargetTime`: let mpv hold the
     // call until the frame is due, as a view that shows frames as they come wants.
     // False when mpv drew nothing. GUI thread only.
     static bool into(mpv_render_context* context, QImage& image, bool waitForTargetTime);

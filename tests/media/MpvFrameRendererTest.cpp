@@ -43,6 +43,28 @@ TEST_F(FrameRendererTest, RendersTheFirstFrameOfAFreshMovie) {
     EXPECT_EQ(frame.pixel(0, 0) >> 24, 0xffu) << "opaque";
 }
 
+// A view stretched by the user has another shape than its movie: the movie is
+// stretched with it, as a picture is, and never boxed in by black bars.
+TEST_F(FrameRendererTest, FillsATargetOfAnyShapeToItsEdges) {
+    const auto movie = MpvMovie::open(MediaFixtures::get().file("clip.mp4"));
+    ASSERT_NE(movie, nullptr);
+    MpvFrameRenderer renderer(*movie);
+    // The movie's own shape first: its edges carry colour, so black edges are bars.
+    for (const QSize size : {QSize(320, 240), QSize(320, 480), QSize(640, 120)}) {
+        QImage frame;
+        ASSERT_TRUE(waitUntil([&] {
+            frame = renderer.render(size);
+            return hasColour(frame);
+        }));
+        const int right = size.width() - 1;
+        const int bottom = size.height() - 1;
+        for (const QRect edge : {QRect(0, 0, size.width(), 1), QRect(0, bottom, size.width(), 1),
+                                 QRect(0, 0, 1, size.height()), QRect(right, 0, 1, size.height())})
+            EXPECT_TRUE(hasColour(frame.copy(edge)))
+                << size.width() << "x" << size.height() << " edge at " << edge.x() << "," << edge.y();
+    }
+}
+
 TEST_F(FrameRendererTest, AnnouncesNewFramesWhilePlaying) {
     const auto movie = MpvMovie::open(MediaFixtures::get().file("clip.mp4"));
     ASSERT_NE(movie, nullptr);
