@@ -10,7 +10,9 @@ class MpvMovieService final : public MovieService {
   public:
     MpvMovieService();
 
-    // The suffixes of every video and audio MIME type the MIME database knows.
+    // The suffixes of the video and audio MIME types the MIME database knows, less
+    // those of files that play nothing as a movie (subtitles, play lists, disc
+    // navigation).
     std::vector<std::string> movieFileTypes() const override;
     std::shared_ptr<Movie> openMovie(const std::string& path) override;
     void observeMovieEnds(std::function<void(Movie&)> handler) override;

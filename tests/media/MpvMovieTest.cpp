@@ -46,9 +46,18 @@ class MovieTest : public ::testing::Test {
 
 TEST(MpvMovieService, MovieTypesAreTheVideoAndAudioSuffixes) {
     const auto types = MpvMovieService().movieFileTypes();
-    for (const char* suffix : {"mov", "mp4", "mkv", "avi", "mpg", "ts", "wmv", "webm", "mp3", "wav", "ogg"})
-        EXPECT_NE(std::find(types.begin(), types.end(), suffix), types.end()) << suffix;
-    EXPECT_EQ(std::find(types.begin(), types.end(), "txt"), types.end());
+    const auto listed = [&](const char* suffix) {
+        return std::find(types.begin(), types.end(), suffix) != types.end();
+    };
+    for (const char* suffix :
+         {"mov", "mp4", "mkv", "avi", "mpg", "ts", "wmv", "webm", "mp3", "wav", "ogg", "ogv", "flac", "m4a"})
+        EXPECT_TRUE(listed(suffix)) << suffix;
+    // Files that sit beside movies and carry audio or video MIME types, but show nothing
+    // when played: subtitles, play lists, disc navigation; and glob patterns.
+    for (const char* suffix : {"txt", "ass", "srt", "ssa", "sub", "vtt", "idx", "m3u", "m3u8", "pls", "asx",
+                               "wax", "vlc", "xspf", "cue", "m1u", "clpi", "cpi", "mpls", "mpl", "bdmv",
+                               "bdm", "wvc", "anim[1-9j]"})
+        EXPECT_FALSE(listed(suffix)) << suffix;
     auto sorted = types;
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end()) << "listed twice";
