@@ -126,7 +126,15 @@ INSTANTIATE_TEST_SUITE_P(Files, PictureColourModel,
                          ::testing::Values(PixelCase{"plain.png", "RGB", 8}, PixelCase{"gray.jpg", "Gray", 8},
                                            PixelCase{"gray16.png", "Gray", 16},
                                            PixelCase{"palette.png", "Indexed", 8},
-                                           PixelCase{"cmyk.jpg", "CMYK", 8}));
+                                           PixelCase{"cmyk.jpg", "CMYK", 8}, PixelCase{"plain.webp", "RGB", 8}));
+
+// WebP's reader tells its pixel format only by decoding.
+TEST(QtPictureService, ReportsTheColourModelOfTheSampleWebP) {
+    const PictureInfo info = QtPictureService().inspect(VISTREL_SOURCE_DIR "/samples/03-gradients.webp");
+    ASSERT_EQ(info.status, PictureStatus::ok);
+    EXPECT_EQ(info.colorModel, "RGB");
+    EXPECT_EQ(property(info, "ColorModel"), "RGB");
+}
 
 TEST(QtPictureService, ReadsTheJpegPixelDensity) {
     const PictureInfo info = QtPictureService().inspect(fixtures().file("printed.jpg"));
