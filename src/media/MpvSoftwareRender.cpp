@@ -1,6 +1,7 @@
 #include "media/MpvSoftwareRender.h"
 
 #include "media/Bgr0Frame.h"
+#include "media/MpvLog.h"
 
 #include <mpv/render.h>
 
@@ -21,7 +22,7 @@ bool MpvSoftwareRender::into(mpv_render_context* context, QImage& image, bool wa
         {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    if (mpv_render_context_render(context, params) < 0)
+    if (!MpvLog::succeeded(mpv_render_context_render(context, params), "render", "frame"))
         return false;
     Bgr0Frame::makeOpaque(image);
     return true;
