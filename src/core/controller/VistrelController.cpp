@@ -3,6 +3,7 @@
 #include "controller/PlaybackArithmetic.h"
 #include "controller/StatusText.h"
 #include "info/ItemInfoText.h"
+#include "intake/FileKind.h"
 #include "intake/FolderScanner.h"
 #include "intake/TypeLists.h"
 #include "media/Movie.h"
@@ -247,12 +248,20 @@ void VistrelController::playIt() {
     if (!path)
         return;
     m_Movie.reset();
-    const std::string extension = paths::lowercaseAscii(paths::pathExtension(*path));
+    showItem(*path);
+}
+
+// Only a regular file (or a path that is gone, which the services report as unreadable)
+// reaches a decoder: a FIFO or a device handed over directly would block the GUI thread.
+bool VistrelController::showItem(const std::string& path) {
+    const FileKind kind = fileKindOf(path);
+    if (kind != FileKind::regular && kind != FileKind::missing)
+        return false;
+    const std::string extension = paths::lowercaseAscii(paths::pathExtension(path));
     // A listed picture that does not decode is still tried as a movie of the same extension.
-    if (containsType(m_cgiTypes, extension) && showPicture(*path))
-        return;
-    if (containsType(m_qtTypes, extension))
-        showMovie(*path);
+    if (containsType(m_cgiTypes, extension) && showPicture(path))
+        return true;
+    return containsType(m_qtTypes, extension) && showMovie(path);
 }
 
 bool VistrelController::showPicture(const std::string& path) {
@@ -277,10 +286,10 @@ bool VistrelController::showPicture(const std::string& path) {
     return true;
 }
 
-void VistrelController::showMovie(const std::string& path) {
+bool VistrelController::showMovie(const std::string& path) {
     m_Movie = m_services.movies.openMovie(path);
     if (!m_Movie)
-        return;
+        return false;
     PictureView& view = m_services.movieView;
     view.setControllerVisible(false);
     try {
@@ -293,7 +302,9 @@ void VistrelController::showMovie(const std::string& path) {
         m_recentDocuments.noteNewRecentDocumentURL(path);
     } catch (const std::exception&) {
         m_services.alerts.showWarning("Error!", "Couldn't show file ...");
+        return false;
     }
+    return true;
 }
 
 // ---------------------------------------------------------------- navigation and slide show

@@ -213,8 +213,10 @@ private:
     void createPrefsWhenAbsent();
     // The entry at lActualIndex when it is marked, else the first marked entry.
     std::optional<std::size_t> currentEntryIndex() const;
+    // Whether the item at `path` is now on screen.
+    bool showItem(const std::string& path);
     bool showPicture(const std::string& path);
-    void showMovie(const std::string& path);
+    bool showMovie(const std::string& path);
     void stepMark(int direction);
     void cancelPendingAdvance();
     void stepRate(double step);
