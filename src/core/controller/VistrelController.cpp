@@ -248,7 +248,10 @@ void VistrelController::playIt() {
     if (!path)
         return;
     m_Movie.reset();
-    showItem(*path);
+    if (showItem(*path))
+        m_unshownRun.shown();
+    else
+        passOverUnshown();
 }
 
 // Only a regular file (or a path that is gone, which the services report as unreadable)
@@ -336,8 +339,20 @@ void VistrelController::stepMark(int direction) {
     playIt();
 }
 
+// An item a slide show cannot show is passed over after the interval like a shown one;
+// otherwise the show would halt there without a word.
+void VistrelController::passOverUnshown() {
+    if (!m_bLoopModus)
+        return;
+    if (m_unshownRun.completesRound(m_play.fileList().size()))
+        stopLoop();
+    else
+        movieDidEnd();
+}
+
 void VistrelController::setLoopMode(Sender* sender) {
     m_bLoopModus = !m_bLoopModus;
+    m_unshownRun.restart();
     if (sender)
         sender->setState(m_bLoopModus ? 1 : 0);
     loopModusChanged.notify(m_bLoopModus);

@@ -4,6 +4,7 @@
 #include "capture/FrameWriter.h"
 #include "capture/PictureSeries.h"
 #include "controller/Sender.h"
+#include "controller/UnshownRun.h"
 #include "events/Signal.h"
 #include "geometry/Geometry.h"
 #include "geometry/ItemLayout.h"
@@ -218,6 +219,7 @@ private:
     bool showPicture(const std::string& path);
     bool showMovie(const std::string& path);
     void stepMark(int direction);
+    void passOverUnshown();
     void cancelPendingAdvance();
     void stepRate(double step);
     void stepVolume(int step);
@@ -242,6 +244,7 @@ private:
     std::string m_imagePath;
     double m_rate = 1.0;
     bool m_bLoopModus = false;
+    UnshownRun m_unshownRun;
     std::int32_t m_lActualIndex = 0;
     std::vector<std::string> m_qtTypes;
     std::vector<std::string> m_cgiTypes;
