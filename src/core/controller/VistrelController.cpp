@@ -58,9 +58,10 @@ bool isFolder(const std::string& path) {
 } // namespace
 
 VistrelController::VistrelController(ControllerServices services)
-    : m_services(services), m_defaults(services.settings), m_recentDocuments(m_defaults),
-      m_playlistFiles(m_play, services.panels, services.alerts, services.work),
-      m_frameWriter(services.alerts, services.pictures, services.work),
+    : m_services(services), m_modals(services.alerts, services.panels, services.scheduler),
+      m_defaults(services.settings), m_recentDocuments(m_defaults),
+      m_playlistFiles(m_play, m_modals, m_modals, services.work),
+      m_frameWriter(m_modals, services.pictures, services.work),
       m_framePasteboard(services.pasteboard, services.pictures, services.work),
       m_series(services.scheduler, services.windows,
                [this] { m_frameWriter.saveFrame(frameOnScreen(), FrameWriter::WhenBusy::skip); }),
@@ -88,7 +89,7 @@ void VistrelController::awakeFromNib() {
     window.makeViewFirstResponder();
     readSettings();
     setDeskMovie(m_defaults.boolForKey(SettingsKeys::movieOnDesk));
-    m_services.movies.observeMovieEnds([this](Movie&) { movieDidEnd(); });
+    m_services.movies.observeMovieEnds([this](Movie&) { m_modals.whenFree([this] { movieDidEnd(); }); });
     window.setMenuBarVisible(true);
     window.installMenuStrip(static_cast<int>(window.menuBarHeight() + menuStripMargin));
     registerServicesMenuSendTypes({tiffPasteboardType}, {tiffPasteboardType});
@@ -130,7 +131,7 @@ void VistrelController::buildTypeLists() {
 void VistrelController::createPrefsWhenAbsent() {
     if (m_prefs)
         return;
-    m_prefs = std::make_unique<Preferences>(m_defaults, m_services.panels);
+    m_prefs = std::make_unique<Preferences>(m_defaults, m_modals);
     m_prefs->setMovieController(this);
 }
 
@@ -153,7 +154,7 @@ void VistrelController::open(Sender*) {
     allowed.insert(allowed.end(), m_qtTypes.begin(), m_qtTypes.end());
     const auto lists = playlistfile::readableExtensions();
     allowed.insert(allowed.end(), lists.begin(), lists.end());
-    if (const auto chosen = m_services.panels.runOpenPanel(allowed))
+    if (const auto chosen = m_modals.runOpenPanel(allowed))
         applicationOpenFiles(*chosen);
 }
 
@@ -304,7 +305,7 @@ bool VistrelController::showMovie(const std::string& path) {
         view.play();
         m_recentDocuments.noteNewRecentDocumentURL(path);
     } catch (const std::exception&) {
-        m_services.alerts.showWarning("Error!", "Couldn't show file ...");
+        m_modals.showWarning("Error!", "Couldn't show file ...", "OK");
         return false;
     }
     return true;
@@ -369,8 +370,14 @@ void VistrelController::movieDidEnd() {
     cancelPendingAdvance();
     m_timerLoopMode = m_services.scheduler.scheduleOnce(static_cast<double>(m_sleep), [this] {
         m_timerLoopMode = Scheduler::noTimer;
-        playNext(nullptr);
+        m_modals.whenFree([this] { advanceSlideShow(); });
     });
+}
+
+// An advance held under a modal may come due after the show was switched off.
+void VistrelController::advanceSlideShow() {
+    if (m_bLoopModus)
+        playNext(nullptr);
 }
 
 void VistrelController::stopLoop(Sender*) {

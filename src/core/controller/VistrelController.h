@@ -3,6 +3,7 @@
 #include "capture/FramePasteboard.h"
 #include "capture/FrameWriter.h"
 #include "capture/PictureSeries.h"
+#include "controller/ModalGuard.h"
 #include "controller/Sender.h"
 #include "controller/UnshownRun.h"
 #include "events/Signal.h"
@@ -220,12 +221,16 @@ private:
     bool showMovie(const std::string& path);
     void stepMark(int direction);
     void passOverUnshown();
+    void advanceSlideShow();
     void cancelPendingAdvance();
     void stepRate(double step);
     void stepVolume(int step);
     FrameSource frameOnScreen();
 
     ControllerServices m_services;
+    // Every alert and panel goes through here, never through m_services directly, so
+    // that slide-show advances and movie ends wait while one is up.
+    ModalGuard m_modals;
     UserDefaults m_defaults;
     RecentDocuments m_recentDocuments;
     PlaylistStore m_play;
