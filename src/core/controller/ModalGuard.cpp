@@ -13,8 +13,7 @@ ModalGuard::~ModalGuard() {
 }
 
 // The count drops also when the modal ends by an exception.
-template <typename Run>
-auto ModalGuard::whileModal(Run run) {
+template <typename Run> auto ModalGuard::whileModal(Run run) {
     struct Closing {
         ModalGuard& guard;
         ~Closing() { guard.modalClosed(); }
@@ -29,7 +28,8 @@ void ModalGuard::showWarning(const std::string& message, const std::string& info
     whileModal([&] { m_alerts.showWarning(message, informativeText, button); });
 }
 
-std::optional<std::vector<std::string>> ModalGuard::runOpenPanel(const std::vector<std::string>& allowedExtensions) {
+std::optional<std::vector<std::string>>
+ModalGuard::runOpenPanel(const std::vector<std::string>& allowedExtensions) {
     return whileModal([&] { return m_panels.runOpenPanel(allowedExtensions); });
 }
 

@@ -34,8 +34,7 @@ class ModalGuard : public Alerts, public FilePanels {
     void whenFree(std::function<void()> action);
 
   private:
-    template <typename Run>
-    auto whileModal(Run run);
+    template <typename Run> auto whileModal(Run run);
     void modalClosed();
     void releaseHeld();
 
