@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vistrel::test {
@@ -164,6 +165,26 @@ TEST_F(FolderIntake, AFolderWithNothingPlayableShowsTheCurrentEntryAgain) {
     EXPECT_EQ(controller->play().fileList().size(), 2u);
     EXPECT_THAT(marks(), ElementsAre(false, true));
     EXPECT_THAT(pictures.decoded, ElementsAre("/p/1.jpg"));
+}
+
+// Opening a FIFO without a writer blocks for good, and /dev/zero reads without end:
+// such paths are never listed by a scan nor handed to a decoder, which the fakes
+// record without opening anything, so a missing check fails rather than hangs.
+TEST_F(FolderIntake, AFifoOrADeviceIsNeitherListedNorOpened) {
+    touch("a.jpg");
+    ASSERT_EQ(::mkfifo((root / "pipe.jpg").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", root / "zero.mov");
+    controller->applicationOpenFiles({root.native()});
+    EXPECT_THAT(relativePaths(), ElementsAre("a.jpg"));
+
+    const std::string fifo = (root / "pipe.jpg").native();
+    const std::string device = (root / "zero.mov").native();
+    pictures.decoded.clear();
+    controller->applicationOpenFiles({fifo, device}); // handed over directly: listed, not shown
+    controller->playNext();
+    EXPECT_THAT(relativePaths(), ElementsAre("a.jpg", "pipe.jpg", "zero.mov"));
+    EXPECT_TRUE(pictures.decoded.empty());
+    EXPECT_TRUE(movies.opened.empty());
 }
 
 TEST(FolderScanner, AMissingFolderYieldsNothing) {

@@ -142,5 +142,42 @@ TEST_F(Navigation, ANewIntervalAppliesToLaterAdvances) {
     EXPECT_EQ(lastShown(), "/p/2.jpg");
 }
 
+// A picture that does not decode, a movie that does not open and one the view refuses
+// are each passed over after the interval, as a shown item would be.
+TEST_F(Navigation, ASlideShowPassesOverItemsItCannotShow) {
+    addMovie("/m/refused.mov");
+    view.failOnSetMovie = true;
+    setList({"/p/0.jpg", "/p/broken.jpg", "/m/closed.mov", "/m/refused.mov", "/p/1.jpg"}, 0);
+    controller->playIt();
+    controller->setLoopMode();
+    scheduler.advance(10.0);
+    EXPECT_EQ(lastShown(), "/p/broken.jpg");
+    EXPECT_THAT(movies.opened, ElementsAre("/m/closed.mov"));
+    scheduler.advance(5.0);
+    EXPECT_EQ(alerts.warnings.size(), 1u);
+    scheduler.advance(5.0);
+    EXPECT_EQ(lastShown(), "/p/1.jpg");
+    EXPECT_TRUE(controller->loopModus());
+    scheduler.advance(5.0);
+    EXPECT_EQ(lastShown(), "/p/0.jpg");
+}
+
+// With nothing showable the show ends after one round rather than cycling for ever,
+// and says so as switching it off does.
+TEST_F(Navigation, ASlideShowOfNothingShowableStopsAfterOneRound) {
+    std::vector<bool> announced;
+    const Connection listening = controller->loopModusChanged.connect([&](bool on) { announced.push_back(on); });
+    setList({"/p/a.jpg", "/p/b.jpg", "/p/c.jpg"}, 0);
+    controller->setLoopMode();
+    scheduler.advance(15.0);
+    EXPECT_THAT(pictures.decoded, ElementsAre("/p/b.jpg", "/p/c.jpg", "/p/a.jpg"));
+    EXPECT_FALSE(controller->loopModus());
+    EXPECT_THAT(announced, ElementsAre(true, false));
+    EXPECT_EQ(overlay.last().text, "Stop Loop");
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+    scheduler.advance(100.0);
+    EXPECT_EQ(pictures.decoded.size(), 3u);
+}
+
 } // namespace
 } // namespace vistrel::test

@@ -2,6 +2,8 @@
 
 #include "platform/FilePanels.h"
 
+#include <functional>
+
 namespace vistrel::test {
 
 // Answers each panel with what the test chose (nullopt: cancelled) and records what it was offered.
@@ -11,23 +13,30 @@ class FakeFilePanels : public FilePanels {
     runOpenPanel(const std::vector<std::string>& allowedExtensions) override {
         offered = allowedExtensions;
         ++openPanelRuns;
+        runWhileShown();
         return chosen;
     }
     std::optional<std::string> runOpenFilePanel(const std::vector<std::string>& extensions) override {
         offered = extensions;
         ++openFilePanelRuns;
+        runWhileShown();
         return chosenFile;
     }
     std::optional<std::string> runSavePanel(const std::vector<std::string>& extensions) override {
         offered = extensions;
         ++savePanelRuns;
+        runWhileShown();
         return chosenSaveFile;
     }
     std::optional<std::string> runDirectoryPanel(const std::string& title) override {
         directoryPanelTitle = title;
         ++directoryPanelRuns;
+        runWhileShown();
         return chosenDirectory;
     }
+
+    // Runs while a panel is "up", as its modal loop would let other events in.
+    std::function<void()> whileShown;
 
     std::optional<std::vector<std::string>> chosen;
     std::optional<std::string> chosenFile;
@@ -39,6 +48,12 @@ class FakeFilePanels : public FilePanels {
     int openFilePanelRuns = 0;
     int savePanelRuns = 0;
     int directoryPanelRuns = 0;
+
+  private:
+    void runWhileShown() {
+        if (whileShown)
+            whileShown();
+    }
 };
 
 } // namespace vistrel::test

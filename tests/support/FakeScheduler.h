@@ -40,7 +40,8 @@ public:
             action();
             (void)id;
         }
-        m_now = end;
+        // A timer's action may itself have advanced the clock (a modal loop): never go back.
+        m_now = std::max(m_now, end);
     }
 
     double now() const { return m_now; }

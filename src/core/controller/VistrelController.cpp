@@ -3,6 +3,7 @@
 #include "controller/PlaybackArithmetic.h"
 #include "controller/StatusText.h"
 #include "info/ItemInfoText.h"
+#include "intake/FileKind.h"
 #include "intake/FolderScanner.h"
 #include "intake/TypeLists.h"
 #include "media/Movie.h"
@@ -57,9 +58,10 @@ bool isFolder(const std::string& path) {
 } // namespace
 
 VistrelController::VistrelController(ControllerServices services)
-    : m_services(services), m_defaults(services.settings), m_recentDocuments(m_defaults),
-      m_playlistFiles(m_play, services.panels, services.alerts, services.work),
-      m_frameWriter(services.alerts, services.pictures, services.work),
+    : m_services(services), m_modals(services.alerts, services.panels, services.scheduler),
+      m_defaults(services.settings), m_recentDocuments(m_defaults),
+      m_playlistFiles(m_play, m_modals, m_modals, services.work),
+      m_frameWriter(m_modals, services.pictures, services.work),
       m_framePasteboard(services.pasteboard, services.pictures, services.work),
       m_series(services.scheduler, services.windows,
                [this] { m_frameWriter.saveFrame(frameOnScreen(), FrameWriter::WhenBusy::skip); }),
@@ -87,7 +89,7 @@ void VistrelController::awakeFromNib() {
     window.makeViewFirstResponder();
     readSettings();
     setDeskMovie(m_defaults.boolForKey(SettingsKeys::movieOnDesk));
-    m_services.movies.observeMovieEnds([this](Movie&) { movieDidEnd(); });
+    m_services.movies.observeMovieEnds([this](Movie&) { m_modals.whenFree([this] { movieDidEnd(); }); });
     window.setMenuBarVisible(true);
     window.installMenuStrip(static_cast<int>(window.menuBarHeight() + menuStripMargin));
     registerServicesMenuSendTypes({tiffPasteboardType}, {tiffPasteboardType});
@@ -129,7 +131,7 @@ void VistrelController::buildTypeLists() {
 void VistrelController::createPrefsWhenAbsent() {
     if (m_prefs)
         return;
-    m_prefs = std::make_unique<Preferences>(m_defaults, m_services.panels);
+    m_prefs = std::make_unique<Preferences>(m_defaults, m_modals);
     m_prefs->setMovieController(this);
 }
 
@@ -152,7 +154,7 @@ void VistrelController::open(Sender*) {
     allowed.insert(allowed.end(), m_qtTypes.begin(), m_qtTypes.end());
     const auto lists = playlistfile::readableExtensions();
     allowed.insert(allowed.end(), lists.begin(), lists.end());
-    if (const auto chosen = m_services.panels.runOpenPanel(allowed))
+    if (const auto chosen = m_modals.runOpenPanel(allowed))
         applicationOpenFiles(*chosen);
 }
 
@@ -247,12 +249,23 @@ void VistrelController::playIt() {
     if (!path)
         return;
     m_Movie.reset();
-    const std::string extension = paths::lowercaseAscii(paths::pathExtension(*path));
+    if (showItem(*path))
+        m_unshownRun.shown();
+    else
+        passOverUnshown();
+}
+
+// Only a regular file (or a path that is gone, which the services report as unreadable)
+// reaches a decoder: a FIFO or a device handed over directly would block the GUI thread.
+bool VistrelController::showItem(const std::string& path) {
+    const FileKind kind = fileKindOf(path);
+    if (kind != FileKind::regular && kind != FileKind::missing)
+        return false;
+    const std::string extension = paths::lowercaseAscii(paths::pathExtension(path));
     // A listed picture that does not decode is still tried as a movie of the same extension.
-    if (containsType(m_cgiTypes, extension) && showPicture(*path))
-        return;
-    if (containsType(m_qtTypes, extension))
-        showMovie(*path);
+    if (containsType(m_cgiTypes, extension) && showPicture(path))
+        return true;
+    return containsType(m_qtTypes, extension) && showMovie(path);
 }
 
 bool VistrelController::showPicture(const std::string& path) {
@@ -277,10 +290,10 @@ bool VistrelController::showPicture(const std::string& path) {
     return true;
 }
 
-void VistrelController::showMovie(const std::string& path) {
+bool VistrelController::showMovie(const std::string& path) {
     m_Movie = m_services.movies.openMovie(path);
     if (!m_Movie)
-        return;
+        return false;
     PictureView& view = m_services.movieView;
     view.setControllerVisible(false);
     try {
@@ -292,8 +305,10 @@ void VistrelController::showMovie(const std::string& path) {
         view.play();
         m_recentDocuments.noteNewRecentDocumentURL(path);
     } catch (const std::exception&) {
-        m_services.alerts.showWarning("Error!", "Couldn't show file ...");
+        m_modals.showWarning("Error!", "Couldn't show file ...", "OK");
+        return false;
     }
+    return true;
 }
 
 // ---------------------------------------------------------------- navigation and slide show
@@ -325,8 +340,20 @@ void VistrelController::stepMark(int direction) {
     playIt();
 }
 
+// An item a slide show cannot show is passed over after the interval like a shown one;
+// otherwise the show would halt there without a word.
+void VistrelController::passOverUnshown() {
+    if (!m_bLoopModus)
+        return;
+    if (m_unshownRun.completesRound(m_play.fileList().size()))
+        stopLoop();
+    else
+        movieDidEnd();
+}
+
 void VistrelController::setLoopMode(Sender* sender) {
     m_bLoopModus = !m_bLoopModus;
+    m_unshownRun.restart();
     if (sender)
         sender->setState(m_bLoopModus ? 1 : 0);
     loopModusChanged.notify(m_bLoopModus);
@@ -343,8 +370,14 @@ void VistrelController::movieDidEnd() {
     cancelPendingAdvance();
     m_timerLoopMode = m_services.scheduler.scheduleOnce(static_cast<double>(m_sleep), [this] {
         m_timerLoopMode = Scheduler::noTimer;
-        playNext(nullptr);
+        m_modals.whenFree([this] { advanceSlideShow(); });
     });
+}
+
+// An advance held under a modal may come due after the show was switched off.
+void VistrelController::advanceSlideShow() {
+    if (m_bLoopModus)
+        playNext(nullptr);
 }
 
 void VistrelController::stopLoop(Sender*) {

@@ -3,7 +3,9 @@
 #include "capture/FramePasteboard.h"
 #include "capture/FrameWriter.h"
 #include "capture/PictureSeries.h"
+#include "controller/ModalGuard.h"
 #include "controller/Sender.h"
+#include "controller/UnshownRun.h"
 #include "events/Signal.h"
 #include "geometry/Geometry.h"
 #include "geometry/ItemLayout.h"
@@ -213,15 +215,22 @@ private:
     void createPrefsWhenAbsent();
     // The entry at lActualIndex when it is marked, else the first marked entry.
     std::optional<std::size_t> currentEntryIndex() const;
+    // Whether the item at `path` is now on screen.
+    bool showItem(const std::string& path);
     bool showPicture(const std::string& path);
-    void showMovie(const std::string& path);
+    bool showMovie(const std::string& path);
     void stepMark(int direction);
+    void passOverUnshown();
+    void advanceSlideShow();
     void cancelPendingAdvance();
     void stepRate(double step);
     void stepVolume(int step);
     FrameSource frameOnScreen();
 
     ControllerServices m_services;
+    // Every alert and panel goes through here, never through m_services directly, so
+    // that slide-show advances and movie ends wait while one is up.
+    ModalGuard m_modals;
     UserDefaults m_defaults;
     RecentDocuments m_recentDocuments;
     PlaylistStore m_play;
@@ -240,6 +249,7 @@ private:
     std::string m_imagePath;
     double m_rate = 1.0;
     bool m_bLoopModus = false;
+    UnshownRun m_unshownRun;
     std::int32_t m_lActualIndex = 0;
     std::vector<std::string> m_qtTypes;
     std::vector<std::string> m_cgiTypes;

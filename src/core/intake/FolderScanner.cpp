@@ -1,5 +1,6 @@
 #include "intake/FolderScanner.h"
 
+#include "intake/FileKind.h"
 #include "intake/TypeLists.h"
 #include "playlist/PathComponents.h"
 
@@ -53,7 +54,7 @@ FileList FolderScanner::entriesBelow(const std::string& folder) const {
         if (error)
             current.next = fs::directory_iterator(); // the rest of this folder is lost, not the scan
 
-        if (isListed(relativePath))
+        if (isListed(relativePath) && fileKindOf(entry.path().native()) != FileKind::other)
             entries.push_back(PlaylistEntry::forPath(paths::appendingPathComponent(folder, relativePath)));
         if (isRealFolder(entry))
             open.push_back(openFolder(entry.path(), relativePath + '/'));

@@ -13,7 +13,8 @@ namespace vistrel {
 // in the file system's own listing order. Every entry, folders included, is kept
 // when its lower-cased extension is a listed picture or movie type; hidden names are
 // not skipped. Links to folders are listed but never entered, so link loops cannot
-// trap the scan. A folder that cannot be read, or stops being readable midway, is
+// trap the scan. FIFOs, sockets and devices (also behind links) are left out: opening
+// one can block or never end. A folder that cannot be read, or stops being readable midway, is
 // skipped and the scan goes on with the rest. Names are native byte strings, kept
 // intact whatever their encoding.
 class FolderScanner {
