@@ -1,11 +1,13 @@
 # Shortcuts for ./dev.sh, the project's front door.
-.PHONY: run test bench samples format clean
+.PHONY: run test bench deb samples format clean
 run:
 	./dev.sh run $(ARGS)
 test:
 	./dev.sh test
 bench:
 	./dev.sh bench
+deb:
+	./dev.sh deb
 samples:
 	./scripts/make-samples.sh
 format:

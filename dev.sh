@@ -3,6 +3,8 @@
 #   ./dev.sh run [files...]   install what is missing, build, open the viewer (default: the samples)
 #   ./dev.sh test             install what is missing, build, run every test suite
 #   ./dev.sh bench            install what is missing, build, run the benchmarks
+#   ./dev.sh deb              install what is missing, make a release build and its
+#                             Debian package (build-release/vistrel_*.deb)
 # PRESET=asan ./dev.sh test builds and tests with the sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -17,11 +19,21 @@ build() {
   cmake --build --preset "$preset"
 }
 
+# The package comes from a release build without tests or benchmarks.
+package_deb() {
+  ./scripts/install-deps.sh
+  cmake --preset release -DVISTREL_BUILD_BENCH=OFF >/dev/null
+  cmake --build --preset release
+  (cd build-release && cpack -G DEB)
+  ls build-release/vistrel_*.deb
+}
+
 command="${1:-}"
 shift || true
 case "$command" in
   run)   build; VISTREL_BINARY="$PWD/$build_dir/vistrel" exec ./scripts/run-viewer.sh "$@" ;;
   test)  build; exec ctest --preset "$preset" --output-on-failure ;;
   bench) build; exec ./scripts/run-bench.sh "$build_dir" ;;
-  *) echo "usage: ./dev.sh run [files...] | test | bench" >&2; exit 2 ;;
+  deb)   package_deb ;;
+  *) echo "usage: ./dev.sh run [files...] | test | bench | deb" >&2; exit 2 ;;
 esac

@@ -16,6 +16,8 @@ PACKAGES=(
   shared-mime-info fonts-urw-base35
   xvfb xauth xdotool imagemagick
   ffmpeg
+  librsvg2-bin
+  desktop-file-utils appstream groff-base
 )
 
 missing=()
