@@ -19,9 +19,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins, xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Vistrel turns the files and folders it is given into a play list and shows
+# Debian's extended description; CPack puts the summary above it.
+set(CPACK_PACKAGE_DESCRIPTION
+  "Vistrel turns the files and folders it is given into a play list and shows
 one item at a time on a borderless, screen-sized window on black: pictures
 turned by their stored orientation, movies played. It steps through the list
 by hand or as a timed slide show, changes a movie's rate, volume and position,

@@ -9,9 +9,6 @@ cpack_command=$1 build_dir=$2 version=$3
 INSTALL_TESTS_DIR=$(cd "$(dirname "$0")" && pwd)
 source "$INSTALL_TESTS_DIR/checks.sh"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
 "$cpack_command" -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 \
     || { cat "$work/cpack.log" >&2; fail "cpack failed"; }
 debs=("$work"/out/vistrel_"$version"_*.deb)

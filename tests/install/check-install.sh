@@ -5,9 +5,6 @@ set -euo pipefail
 cmake_command=$1 build_dir=$2 version=$3
 INSTALL_TESTS_DIR=$(cd "$(dirname "$0")" && pwd)
 source "$INSTALL_TESTS_DIR/checks.sh"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 
 "$cmake_command" --install "$build_dir" --prefix "$prefix" >"$work/install.log" 2>&1 \

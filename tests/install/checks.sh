@@ -1,4 +1,8 @@
 # Checks shared by the installation and the package tests; sourced, not run.
+# Sourcing it also gives the test a scratch folder, $work, removed at its end.
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 fail() {
     echo "FAIL: $*" >&2
