@@ -71,4 +71,11 @@ void Application::start(const std::vector<std::string>& paths) {
         m_controller->applicationOpenFiles(paths);
 }
 
+void Application::openHandedOver(const std::vector<std::string>& paths) {
+    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+    m_window->makeKeyAndOrderFront();
+    if (!paths.empty())
+        m_controller->applicationOpenFiles(paths);
+}
+
 } // namespace vistrel

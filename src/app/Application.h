@@ -50,6 +50,10 @@ class Application {
     // Call once. `paths` are the files and folders handed over, in order; none is fine.
     void start(const std::vector<std::string>& paths);
 
+    // Files handed over by a viewer started later: the window comes to the front and
+    // they are taken in as files opened with the application (none: only the window).
+    void openHandedOver(const std::vector<std::string>& paths);
+
     KeyWindow& window() { return *m_window; }
     VistrelView& view() { return *m_view; }
     VistrelController& controller() { return *m_controller; }

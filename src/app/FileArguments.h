@@ -1,18 +1,15 @@
 #pragma once
 
 #include <QList>
-#include <QString>
-#include <QStringList>
 #include <QUrl>
 #include <string>
 #include <vector>
 
 namespace vistrel {
 
-// Paths of the files and folders handed to the application: command-line arguments
-// (plain paths, relative ones taken from `workingFolder`, or file:// URLs) and
-// dropped URLs. Anything that is not a local file is left out; the order is kept.
-std::vector<std::string> pathsFromArguments(const QStringList& arguments, const QString& workingFolder);
+// Paths of the local files among dropped URLs, cleaned, in their order; anything
+// that is not a local file is left out. (Command-line arguments are resolved by
+// the core's argumentpaths, on the bytes the system passed.)
 std::vector<std::string> pathsFromUrls(const QList<QUrl>& urls);
 
 } // namespace vistrel

@@ -1,16 +1,83 @@
 #include "app/Application.h"
-#include "app/FileArguments.h"
+#include "app/RunningViewer.h"
+#include "intake/ArgumentPaths.h"
+#include "intake/CommandLine.h"
 
 #include <QApplication>
-#include <QDir>
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::optional<std::string> workingFolder() {
+    char buffer[PATH_MAX];
+    if (::getcwd(buffer, sizeof buffer) == nullptr)
+        return std::nullopt;
+    return std::string(buffer);
+}
+
+// Help, version and mistakes are answered before any display is touched, so they
+// work on a console with no graphical session. Returns the exit status, or nothing
+// when the viewer is to run.
+std::optional<int> answeredWithoutViewer(const vistrel::commandline::Request& request) {
+    using vistrel::commandline::Action;
+    switch (request.action) {
+    case Action::showHelp:
+        std::fputs(vistrel::commandline::usage().c_str(), stdout);
+        return 0;
+    case Action::showVersion:
+        std::fputs("vistrel " VISTREL_VERSION "\n", stdout);
+        return 0;
+    case Action::fail:
+        std::fputs(request.error.c_str(), stderr);
+        return 2;
+    case Action::run:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    QApplication qtApplication(argc, argv);
+    const auto request = vistrel::commandline::parse(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    if (const auto status = answeredWithoutViewer(request))
+        return *status;
+    const auto folder = workingFolder();
+    if (!folder && !request.files.empty())
+        std::fputs("vistrel: the current folder cannot be read; relative file names are left out\n", stderr);
+    const auto paths = vistrel::argumentpaths::resolve(request.files, folder);
+
+    // Qt sees only the program's name: a file called "-style" is a file, not Qt's option.
+    // (A program started with no arguments at all, not even its name, gets one.)
+    int qtArgumentCount = 1;
+    char programName[] = "vistrel";
+    char* namedOnly[] = {programName, nullptr};
+    QApplication qtApplication(qtArgumentCount, argc > 0 ? argv : namedOnly);
     QCoreApplication::setOrganizationName(QStringLiteral("Vistrel"));
     QCoreApplication::setApplicationName(QStringLiteral("vistrel"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Vistrel"));
 
+    vistrel::RunningViewer runningViewer(vistrel::RunningViewer::defaultSocketPath());
+    const auto claim = runningViewer.claim(paths, request.newWindow);
+    if (claim.role == vistrel::RunningViewer::Role::handedOver)
+        return 0;
+    if (claim.role == vistrel::RunningViewer::Role::failed) {
+        std::fprintf(stderr, "vistrel: %s; 'vistrel --new-window' opens a viewer of its own\n",
+                     claim.problem.toLocal8Bit().constData());
+        return 1;
+    }
+
     vistrel::Application application;
-    application.start(vistrel::pathsFromArguments(QCoreApplication::arguments().mid(1), QDir::currentPath()));
+    if (auto* server = runningViewer.server())
+        server->setReceiver([&application](const std::vector<std::string>& handedOver) {
+            application.openHandedOver(handedOver);
+        });
+    application.start(paths);
     return qtApplication.exec();
 }

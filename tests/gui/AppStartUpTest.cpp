@@ -48,34 +48,6 @@ TEST_F(AppStartUpTest, FilesHandedOverAreTakenInOrderAndTheFirstIsShown) {
     EXPECT_FALSE(window().menuBarVisible()) << "showing an item hides the menu bar";
 }
 
-struct ArgumentCase {
-    const char* name;
-    QStringList arguments;
-    std::vector<std::string> expected;
-};
-
-void PrintTo(const ArgumentCase& argumentCase, std::ostream* out) {
-    *out << argumentCase.name;
-}
-
-class FileArgumentsTest : public ::testing::TestWithParam<ArgumentCase> {};
-
-TEST_P(FileArgumentsTest, ArgumentsBecomeCleanAbsolutePaths) {
-    EXPECT_EQ(pathsFromArguments(GetParam().arguments, QStringLiteral("/work/dir")), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, FileArgumentsTest,
-    ::testing::Values(
-        ArgumentCase{"absolute", {"/a/b.png", "/c/d.mov"}, {"/a/b.png", "/c/d.mov"}},
-        ArgumentCase{"relative", {"b.png", "../x/./y.jpg"}, {"/work/dir/b.png", "/work/x/y.jpg"}},
-        ArgumentCase{"folderWithSlash", {"/photos/2024/"}, {"/photos/2024"}},
-        ArgumentCase{"fileUrls", {"file:///a/b%20c.png", "file:/d/e.jpg"}, {"/a/b c.png", "/d/e.jpg"}},
-        ArgumentCase{"remoteAndEmptyLeftOut", {"", "https://example.org/x.png", "/z.png"}, {"/z.png"}},
-        ArgumentCase{"colonInAName", {"a:b.png"}, {"/work/dir/a:b.png"}},
-        ArgumentCase{"spacesAndUnicode", {"/Bilder/Ära Ölig.JPG"}, {"/Bilder/Ära Ölig.JPG"}}),
-    [](const ::testing::TestParamInfo<ArgumentCase>& param) { return std::string(param.param.name); });
-
 TEST(DroppedUrlsTest, OnlyLocalFilesInTheirOrder) {
     const QList<QUrl> urls{QUrl::fromLocalFile("/b/2.png"), QUrl("https://example.org/1.png"),
                            QUrl::fromLocalFile("/a/dir/"), QUrl()};

@@ -1,0 +1,106 @@
+#include "app/RunningViewer.h"
+
+#include "app/HandOverClient.h"
+#include "app/InstanceLog.h"
+#include "intake/ViewerAddress.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+Q_LOGGING_CATEGORY(lcInstance, "vistrel.instance", QtWarningMsg)
+
+namespace vistrel {
+
+namespace {
+
+// Held while a starting viewer decides between handing over and serving, so two
+// started at once cannot both find no viewer and both listen. The system releases
+// it when its holder dies, so a crash never leaves it taken.
+class ClaimLock {
+  public:
+    explicit ClaimLock(const QString& path)
+        : m_descriptor(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        if (m_descriptor < 0 || ::flock(m_descriptor, LOCK_EX) != 0)
+            qCWarning(lcInstance).noquote() << "cannot lock" << path << ":" << std::strerror(errno);
+    }
+    ~ClaimLock() {
+        if (m_descriptor >= 0)
+            ::close(m_descriptor);
+    }
+    ClaimLock(const ClaimLock&) = delete;
+    ClaimLock& operator=(const ClaimLock&) = delete;
+
+  private:
+    int m_descriptor;
+};
+
+QString problemOf(handoverclient::Outcome outcome) {
+    switch (outcome) {
+    case handoverclient::Outcome::refused:
+        return QStringLiteral("the running viewer refused the files");
+    case handoverclient::Outcome::noAnswer:
+        return QStringLiteral("the running viewer did not answer");
+    case handoverclient::Outcome::unsendable:
+        return QStringLiteral("too many files, or too long names, to hand to the running viewer");
+    case handoverclient::Outcome::accepted:
+    case handoverclient::Outcome::noViewer:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+QString RunningViewer::defaultSocketPath() {
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+    const QByteArray display = wayland.isEmpty() ? qgetenv("DISPLAY") : wayland;
+    const auto folder = vieweraddress::socketFolder(std::getenv("XDG_RUNTIME_DIR"), "/tmp", ::getuid());
+    if (!folder.path) {
+        qCWarning(lcInstance).noquote() << "no folder for the hand-over socket:"
+                                        << QString::fromStdString(folder.problem);
+        return {};
+    }
+    const std::string name = vieweraddress::socketName(display.toStdString(), ::getuid());
+    return QFile::decodeName(QByteArray::fromStdString(*folder.path + "/" + name));
+}
+
+RunningViewer::RunningViewer(QString socketPath) : m_socketPath(std::move(socketPath)) {}
+
+RunningViewer::~RunningViewer() = default;
+
+RunningViewer::Claim RunningViewer::claim(const std::vector<std::string>& paths, bool newWindow) {
+    if (m_socketPath.isEmpty())
+        return {Role::alone, {}};
+    const ClaimLock lock(m_socketPath + QStringLiteral(".lock"));
+    if (newWindow)
+        return {handoverclient::viewerListens(m_socketPath) || !serve() ? Role::alone : Role::serving, {}};
+    const auto outcome = handoverclient::handOver(m_socketPath, paths);
+    if (outcome == handoverclient::Outcome::accepted)
+        return {Role::handedOver, {}};
+    if (outcome != handoverclient::Outcome::noViewer)
+        return {Role::failed, problemOf(outcome)};
+    if (serve())
+        return {Role::serving, {}};
+    // Without the lock another viewer may have just taken the socket: hand over to it.
+    if (handoverclient::handOver(m_socketPath, paths) == handoverclient::Outcome::accepted)
+        return {Role::handedOver, {}};
+    return {Role::alone, {}};
+}
+
+// Nobody answers on the socket, so a file there was left by a viewer that ended
+// without removing it.
+bool RunningViewer::serve() {
+    QLocalServer::removeServer(m_socketPath);
+    auto server = std::make_unique<HandOverServer>();
+    if (!server->listen(m_socketPath))
+        return false;
+    m_server = std::move(server);
+    return true;
+}
+
+} // namespace vistrel
