@@ -16,8 +16,6 @@ Q_LOGGING_CATEGORY(lcInstance, "vistrel.instance", QtWarningMsg)
 
 namespace vistrel {
 
-namespace {
-
 // Held while a starting viewer decides between handing over and serving, so two
 // started at once cannot both find no viewer and both listen. The system releases
 // it when its holder dies, so a crash never leaves it taken.
@@ -38,6 +36,8 @@ class ClaimLock {
   private:
     int m_descriptor;
 };
+
+namespace {
 
 QString problemOf(handoverclient::Outcome outcome) {
     switch (outcome) {
@@ -76,25 +76,37 @@ RunningViewer::~RunningViewer() = default;
 RunningViewer::Claim RunningViewer::claim(const std::vector<std::string>& paths, bool newWindow) {
     if (m_socketPath.isEmpty())
         return {Role::alone, {}};
-    const ClaimLock lock(m_socketPath + QStringLiteral(".lock"));
-    if (newWindow)
-        return {handoverclient::viewerListens(m_socketPath) || !serve() ? Role::alone : Role::serving, {}};
-    const auto outcome = handoverclient::handOver(m_socketPath, paths);
+    m_lock = std::make_unique<ClaimLock>(m_socketPath + QStringLiteral(".lock"));
+    m_paths = paths;
+    if (newWindow && handoverclient::viewerListens(m_socketPath)) {
+        m_lock.reset();
+        return {Role::alone, {}};
+    }
+    const auto outcome = newWindow ? handoverclient::Outcome::noViewer : handoverclient::handOver(m_socketPath, paths);
+    if (outcome == handoverclient::Outcome::noViewer)
+        return {Role::toServe, {}};
+    m_lock.reset();
     if (outcome == handoverclient::Outcome::accepted)
         return {Role::handedOver, {}};
-    if (outcome != handoverclient::Outcome::noViewer)
-        return {Role::failed, problemOf(outcome)};
-    if (serve())
-        return {Role::serving, {}};
+    return {Role::failed, problemOf(outcome)};
+}
+
+RunningViewer::Role RunningViewer::serve() {
+    if (!m_lock)
+        return Role::alone;
+    const bool listening = listen();
+    m_lock.reset();
+    if (listening)
+        return Role::serving;
     // Without the lock another viewer may have just taken the socket: hand over to it.
-    if (handoverclient::handOver(m_socketPath, paths) == handoverclient::Outcome::accepted)
-        return {Role::handedOver, {}};
-    return {Role::alone, {}};
+    if (handoverclient::handOver(m_socketPath, m_paths) == handoverclient::Outcome::accepted)
+        return Role::handedOver;
+    return Role::alone;
 }
 
 // Nobody answers on the socket, so a file there was left by a viewer that ended
 // without removing it.
-bool RunningViewer::serve() {
+bool RunningViewer::listen() {
     QLocalServer::removeServer(m_socketPath);
     auto server = std::make_unique<HandOverServer>();
     if (!server->listen(m_socketPath))

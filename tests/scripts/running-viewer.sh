@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# One running viewer per display, end to end on a private X server: a second start
+# hands its file to the first and ends at once, and a viewer killed outright does
+# not keep the next one from starting.
+# Usage: running-viewer.sh VISTREL_BINARY   (needs Xvfb and ImageMagick)
+set -u
+vistrel=$1
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    exec 2>/dev/null # no notices of the jobs killed here
+    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; for f in "$work"/*.log; do echo "--- $f" >&2; cat "$f" >&2; done; exit 1; }
+
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/run
+mkdir -p "$HOME" && mkdir -m 0700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+convert -size 800x600 xc:red "$work/red.png" && convert -size 800x600 xc:lime "$work/lime.png" || fail "no ImageMagick"
+
+# Xvfb picks a free display number itself and writes it to the descriptor.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=:$(cat "$work/display")
+
+centre() {
+    import -display "$DISPLAY" -window root -crop 1x1+640+512 -depth 8 txt:- 2>/dev/null |
+        sed -n 2p | sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/'
+}
+waitForCentre() { # colour "R G B", what for
+    for _ in $(seq 100); do [ "$(centre)" = "$1" ] && return 0; sleep 0.1; done
+    fail "$2: the centre is '$(centre)', not '$1'"
+}
+handOver() { # file, what for: the second start must end successfully within a second
+    local start end status
+    start=$(date +%s%N)
+    "$vistrel" "$1" >>"$work/second.log" 2>&1
+    status=$?
+    end=$(date +%s%N)
+    [ "$status" -eq 0 ] || fail "$2: the second start ended with status $status"
+    [ $(( (end - start) / 1000000 )) -lt 1000 ] || fail "$2: the second start took $(( (end - start) / 1000000 )) ms"
+    echo "$2: the second start ended after $(( (end - start) / 1000000 )) ms"
+}
+
+cd "$work"
+"$vistrel" red.png >"$work/first.log" 2>&1 &
+first=$!
+pids+=("$first")
+waitForCentre "255 0 0" "first viewer"
+
+handOver lime.png "hand-over"
+waitForCentre "0 255 0" "after the hand-over"
+kill -0 "$first" 2>/dev/null || fail "the first viewer is gone"
+
+kill -9 "$first"
+wait "$first" 2>/dev/null
+ls "$XDG_RUNTIME_DIR"/vistrel-*.socket >/dev/null 2>&1 || fail "no stale socket was left to test with"
+"$vistrel" red.png >"$work/third.log" 2>&1 &
+third=$!
+pids+=("$third")
+waitForCentre "255 0 0" "a new viewer after a stale socket"
+handOver lime.png "hand-over to the new viewer"
+waitForCentre "0 255 0" "after the second hand-over"
+kill -0 "$third" 2>/dev/null || fail "the new viewer is gone"
+echo "PASS"
