@@ -29,7 +29,8 @@ void checkAccepted(std::string_view bytes, const std::vector<std::string>& paths
     if (!again || *again != bytes)
         fault("an accepted message differs from the one written for its paths", bytes);
     for (const std::size_t size : {bytes.size() - 1, bytes.size() / 2, handover::headerSize})
-        if (size < bytes.size() && handover::decode(bytes.substr(0, size)).status != handover::Status::incomplete)
+        if (size < bytes.size() &&
+            handover::decode(bytes.substr(0, size)).status != handover::Status::incomplete)
             fault("a beginning of an accepted message was not left waiting", bytes);
 }
 

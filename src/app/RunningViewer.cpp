@@ -61,8 +61,8 @@ QString RunningViewer::defaultSocketPath() {
     const QByteArray display = wayland.isEmpty() ? qgetenv("DISPLAY") : wayland;
     const auto folder = vieweraddress::socketFolder(std::getenv("XDG_RUNTIME_DIR"), "/tmp", ::getuid());
     if (!folder.path) {
-        qCWarning(lcInstance).noquote() << "no folder for the hand-over socket:"
-                                        << QString::fromStdString(folder.problem);
+        qCWarning(lcInstance).noquote()
+            << "no folder for the hand-over socket:" << QString::fromStdString(folder.problem);
         return {};
     }
     const std::string name = vieweraddress::socketName(display.toStdString(), ::getuid());
@@ -82,7 +82,8 @@ RunningViewer::Claim RunningViewer::claim(const std::vector<std::string>& paths,
         m_lock.reset();
         return {Role::alone, {}};
     }
-    const auto outcome = newWindow ? handoverclient::Outcome::noViewer : handoverclient::handOver(m_socketPath, paths);
+    const auto outcome =
+        newWindow ? handoverclient::Outcome::noViewer : handoverclient::handOver(m_socketPath, paths);
     if (outcome == handoverclient::Outcome::noViewer)
         return {Role::toServe, {}};
     m_lock.reset();

@@ -57,7 +57,8 @@ std::optional<int> answeredByRunningViewer(const vistrel::RunningViewer::Claim& 
 } // namespace
 
 int main(int argc, char** argv) {
-    const auto request = vistrel::commandline::parse(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    const auto request =
+        vistrel::commandline::parse(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
     if (const auto status = answeredWithoutViewer(request))
         return *status;
     const auto folder = workingFolder();

@@ -18,14 +18,14 @@ using namespace std::chrono_literals;
 using Outcome = handoverclient::Outcome;
 
 // The blocking client runs on a thread of its own while this one serves the socket.
-template <class Result>
-Result whileServing(std::future<Result> pending) {
+template <class Result> Result whileServing(std::future<Result> pending) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return pending.wait_for(0ms) == std::future_status::ready; }, 10000));
     return pending.get();
 }
 
 Outcome handOverInBackground(const QString& socket, std::vector<std::string> paths) {
-    return whileServing(std::async(std::launch::async, [socket, paths] { return handoverclient::handOver(socket, paths); }));
+    return whileServing(
+        std::async(std::launch::async, [socket, paths] { return handoverclient::handOver(socket, paths); }));
 }
 
 // A client that writes raw bytes and collects whatever comes back until the server hangs up.
@@ -69,12 +69,14 @@ TEST_F(HandOverTest, HandedOverFilesAreTakenInAsFilesOpenedWithTheApplication) {
     const std::vector<std::string> later{"/pictures/1.png", "/elsewhere/\xff\xfe.png"};
     EXPECT_EQ(handOverInBackground(socket, later), Outcome::accepted);
     ASSERT_TRUE(QTest::qWaitFor([&] { return received == 1; }));
-    EXPECT_EQ(listPaths(), (std::vector<std::string>{"/pictures/0.png", "/pictures/1.png", "/elsewhere/\xff\xfe.png"}));
+    EXPECT_EQ(listPaths(),
+              (std::vector<std::string>{"/pictures/0.png", "/pictures/1.png", "/elsewhere/\xff\xfe.png"}));
     EXPECT_EQ(controller().lActualIndex(), 1) << "the first one handed over is shown";
     EXPECT_EQ(pictures->decoded.back(), "/pictures/1.png");
     EXPECT_TRUE(window().isActiveWindow());
 
-    EXPECT_EQ(handOverInBackground(socket, {}), Outcome::accepted) << "no files: only the window comes forward";
+    EXPECT_EQ(handOverInBackground(socket, {}), Outcome::accepted)
+        << "no files: only the window comes forward";
     ASSERT_TRUE(QTest::qWaitFor([&] { return received == 2; }));
     EXPECT_EQ(listPaths().size(), 3u);
 }
@@ -90,7 +92,8 @@ TEST_F(HandOverTest, WhatIsNotAListOfAbsolutePathsIsRefusedAndTheServerGoesOn) {
         EXPECT_EQ(client.answer, QByteArray(1, handover::refusedReply));
     }
     RawClient flood(socket);
-    flood.send(std::string(handover::magic) + std::string("\x00\x7f\xff\xf0", 4) + std::string(9'000'000, '\x01'));
+    flood.send(std::string(handover::magic) + std::string("\x00\x7f\xff\xf0", 4) +
+               std::string(9'000'000, '\x01'));
     EXPECT_TRUE(flood.hungUp()) << "a client sending without end is stopped";
 
     EXPECT_EQ(received, 0);
@@ -146,13 +149,15 @@ TEST(RunningViewerTest, TheFirstServesLaterOnesHandOverOrStandAlone) {
     first.server()->setReceiver([&](const std::vector<std::string>& paths) { received = paths; });
 
     RunningViewer separate(QString::fromStdString(socket));
-    EXPECT_EQ(whileServing(std::async(std::launch::async, [&] { return separate.claim({"/b.png"}, true).role; })),
-              RunningViewer::Role::alone);
+    EXPECT_EQ(
+        whileServing(std::async(std::launch::async, [&] { return separate.claim({"/b.png"}, true).role; })),
+        RunningViewer::Role::alone);
     EXPECT_EQ(separate.server(), nullptr);
 
     RunningViewer second(QString::fromStdString(socket));
-    EXPECT_EQ(whileServing(std::async(std::launch::async, [&] { return second.claim({"/c.png"}, false).role; })),
-              RunningViewer::Role::handedOver);
+    EXPECT_EQ(
+        whileServing(std::async(std::launch::async, [&] { return second.claim({"/c.png"}, false).role; })),
+        RunningViewer::Role::handedOver);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !received.empty(); }));
     EXPECT_EQ(received, std::vector<std::string>{"/c.png"});
 }

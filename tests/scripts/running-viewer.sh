@@ -68,4 +68,26 @@ waitForCentre "255 0 0" "a new viewer after a stale socket"
 handOver lime.png "hand-over to the new viewer"
 waitForCentre "0 255 0" "after the second hand-over"
 kill -0 "$third" 2>/dev/null || fail "the new viewer is gone"
+
+# Two started at the same moment: one serves, the other hands over to it and ends.
+kill -9 "$third"
+wait "$third" 2>/dev/null
+"$vistrel" red.png >"$work/race-a.log" 2>&1 &
+a=$!
+"$vistrel" lime.png >"$work/race-b.log" 2>&1 &
+b=$!
+pids+=("$a" "$b")
+for _ in $(seq 50); do
+    kill -0 "$a" 2>/dev/null && kill -0 "$b" 2>/dev/null || break
+    sleep 0.1
+done
+alive=0
+for pid in "$a" "$b"; do
+    if kill -0 "$pid" 2>/dev/null; then
+        alive=$((alive + 1))
+    else
+        wait "$pid" || fail "a viewer started in the race ended with status $?"
+    fi
+done
+[ "$alive" -eq 1 ] || fail "$alive viewers run after two were started at once"
 echo "PASS"
