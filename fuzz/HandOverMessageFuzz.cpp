@@ -3,22 +3,15 @@
 // sender writes for those paths, and no shorter beginning of it is taken as whole
 // (the receiver acts on the first complete reading).
 
+#include "FuzzFault.h"
 #include "intake/HandOverMessage.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
 namespace {
 
-[[noreturn]] void fault(const char* what, std::string_view bytes) {
-    std::fprintf(stderr, "%s; the input, C-escaped:\n\"", what);
-    for (const char c : bytes)
-        std::fprintf(stderr, "\\x%02x", static_cast<unsigned char>(c));
-    std::fprintf(stderr, "\"\n");
-    std::abort();
-}
+using vistrel::fuzz::fault;
 
 void checkAccepted(std::string_view bytes, const std::vector<std::string>& paths) {
     namespace handover = vistrel::handover;

@@ -48,30 +48,28 @@ handOver() { # file, what for: the second start must end successfully within a s
     echo "$2: the second start ended after $(( (end - start) / 1000000 )) ms"
 }
 
+# A viewer showing red.png takes lime.png from a second start and stays the only one.
+# Sets $viewer to its process id.
+viewerTakesAHandOver() { # log name, what for
+    "$vistrel" red.png >"$work/$1.log" 2>&1 &
+    viewer=$!
+    pids+=("$viewer")
+    waitForCentre "255 0 0" "$2"
+    handOver lime.png "$2, hand-over"
+    waitForCentre "0 255 0" "$2, after the hand-over"
+    kill -0 "$viewer" 2>/dev/null || fail "$2: the viewer is gone"
+}
+
 cd "$work"
-"$vistrel" red.png >"$work/first.log" 2>&1 &
-first=$!
-pids+=("$first")
-waitForCentre "255 0 0" "first viewer"
-
-handOver lime.png "hand-over"
-waitForCentre "0 255 0" "after the hand-over"
-kill -0 "$first" 2>/dev/null || fail "the first viewer is gone"
-
-kill -9 "$first"
-wait "$first" 2>/dev/null
+viewerTakesAHandOver first "first viewer"
+kill -9 "$viewer"
+wait "$viewer" 2>/dev/null
 ls "$XDG_RUNTIME_DIR"/vistrel-*.socket >/dev/null 2>&1 || fail "no stale socket was left to test with"
-"$vistrel" red.png >"$work/third.log" 2>&1 &
-third=$!
-pids+=("$third")
-waitForCentre "255 0 0" "a new viewer after a stale socket"
-handOver lime.png "hand-over to the new viewer"
-waitForCentre "0 255 0" "after the second hand-over"
-kill -0 "$third" 2>/dev/null || fail "the new viewer is gone"
+viewerTakesAHandOver third "a new viewer after a stale socket"
 
 # Two started at the same moment: one serves, the other hands over to it and ends.
-kill -9 "$third"
-wait "$third" 2>/dev/null
+kill -9 "$viewer"
+wait "$viewer" 2>/dev/null
 "$vistrel" red.png >"$work/race-a.log" 2>&1 &
 a=$!
 "$vistrel" lime.png >"$work/race-b.log" 2>&1 &
