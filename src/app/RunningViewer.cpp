@@ -1,41 +1,17 @@
 #include "app/RunningViewer.h"
 
+#include "app/ClaimLock.h"
 #include "app/HandOverClient.h"
 #include "app/InstanceLog.h"
 #include "intake/ViewerAddress.h"
 
 #include <QFile>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcInstance, "vistrel.instance", QtWarningMsg)
 
 namespace vistrel {
-
-// Held while a starting viewer decides between handing over and serving, so two
-// started at once cannot both find no viewer and both listen. The system releases
-// it when its holder dies, so a crash never leaves it taken.
-class ClaimLock {
-  public:
-    explicit ClaimLock(const QString& path)
-        : m_descriptor(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-        if (m_descriptor < 0 || ::flock(m_descriptor, LOCK_EX) != 0)
-            qCWarning(lcInstance).noquote() << "cannot lock" << path << ":" << std::strerror(errno);
-    }
-    ~ClaimLock() {
-        if (m_descriptor >= 0)
-            ::close(m_descriptor);
-    }
-    ClaimLock(const ClaimLock&) = delete;
-    ClaimLock& operator=(const ClaimLock&) = delete;
-
-  private:
-    int m_descriptor;
-};
 
 namespace {
 
@@ -78,6 +54,7 @@ RunningViewer::Claim RunningViewer::claim(const std::vector<std::string>& paths,
         return {Role::alone, {}};
     m_lock = std::make_unique<ClaimLock>(m_socketPath + QStringLiteral(".lock"));
     m_paths = paths;
+    m_newWindow = newWindow;
     if (newWindow && handoverclient::viewerListens(m_socketPath)) {
         m_lock.reset();
         return {Role::alone, {}};
@@ -100,7 +77,7 @@ RunningViewer::Role RunningViewer::serve() {
     if (listening)
         return Role::serving;
     // Without the lock another viewer may have just taken the socket: hand over to it.
-    if (handoverclient::handOver(m_socketPath, m_paths) == handoverclient::Outcome::accepted)
+    if (!m_newWindow && handoverclient::handOver(m_socketPath, m_paths) == handoverclient::Outcome::accepted)
         return Role::handedOver;
     return Role::alone;
 }

@@ -57,6 +57,7 @@ class RunningViewer {
 
     QString m_socketPath;
     std::vector<std::string> m_paths;
+    bool m_newWindow = false;
     std::unique_ptr<ClaimLock> m_lock;
     std::unique_ptr<HandOverServer> m_server;
 };

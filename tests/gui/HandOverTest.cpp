@@ -162,6 +162,13 @@ TEST(RunningViewerTest, TheFirstServesLaterOnesHandOverOrStandAlone) {
     EXPECT_EQ(received, std::vector<std::string>{"/c.png"});
 }
 
+TEST(RunningViewerTest, ANewWindowTakesTheSocketWhenNobodyHoldsIt) {
+    TemporaryFolder folder;
+    RunningViewer viewer(QString::fromStdString(folder.file("viewer.socket")));
+    EXPECT_EQ(viewer.claim({}, true).role, RunningViewer::Role::toServe);
+    EXPECT_EQ(viewer.serve(), RunningViewer::Role::serving);
+}
+
 TEST(RunningViewerTest, WithoutASocketFolderTheViewerRunsAlone) {
     RunningViewer viewer{QString()};
     EXPECT_EQ(viewer.claim({"/a.png"}, false).role, RunningViewer::Role::alone);
