@@ -14,7 +14,9 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; for f in "$work"/*.log; do echo "--- $f" >&2; cat "$f" >&2; done; exit 1; }
+# Progress with the seconds since the start, to see where a slow run spends its time.
+note() { echo "[$SECONDS s] $*"; }
+fail() { note "FAIL: $*" >&2; for f in "$work"/*.log; do echo "--- $f" >&2; cat "$f" >&2; done; exit 1; }
 
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/run
 mkdir -p "$HOME" && mkdir -m 0700 "$XDG_RUNTIME_DIR"
@@ -34,18 +36,32 @@ centre() {
         sed -n 2p | sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/'
 }
 waitForCentre() { # colour "R G B", what for
-    for _ in $(seq 100); do [ "$(centre)" = "$1" ] && return 0; sleep 0.1; done
+    local deadline=$((SECONDS + 20))
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        [ "$(centre)" = "$1" ] && { note "$2: the centre is $1"; return 0; }
+        sleep 0.1
+    done
     fail "$2: the centre is '$(centre)', not '$1'"
 }
-handOver() { # file, what for: the second start must end successfully within a second
-    local start end status
-    start=$(date +%s%N)
+milliseconds() { echo $(( $(date +%s%N) / 1000000 )); }
+# What merely starting the program costs now (loading its libraries), which on a
+# busy machine alone can take most of a second; the hand-over is timed beyond it.
+startUpCost() {
+    local start
+    start=$(milliseconds)
+    "$vistrel" --version >/dev/null
+    echo $(( $(milliseconds) - start ))
+}
+handOver() { # file, what for: the second start must end successfully at once
+    local start took status budget
+    budget=$(( 1000 + 2 * $(startUpCost) ))
+    start=$(milliseconds)
     "$vistrel" "$1" >>"$work/second.log" 2>&1
     status=$?
-    end=$(date +%s%N)
+    took=$(( $(milliseconds) - start ))
     [ "$status" -eq 0 ] || fail "$2: the second start ended with status $status"
-    [ $(( (end - start) / 1000000 )) -lt 1000 ] || fail "$2: the second start took $(( (end - start) / 1000000 )) ms"
-    echo "$2: the second start ended after $(( (end - start) / 1000000 )) ms"
+    [ "$took" -lt "$budget" ] || fail "$2: the second start took $took ms (budget $budget ms)"
+    note "$2: the second start ended after $took ms (budget $budget ms)"
 }
 
 # A viewer showing red.png takes lime.png from a second start and stays the only one.
@@ -88,4 +104,4 @@ for pid in "$a" "$b"; do
     fi
 done
 [ "$alive" -eq 1 ] || fail "$alive viewers run after two were started at once"
-echo "PASS"
+note "PASS"
