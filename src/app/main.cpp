@@ -5,20 +5,21 @@
 
 #include <QApplication>
 #include <algorithm>
-#include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
-#include <unistd.h>
+#include <system_error>
 #include <vector>
 
 namespace {
 
 std::optional<std::string> workingFolder() {
-    char buffer[PATH_MAX];
-    if (::getcwd(buffer, sizeof buffer) == nullptr)
+    std::error_code error;
+    const auto folder = std::filesystem::current_path(error);
+    if (error)
         return std::nullopt;
-    return std::string(buffer);
+    return folder.native();
 }
 
 // Help, version and mistakes are answered before any display is touched, so they
