@@ -3,22 +3,15 @@
 // sender writes for those paths, and no shorter beginning of it is taken as whole
 // (the receiver acts on the first complete reading).
 
+#include "FuzzFault.h"
 #include "intake/HandOverMessage.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
 namespace {
 
-[[noreturn]] void fault(const char* what, std::string_view bytes) {
-    std::fprintf(stderr, "%s; the input, C-escaped:\n\"", what);
-    for (const char c : bytes)
-        std::fprintf(stderr, "\\x%02x", static_cast<unsigned char>(c));
-    std::fprintf(stderr, "\"\n");
-    std::abort();
-}
+using vistrel::fuzz::fault;
 
 void checkAccepted(std::string_view bytes, const std::vector<std::string>& paths) {
     namespace handover = vistrel::handover;
@@ -29,7 +22,8 @@ void checkAccepted(std::string_view bytes, const std::vector<std::string>& paths
     if (!again || *again != bytes)
         fault("an accepted message differs from the one written for its paths", bytes);
     for (const std::size_t size : {bytes.size() - 1, bytes.size() / 2, handover::headerSize})
-        if (size < bytes.size() && handover::decode(bytes.substr(0, size)).status != handover::Status::incomplete)
+        if (size < bytes.size() &&
+            handover::decode(bytes.substr(0, size)).status != handover::Status::incomplete)
             fault("a beginning of an accepted message was not left waiting", bytes);
 }
 

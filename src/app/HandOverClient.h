@@ -27,6 +27,7 @@ struct Limits {
 Outcome handOver(const QString& socketPath, const std::vector<std::string>& paths, Limits limits = {});
 
 // Whether a viewer listens on the socket now.
-bool viewerListens(const QString& socketPath, std::chrono::milliseconds limit = std::chrono::milliseconds(1000));
+bool viewerListens(const QString& socketPath,
+                   std::chrono::milliseconds limit = std::chrono::milliseconds(1000));
 
 } // namespace vistrel::handoverclient

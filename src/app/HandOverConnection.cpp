@@ -7,7 +7,8 @@
 
 namespace vistrel {
 
-HandOverConnection::HandOverConnection(QLocalSocket* socket, std::chrono::milliseconds deadline, QObject* parent)
+HandOverConnection::HandOverConnection(QLocalSocket* socket, std::chrono::milliseconds deadline,
+                                       QObject* parent)
     : QObject(parent), m_socket(socket) {
     m_socket->setParent(this);
     // Qt would otherwise take in all a flooding client sends before we look at it.
@@ -47,7 +48,8 @@ void HandOverConnection::readAvailable() {
     case handover::Status::incomplete:
         return;
     case handover::Status::refused:
-        qCWarning(lcInstance).noquote() << "refused a hand-over message:" << QString::fromStdString(reading.reason);
+        qCWarning(lcInstance).noquote()
+            << "refused a hand-over message:" << QString::fromStdString(reading.reason);
         answer(handover::refusedReply);
         return;
     case handover::Status::complete:

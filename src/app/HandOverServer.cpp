@@ -16,7 +16,8 @@ HandOverServer::HandOverServer(std::chrono::milliseconds clientDeadline, QObject
 bool HandOverServer::listen(const QString& path) {
     if (m_server.listen(path))
         return true;
-    qCWarning(lcInstance).noquote() << "cannot listen on" << path << "for files handed over:" << m_server.errorString();
+    qCWarning(lcInstance).noquote() << "cannot listen on" << path
+                                    << "for files handed over:" << m_server.errorString();
     return false;
 }
 
@@ -33,13 +34,14 @@ void HandOverServer::acceptClients() {
             continue;
         }
         auto* connection = new HandOverConnection(socket, m_clientDeadline, this);
-        connect(connection, &HandOverConnection::pathsReceived, this, [this](const std::vector<std::string>& paths) {
-            // Taking the files in may scan a large folder: not while the socket is served.
-            QTimer::singleShot(0, this, [this, paths] {
-                if (m_receiver)
-                    m_receiver(paths);
-            });
-        });
+        connect(connection, &HandOverConnection::pathsReceived, this,
+                [this](const std::vector<std::string>& paths) {
+                    // Taking the files in may scan a large folder: not while the socket is served.
+                    QTimer::singleShot(0, this, [this, paths] {
+                        if (m_receiver)
+                            m_receiver(paths);
+                    });
+                });
     }
 }
 

@@ -1,15 +1,12 @@
 #include "app/RunningViewer.h"
 
+#include "app/ClaimLock.h"
 #include "app/HandOverClient.h"
 #include "app/InstanceLog.h"
 #include "intake/ViewerAddress.h"
 
 #include <QFile>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcInstance, "vistrel.instance", QtWarningMsg)
@@ -17,27 +14,6 @@ Q_LOGGING_CATEGORY(lcInstance, "vistrel.instance", QtWarningMsg)
 namespace vistrel {
 
 namespace {
-
-// Held while a starting viewer decides between handing over and serving, so two
-// started at once cannot both find no viewer and both listen. The system releases
-// it when its holder dies, so a crash never leaves it taken.
-class ClaimLock {
-  public:
-    explicit ClaimLock(const QString& path)
-        : m_descriptor(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-        if (m_descriptor < 0 || ::flock(m_descriptor, LOCK_EX) != 0)
-            qCWarning(lcInstance).noquote() << "cannot lock" << path << ":" << std::strerror(errno);
-    }
-    ~ClaimLock() {
-        if (m_descriptor >= 0)
-            ::close(m_descriptor);
-    }
-    ClaimLock(const ClaimLock&) = delete;
-    ClaimLock& operator=(const ClaimLock&) = delete;
-
-  private:
-    int m_descriptor;
-};
 
 QString problemOf(handoverclient::Outcome outcome) {
     switch (outcome) {
@@ -61,8 +37,8 @@ QString RunningViewer::defaultSocketPath() {
     const QByteArray display = wayland.isEmpty() ? qgetenv("DISPLAY") : wayland;
     const auto folder = vieweraddress::socketFolder(std::getenv("XDG_RUNTIME_DIR"), "/tmp", ::getuid());
     if (!folder.path) {
-        qCWarning(lcInstance).noquote() << "no folder for the hand-over socket:"
-                                        << QString::fromStdString(folder.problem);
+        qCWarning(lcInstance).noquote()
+            << "no folder for the hand-over socket:" << QString::fromStdString(folder.problem);
         return {};
     }
     const std::string name = vieweraddress::socketName(display.toStdString(), ::getuid());
@@ -76,25 +52,39 @@ RunningViewer::~RunningViewer() = default;
 RunningViewer::Claim RunningViewer::claim(const std::vector<std::string>& paths, bool newWindow) {
     if (m_socketPath.isEmpty())
         return {Role::alone, {}};
-    const ClaimLock lock(m_socketPath + QStringLiteral(".lock"));
-    if (newWindow)
-        return {handoverclient::viewerListens(m_socketPath) || !serve() ? Role::alone : Role::serving, {}};
-    const auto outcome = handoverclient::handOver(m_socketPath, paths);
+    m_lock = std::make_unique<ClaimLock>(m_socketPath + QStringLiteral(".lock"));
+    m_paths = paths;
+    m_newWindow = newWindow;
+    if (newWindow && handoverclient::viewerListens(m_socketPath)) {
+        m_lock.reset();
+        return {Role::alone, {}};
+    }
+    const auto outcome =
+        newWindow ? handoverclient::Outcome::noViewer : handoverclient::handOver(m_socketPath, paths);
+    if (outcome == handoverclient::Outcome::noViewer)
+        return {Role::toServe, {}};
+    m_lock.reset();
     if (outcome == handoverclient::Outcome::accepted)
         return {Role::handedOver, {}};
-    if (outcome != handoverclient::Outcome::noViewer)
-        return {Role::failed, problemOf(outcome)};
-    if (serve())
-        return {Role::serving, {}};
+    return {Role::failed, problemOf(outcome)};
+}
+
+RunningViewer::Role RunningViewer::serve() {
+    if (!m_lock)
+        return Role::alone;
+    const bool listening = listen();
+    m_lock.reset();
+    if (listening)
+        return Role::serving;
     // Without the lock another viewer may have just taken the socket: hand over to it.
-    if (handoverclient::handOver(m_socketPath, paths) == handoverclient::Outcome::accepted)
-        return {Role::handedOver, {}};
-    return {Role::alone, {}};
+    if (!m_newWindow && handoverclient::handOver(m_socketPath, m_paths) == handoverclient::Outcome::accepted)
+        return Role::handedOver;
+    return Role::alone;
 }
 
 // Nobody answers on the socket, so a file there was left by a viewer that ended
 // without removing it.
-bool RunningViewer::serve() {
+bool RunningViewer::listen() {
     QLocalServer::removeServer(m_socketPath);
     auto server = std::make_unique<HandOverServer>();
     if (!server->listen(m_socketPath))

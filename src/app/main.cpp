@@ -5,20 +5,21 @@
 
 #include <QApplication>
 #include <algorithm>
-#include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
-#include <unistd.h>
+#include <system_error>
 #include <vector>
 
 namespace {
 
 std::optional<std::string> workingFolder() {
-    char buffer[PATH_MAX];
-    if (::getcwd(buffer, sizeof buffer) == nullptr)
+    std::error_code error;
+    const auto folder = std::filesystem::current_path(error);
+    if (error)
         return std::nullopt;
-    return std::string(buffer);
+    return folder.native();
 }
 
 // Help, version and mistakes are answered before any display is touched, so they
@@ -42,16 +43,35 @@ std::optional<int> answeredWithoutViewer(const vistrel::commandline::Request& re
     return std::nullopt;
 }
 
+// The files went to the viewer already running (exit status 0), or it would not
+// take them (1); nothing when this one is to be the viewer.
+std::optional<int> answeredByRunningViewer(const vistrel::RunningViewer::Claim& claim) {
+    if (claim.role == vistrel::RunningViewer::Role::handedOver)
+        return 0;
+    if (claim.role != vistrel::RunningViewer::Role::failed)
+        return std::nullopt;
+    std::fprintf(stderr, "vistrel: %s; 'vistrel --new-window' opens a viewer of its own\n",
+                 claim.problem.toLocal8Bit().constData());
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const auto request = vistrel::commandline::parse(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    const auto request =
+        vistrel::commandline::parse(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
     if (const auto status = answeredWithoutViewer(request))
         return *status;
     const auto folder = workingFolder();
     if (!folder && !request.files.empty())
         std::fputs("vistrel: the current folder cannot be read; relative file names are left out\n", stderr);
     const auto paths = vistrel::argumentpaths::resolve(request.files, folder);
+
+    using Role = vistrel::RunningViewer::Role;
+    vistrel::RunningViewer runningViewer(vistrel::RunningViewer::defaultSocketPath());
+    const auto claim = runningViewer.claim(paths, request.newWindow);
+    if (const auto status = answeredByRunningViewer(claim))
+        return *status;
 
     // Qt sees only the program's name: a file called "-style" is a file, not Qt's option.
     // (A program started with no arguments at all, not even its name, gets one.)
@@ -63,15 +83,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("vistrel"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Vistrel"));
 
-    vistrel::RunningViewer runningViewer(vistrel::RunningViewer::defaultSocketPath());
-    const auto claim = runningViewer.claim(paths, request.newWindow);
-    if (claim.role == vistrel::RunningViewer::Role::handedOver)
+    if (claim.role == Role::toServe && runningViewer.serve() == Role::handedOver)
         return 0;
-    if (claim.role == vistrel::RunningViewer::Role::failed) {
-        std::fprintf(stderr, "vistrel: %s; 'vistrel --new-window' opens a viewer of its own\n",
-                     claim.problem.toLocal8Bit().constData());
-        return 1;
-    }
 
     vistrel::Application application;
     if (auto* server = runningViewer.server())

@@ -1,5 +1,6 @@
-#include "intake/ArgumentPaths.h"
 #include "intake/CommandLine.h"
+
+#include "intake/ArgumentPaths.h"
 
 #include <gmock/gmock.h>
 
@@ -29,7 +30,8 @@ TEST(CommandLineTest, AnUnknownOptionIsNamedWithAHint) {
     for (const char* option : {"--foo", "-x", "--help=yes", "--new-window=1", "-hv"}) {
         const auto request = commandline::parse({"a.png", option});
         EXPECT_EQ(request.action, Action::fail) << option;
-        EXPECT_EQ(request.error, "vistrel: unknown option '" + std::string(option) + "'\nTry 'vistrel --help'.\n");
+        EXPECT_EQ(request.error,
+                  "vistrel: unknown option '" + std::string(option) + "'\nTry 'vistrel --help'.\n");
     }
 }
 
@@ -60,13 +62,15 @@ INSTANTIATE_TEST_SUITE_P(
     Arguments, ArgumentPathsTest,
     ::testing::Values(
         PathCase{"absolute", {"/a/b.png", "/c/d.mov"}, {"/a/b.png", "/c/d.mov"}},
-        PathCase{"relative", {"b.png", "../x/./y.jpg", "-"}, {"/work/dir/b.png", "/work/x/y.jpg", "/work/dir/-"}},
+        PathCase{
+            "relative", {"b.png", "../x/./y.jpg", "-"}, {"/work/dir/b.png", "/work/x/y.jpg", "/work/dir/-"}},
         PathCase{"folderWithSlashes", {"/photos//2024/", "/../..", "/"}, {"/photos/2024", "/", "/"}},
         PathCase{"fileUrls",
                  {"file:///a/b%20c.png", "file:/d/e.jpg", "FILE://LocalHost/f/g.png", "file:///h.png?x#y"},
                  {"/a/b c.png", "/d/e.jpg", "/f/g.png", "/h.png"}},
         PathCase{"notLocalLeftOut",
-                 {"", "https://example.org/x.png", "file://server/x.png", "file:rel.png", "file:///a%00b.png", "/z.png"},
+                 {"", "https://example.org/x.png", "file://server/x.png", "file:rel.png", "file:///a%00b.png",
+                  "/z.png"},
                  {"/z.png"}},
         PathCase{"colonInAName", {"a:b.png", "c://d"}, {"/work/dir/a:b.png"}},
         PathCase{"nonUtf8BytesKept",

@@ -36,7 +36,8 @@ TEST(HandOverMessageTest, PathsOfAnyEncodingTravelIntactAndInOrder) {
 TEST(HandOverMessageTest, EveryBeginningOfAValidMessageWaitsForMore) {
     const auto bytes = message({"/a.png", "/bb.png"});
     for (std::size_t size = 0; size < bytes.size(); ++size)
-        EXPECT_EQ(handover::decode(std::string_view(bytes).substr(0, size)).status, Status::incomplete) << size;
+        EXPECT_EQ(handover::decode(std::string_view(bytes).substr(0, size)).status, Status::incomplete)
+            << size;
 }
 
 TEST(HandOverMessageTest, GarbageAndHugeDeclarationsAreRefusedAtOnce) {
@@ -46,7 +47,8 @@ TEST(HandOverMessageTest, GarbageAndHugeDeclarationsAreRefusedAtOnce) {
     const auto huge = handover::decode(std::string(handover::magic) + number(0xffffffffu));
     EXPECT_EQ(huge.status, Status::refused);
     EXPECT_THAT(huge.reason, HasSubstr("over the limit"));
-    const auto tooMany = handover::decode(std::string(handover::magic) + number(4) + number(handover::maxPaths + 1));
+    const auto tooMany =
+        handover::decode(std::string(handover::magic) + number(4) + number(handover::maxPaths + 1));
     EXPECT_EQ(tooMany.status, Status::refused);
 }
 

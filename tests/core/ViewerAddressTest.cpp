@@ -1,5 +1,6 @@
-#include "TemporaryFolder.h"
 #include "intake/ViewerAddress.h"
+
+#include "TemporaryFolder.h"
 
 #include <gmock/gmock.h>
 #include <sys/stat.h>
@@ -26,7 +27,8 @@ TEST(ViewerAddressTest, EachUserAndDisplayHasASocketOfItsOwn) {
 
 TEST(ViewerAddressTest, TheRuntimeFolderIsUsedWhenItExists) {
     TemporaryFolder runtime;
-    EXPECT_EQ(vieweraddress::socketFolder(runtime.path().c_str(), "/nonexistent", ::getuid()).path, runtime.path());
+    EXPECT_EQ(vieweraddress::socketFolder(runtime.path().c_str(), "/nonexistent", ::getuid()).path,
+              runtime.path());
 }
 
 TEST(ViewerAddressTest, WithoutOneAPrivateFolderIsMadeUnderTheTemporaryRoot) {

@@ -10,7 +10,8 @@ namespace {
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
            std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
            });
 }
 
@@ -25,7 +26,8 @@ int hexValue(char c) {
 std::string percentDecoded(std::string_view text) {
     std::string bytes;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
+            hexValue(text[i + 2]) >= 0) {
             bytes.push_back(static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2])));
             i += 2;
         } else {
@@ -47,7 +49,8 @@ bool isUrl(std::string_view argument) {
     const auto end = argument.find("://");
     if (end == std::string_view::npos || end == 0 || !std::isalpha(static_cast<unsigned char>(argument[0])))
         return false;
-    return std::all_of(argument.begin(), argument.begin() + static_cast<std::ptrdiff_t>(end), isSchemeCharacter);
+    return std::all_of(argument.begin(), argument.begin() + static_cast<std::ptrdiff_t>(end),
+                       isSchemeCharacter);
 }
 
 std::optional<std::string> localPathOfFileUrl(std::string_view url) {
@@ -58,7 +61,8 @@ std::optional<std::string> localPathOfFileUrl(std::string_view url) {
     rest = rest.substr(0, rest.find_first_of("?#"));
     if (rest.starts_with("//")) {
         const auto pathStart = rest.find('/', 2);
-        const std::string_view host = rest.substr(2, pathStart == std::string_view::npos ? rest.npos : pathStart - 2);
+        const std::string_view host =
+            rest.substr(2, pathStart == std::string_view::npos ? rest.npos : pathStart - 2);
         const bool thisHost = host.empty() || (host.size() == 9 && startsWithNoCase(host, "localhost"));
         if (pathStart == std::string_view::npos || !thisHost)
             return std::nullopt;
