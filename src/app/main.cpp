@@ -82,6 +82,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("Vistrel"));
     QCoreApplication::setApplicationName(QStringLiteral("vistrel"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Vistrel"));
+    // Lets docks and task switchers match the window to the installed entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("vistrel"));
 
     if (claim.role == Role::toServe && runningViewer.serve() == Role::handedOver)
         return 0;
