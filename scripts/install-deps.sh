@@ -16,6 +16,8 @@ PACKAGES=(
   shared-mime-info fonts-urw-base35
   xvfb xauth xdotool imagemagick
   ffmpeg
+  libheif-dev libjxl-dev
+  weston qt6-wayland
 )
 
 missing=()
