@@ -8,6 +8,7 @@
 #include "media/QtPicture.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTransform>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -113,6 +114,29 @@ TEST(LibraryPictureFormats, DamagedFilesAreNotShown) {
         EXPECT_EQ(service.decodeFirstImage(fixture(file), Size{100, 100}).picture, nullptr) << file;
     EXPECT_EQ(service.inspect(fixture("truncated.avif")).status, PictureStatus::unreadable);
     EXPECT_EQ(service.inspect(fixture("noise.heic")).status, PictureStatus::notAPicture);
+}
+
+// Bytes damaged anywhere in the file: any outcome but a crash or a hang will do.
+TEST(LibraryPictureFormats, SurviveDamagedBytes) {
+    QtPictureService service;
+    QRandomGenerator random(7);
+    for (const QString name : {"rotated.heic", "plain.avif", "rotated.jxl"}) {
+        QFile source(MediaFixtures::get().path(name));
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        const QByteArray whole = source.readAll();
+        const QString damagedPath = MediaFixtures::get().path("damaged-" + name);
+        for (int round = 0; round < 30; ++round) {
+            QByteArray damaged = whole;
+            for (int flip = 0; flip < 6; ++flip)
+                damaged[random.bounded(damaged.size())] = static_cast<char>(random.bounded(256));
+            QFile file(damagedPath);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(damaged);
+            file.close();
+            service.decodeFirstImage(damagedPath.toStdString(), Size{100, 100});
+            service.inspect(damagedPath.toStdString());
+        }
+    }
 }
 
 // A photo from a phone named like a JPEG is still read.
