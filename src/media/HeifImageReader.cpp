@@ -110,8 +110,8 @@ void releaseImage(heif_image* image) {
 
 } // namespace
 
-HeifImageReader::HeifImageReader(QString path)
-    : m_path(std::move(path)), m_context(nullptr, heif_context_free),
+HeifImageReader::HeifImageReader(QString path, const QByteArray& head)
+    : m_path(std::move(path)), m_format(isAvif(head) ? "avif" : "heif"), m_context(nullptr, heif_context_free),
       m_handle(nullptr, heif_image_handle_release) {
     initialiseLibraryOnce();
 }
@@ -135,8 +135,6 @@ std::vector<std::string> HeifImageReader::suffixes() {
 bool HeifImageReader::open() {
     if (m_handle)
         return true;
-    QFile file(m_path);
-    m_format = file.open(QIODevice::ReadOnly) && isAvif(file.read(64)) ? "avif" : "heif";
     m_context.reset(heif_context_alloc());
     heif_error error = heif_context_read_from_file(m_context.get(), QFile::encodeName(m_path).constData(), nullptr);
     heif_image_handle* handle = nullptr;
@@ -157,11 +155,11 @@ std::optional<LibraryImageReader::Header> HeifImageReader::header() {
     header.format = m_format;
     // The size after the file's own turn and crop, as read() returns the pixels.
     header.size = QSize(heif_image_handle_get_width(m_handle.get()), heif_image_handle_get_height(m_handle.get()));
+    if (header.size.isEmpty())
+        return std::nullopt;
     const int bits = heif_image_handle_get_luma_bits_per_pixel(m_handle.get());
     header.bitsPerSample = bits > 0 ? bits : 8;
     header.alpha = heif_image_handle_has_alpha_channel(m_handle.get()) != 0;
-    if (header.size.isEmpty())
-        return std::nullopt;
     return header;
 }
 

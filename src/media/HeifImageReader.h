@@ -19,7 +19,8 @@ namespace vistrel {
 // never applied on top, or the picture would turn twice.
 class HeifImageReader final : public LibraryImageReader {
   public:
-    explicit HeifImageReader(QString path);
+    // `head` is the file's first bytes, which tell HEIC from AVIF.
+    HeifImageReader(QString path, const QByteArray& head);
     ~HeifImageReader() override;
 
     // True for the first bytes of a HEIF file libheif may read.

@@ -29,7 +29,7 @@ std::unique_ptr<LibraryImageReader> LibraryImageReader::forFile(const QString& p
     if (head.isEmpty())
         return nullptr;
     if (HeifImageReader::recognises(head))
-        return std::make_unique<HeifImageReader>(path);
+        return std::make_unique<HeifImageReader>(path, head);
     if (JxlImageReader::recognises(head))
         return std::make_unique<JxlImageReader>(path);
     return nullptr;
