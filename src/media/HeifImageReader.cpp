@@ -111,8 +111,8 @@ void releaseImage(heif_image* image) {
 } // namespace
 
 HeifImageReader::HeifImageReader(QString path, const QByteArray& head)
-    : m_path(std::move(path)), m_format(isAvif(head) ? "avif" : "heif"), m_context(nullptr, heif_context_free),
-      m_handle(nullptr, heif_image_handle_release) {
+    : m_path(std::move(path)), m_format(isAvif(head) ? "avif" : "heif"),
+      m_context(nullptr, heif_context_free), m_handle(nullptr, heif_image_handle_release) {
     initialiseLibraryOnce();
 }
 
@@ -136,7 +136,8 @@ bool HeifImageReader::open() {
     if (m_handle)
         return true;
     m_context.reset(heif_context_alloc());
-    heif_error error = heif_context_read_from_file(m_context.get(), QFile::encodeName(m_path).constData(), nullptr);
+    heif_error error =
+        heif_context_read_from_file(m_context.get(), QFile::encodeName(m_path).constData(), nullptr);
     heif_image_handle* handle = nullptr;
     if (error.code == heif_error_Ok)
         error = heif_context_get_primary_image_handle(m_context.get(), &handle);
@@ -154,7 +155,8 @@ std::optional<LibraryImageReader::Header> HeifImageReader::header() {
     Header header;
     header.format = m_format;
     // The size after the file's own turn and crop, as read() returns the pixels.
-    header.size = QSize(heif_image_handle_get_width(m_handle.get()), heif_image_handle_get_height(m_handle.get()));
+    header.size =
+        QSize(heif_image_handle_get_width(m_handle.get()), heif_image_handle_get_height(m_handle.get()));
     if (header.size.isEmpty())
         return std::nullopt;
     const int bits = heif_image_handle_get_luma_bits_per_pixel(m_handle.get());
@@ -178,9 +180,9 @@ QImage HeifImageReader::decoded(bool alpha) {
     heif_decoding_options* options = heif_decoding_options_alloc();
     options->convert_hdr_to_8bit = 1;
     heif_image* raw = nullptr;
-    const heif_error error = heif_decode_image(m_handle.get(), &raw, heif_colorspace_RGB,
-                                               alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
-                                               options);
+    const heif_error error =
+        heif_decode_image(m_handle.get(), &raw, heif_colorspace_RGB,
+                          alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options);
     heif_decoding_options_free(options);
     const std::unique_ptr<heif_image, void (*)(heif_image*)> image(raw, releaseImage);
     if (error.code != heif_error_Ok || !image) {
@@ -196,7 +198,8 @@ QImage HeifImageReader::decoded(bool alpha) {
         return {};
     }
     // A deep copy: the library's buffer goes with its image.
-    return QImage(pixels, width, height, stride, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888).copy();
+    return QImage(pixels, width, height, stride, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888)
+        .copy();
 }
 
 } // namespace vistrel

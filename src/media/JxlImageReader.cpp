@@ -43,7 +43,8 @@ QImageIOHandler::Transformations transformationOf(JxlOrientation orientation) {
 // The colour space of the pixels the decoder hands out.
 QColorSpace colourSpaceOf(const JxlDecoder* decoder) {
     size_t size = 0;
-    if (JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) != JXL_DEC_SUCCESS ||
+    if (JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) !=
+            JXL_DEC_SUCCESS ||
         size == 0)
         return {};
     QByteArray icc(static_cast<qsizetype>(size), '\0');
@@ -58,7 +59,7 @@ const JxlPixelFormat outputFormat{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
 
 // An image for the decoder to write the picture into; null when there is no room.
 QImage outputImageFor(JxlDecoder* decoder, const JxlBasicInfo& info) {
-    const QImage::Format pixels = info.alpha_bits == 0          ? QImage::Format_RGBX8888
+    const QImage::Format pixels = info.alpha_bits == 0       ? QImage::Format_RGBX8888
                                   : info.alpha_premultiplied ? QImage::Format_RGBA8888_Premultiplied
                                                              : QImage::Format_RGBA8888;
     QImage image(static_cast<int>(info.xsize), static_cast<int>(info.ysize), pixels);
@@ -74,7 +75,8 @@ JxlDecoderPtr decoderFor(const QByteArray& bytes, int events) {
     JxlDecoderPtr decoder = JxlDecoderMake(nullptr);
     if (!decoder || JxlDecoderSubscribeEvents(decoder.get(), events) != JXL_DEC_SUCCESS ||
         JxlDecoderSetKeepOrientation(decoder.get(), JXL_TRUE) != JXL_DEC_SUCCESS ||
-        JxlDecoderSetInput(decoder.get(), bytesOf(bytes), static_cast<size_t>(bytes.size())) != JXL_DEC_SUCCESS)
+        JxlDecoderSetInput(decoder.get(), bytesOf(bytes), static_cast<size_t>(bytes.size())) !=
+            JXL_DEC_SUCCESS)
         return nullptr;
     JxlDecoderCloseInput(decoder.get());
     return decoder;
@@ -130,7 +132,8 @@ std::optional<LibraryImageReader::Header> JxlImageReader::header() {
 QImage JxlImageReader::read() {
     if (!load())
         return {};
-    const JxlDecoderPtr decoder = decoderFor(m_bytes, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
+    const JxlDecoderPtr decoder =
+        decoderFor(m_bytes, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
     if (!decoder)
         return {};
     JxlBasicInfo info{};

@@ -18,8 +18,8 @@ namespace vistrel {
 class LibraryImageReader {
   public:
     struct Header {
-        QByteArray format;   // "heif", "avif", "jxl"
-        QSize size;          // the size of the pixels read() returns
+        QByteArray format; // "heif", "avif", "jxl"
+        QSize size;        // the size of the pixels read() returns
         int bitsPerSample = 8;
         bool gray = false;
         bool alpha = false;

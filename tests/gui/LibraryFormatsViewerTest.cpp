@@ -29,18 +29,17 @@ struct Expected {
 
 TEST(LibraryFormatsViewer, AFolderScanFindsAndShowsHeicAvifAndJpegXl) {
     const TemporaryFolder folder;
-    const std::map<std::string, Expected> expected{{"rotated.heic", {1, {300, 200}}},
-                                                   {"plain.avif", {1, {40, 30}}},
-                                                   {"rotated.jxl", {6, {200, 300}}}};
+    const std::map<std::string, Expected> expected{
+        {"rotated.heic", {1, {300, 200}}}, {"plain.avif", {1, {40, 30}}}, {"rotated.jxl", {6, {200, 300}}}};
     for (const auto& [name, facts] : expected)
         ASSERT_TRUE(QFile::copy(MediaFixtures::get().path(QString::fromStdString(name)),
                                 QString::fromStdString(folder.file(name))));
     folder.write("notes.txt", "not a picture");
 
-    Application app(ApplicationServices{std::make_unique<FakeSettingsStore>(), nullptr,
-                                        std::make_unique<FakeMovieService>(), std::make_unique<FakeAlerts>(),
-                                        std::make_unique<FakeFilePanels>(), std::make_unique<FakePasteboard>(),
-                                        std::make_unique<FakeDocumentOpener>()});
+    Application app(ApplicationServices{
+        std::make_unique<FakeSettingsStore>(), nullptr, std::make_unique<FakeMovieService>(),
+        std::make_unique<FakeAlerts>(), std::make_unique<FakeFilePanels>(),
+        std::make_unique<FakePasteboard>(), std::make_unique<FakeDocumentOpener>()});
     app.start({folder.path()});
     const FileList& list = app.controller().play().fileList();
     ASSERT_EQ(list.size(), expected.size());

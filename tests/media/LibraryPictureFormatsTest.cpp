@@ -1,11 +1,10 @@
 // Phone and web picture formats (HEIC, AVIF, JPEG XL) through their own libraries,
 // and colour profiles converted to sRGB whatever the container.
 
-#include "media/QtPictureService.h"
-
 #include "MediaFixtures.h"
 #include "media/PictureDecoder.h"
 #include "media/QtPicture.h"
+#include "media/QtPictureService.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -153,9 +153,9 @@ Maker photoWithExif(const QByteArray& tiffHex) {
 
 // What a HEIF or JPEG XL fixture carries beside its pixels.
 struct Extras {
-    int orientation = 1;  // the turn the file asks for when shown (Exif numbering)
+    int orientation = 1; // the turn the file asks for when shown (Exif numbering)
     QByteArray iccProfile;
-    QByteArray exifTiff;  // a TIFF structure with Exif tags
+    QByteArray exifTiff; // a TIFF structure with Exif tags
 };
 
 QByteArray exifTiffWith(const std::function<void(Exiv2::ExifData&)>& edit) {
@@ -176,10 +176,12 @@ QImage storedFor(const QImage& upright, int orientation) {
 
 // `upright` encoded by libheif as HEIC (HEVC) or AVIF (AV1), with irot/imir boxes for
 // the orientation.
-void writeHeif(const QString& path, const QImage& upright, heif_compression_format compression, const Extras& extras) {
+void writeHeif(const QString& path, const QImage& upright, heif_compression_format compression,
+               const Extras& extras) {
     const QImage rgb = storedFor(upright, extras.orientation).convertToFormat(QImage::Format_RGB888);
     heif_init(nullptr);
-    const std::unique_ptr<heif_context, void (*)(heif_context*)> context(heif_context_alloc(), heif_context_free);
+    const std::unique_ptr<heif_context, void (*)(heif_context*)> context(heif_context_alloc(),
+                                                                         heif_context_free);
     heif_encoder* encoder = nullptr;
     heif_image* image = nullptr;
     if (heif_context_get_encoder_for_format(context.get(), compression, &encoder).code != heif_error_Ok)
@@ -229,12 +231,14 @@ QByteArray encodedJxl(const QImage& upright, const Extras& extras) {
         JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
         JxlEncoderSetColorEncoding(encoder.get(), &srgb);
     } else {
-        JxlEncoderSetICCProfile(encoder.get(), reinterpret_cast<const uint8_t*>(extras.iccProfile.constData()),
+        JxlEncoderSetICCProfile(encoder.get(),
+                                reinterpret_cast<const uint8_t*>(extras.iccProfile.constData()),
                                 static_cast<size_t>(extras.iccProfile.size()));
     }
     JxlEncoderFrameSettings* settings = JxlEncoderFrameSettingsCreate(encoder.get(), nullptr);
     JxlEncoderSetFrameLossless(settings, JXL_TRUE);
-    const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, static_cast<size_t>(rgb.bytesPerLine())};
+    const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN,
+                                static_cast<size_t>(rgb.bytesPerLine())};
     JxlEncoderAddImageFrame(settings, &format, rgb.constBits(), static_cast<size_t>(rgb.sizeInBytes()));
     JxlEncoderCloseInput(encoder.get());
     QByteArray bytes(4096, '\0');
@@ -387,12 +391,11 @@ const std::map<QString, Maker>& makers() {
         // clang-format on
         // A phone photo stored on its side with irot telling the turn and an Exif
         // orientation repeating it; a web picture; a JPEG XL stored on its side.
-        {"rotated.heic",
-         heif(testPattern({300, 200}), heif_compression_HEVC,
-              {6, {}, exifTiffWith([](Exiv2::ExifData& exif) {
-                   exif["Exif.Image.Orientation"] = std::uint16_t(6);
-                   exif["Exif.Image.Make"] = "Fixture Phone";
-               })})},
+        {"rotated.heic", heif(testPattern({300, 200}), heif_compression_HEVC,
+                              {6, {}, exifTiffWith([](Exiv2::ExifData& exif) {
+                                   exif["Exif.Image.Orientation"] = std::uint16_t(6);
+                                   exif["Exif.Image.Make"] = "Fixture Phone";
+                               })})},
         {"plain.avif", heif(testPattern({40, 30}), heif_compression_AV1)},
         {"rotated.jxl", jxl(testPattern({300, 200}), {6, {}, {}})},
         {"truncated.heic", firstHalfOf("rotated.heic")},
@@ -404,7 +407,8 @@ const std::map<QString, Maker>& makers() {
         {"sage.png", saved(sage())},
         {"sage-p3.png", saved(tagged(sage(), QColorSpace::DisplayP3))},
         {"sage.jpg", [](const QString& path) { sage().save(path, "jpg", 100); }},
-        {"sage-p3.jpg", [](const QString& path) { tagged(sage(), QColorSpace::DisplayP3).save(path, "jpg", 100); }},
+        {"sage-p3.jpg",
+         [](const QString& path) { tagged(sage(), QColorSpace::DisplayP3).save(path, "jpg", 100); }},
         {"sage.avif", heif(sage(), heif_compression_AV1)},
         {"sage-p3.avif", heif(sage(), heif_compression_AV1, {1, displayP3Profile(), {}})},
         {"sage.heic", heif(sage(), heif_compression_HEVC)},

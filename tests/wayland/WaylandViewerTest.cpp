@@ -40,8 +40,8 @@ class WaylandViewer : public ::testing::Test {
         saveSolid(folder.file("2-green.png"), Qt::green);
         app = std::make_unique<Application>(ApplicationServices{
             std::make_unique<FakeSettingsStore>(), nullptr, std::make_unique<FakeMovieService>(),
-            std::make_unique<FakeAlerts>(), std::make_unique<FakeFilePanels>(), std::make_unique<FakePasteboard>(),
-            std::make_unique<FakeDocumentOpener>()});
+            std::make_unique<FakeAlerts>(), std::make_unique<FakeFilePanels>(),
+            std::make_unique<FakePasteboard>(), std::make_unique<FakeDocumentOpener>()});
         app->start({folder.file("1-red.png"), folder.file("2-green.png")});
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
     }
@@ -69,7 +69,9 @@ class WaylandViewer : public ::testing::Test {
         return QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
 
-    static QColor centreOf(const QImage& image) { return image.pixelColor(image.width() / 2, image.height() / 2); }
+    static QColor centreOf(const QImage& image) {
+        return image.pixelColor(image.width() / 2, image.height() / 2);
+    }
 
     // A headless weston has no seat, so no keyboard focus comes from the compositor as
     // it does for the window a user works in; it is handed over here instead.
