@@ -18,6 +18,8 @@ PACKAGES=(
   ffmpeg
   librsvg2-bin
   desktop-file-utils appstream groff-base
+  libheif-dev libjxl-dev
+  weston qt6-wayland
 )
 
 missing=()

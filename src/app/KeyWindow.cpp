@@ -3,6 +3,7 @@
 #include "app/FileArguments.h"
 #include "app/MenuStrip.h"
 #include "controller/VistrelController.h"
+#include "display/CompositorProbe.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -54,6 +55,18 @@ void KeyWindow::fitToScreen() {
         setGeometry(screen->geometry());
 }
 
+// A Wayland client can neither place nor raise its window over the whole screen (a
+// panel stays above a screen-sized window): only the compositor's full-screen state
+// covers it. Elsewhere the screen's geometry is set, which works without a window
+// manager too.
+void KeyWindow::showCoveringScreen() {
+    fitToScreen();
+    if (CompositorProbe::isWayland())
+        showFullScreen();
+    else
+        show();
+}
+
 void KeyWindow::layOutChildren() {
     m_content->setGeometry(rect());
     m_menuBar->setGeometry(0, 0, width(), m_menuBar->sizeHint().height());
@@ -82,10 +95,8 @@ void KeyWindow::setDesktopLevel(bool onDesktop) {
         return;
     const bool wasVisible = isVisible();
     setWindowFlag(Qt::WindowStaysOnBottomHint, onDesktop);
-    if (wasVisible) {
-        fitToScreen();
-        show();
-    }
+    if (wasVisible)
+        showCoveringScreen();
 }
 
 bool KeyWindow::isDesktopLevel() const {
@@ -115,8 +126,7 @@ Size KeyWindow::screenSize() const {
 }
 
 void KeyWindow::makeKeyAndOrderFront() {
-    fitToScreen();
-    show();
+    showCoveringScreen();
     raise();
     activateWindow();
 }

@@ -56,6 +56,7 @@ class KeyWindow : public QWidget, public MainWindow {
 
   private:
     void fitToScreen();
+    void showCoveringScreen();
     void layOutChildren();
 
     VistrelController* m_controller = nullptr;

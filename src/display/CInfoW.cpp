@@ -15,6 +15,11 @@ CInfoSurface::Kind surfaceKind(CInfoW::Placement placement) {
     case CInfoW::Placement::Automatic:
         break;
     }
+    // A Wayland client cannot place a window: an overlay window would land wherever the
+    // compositor puts it, below a full-screen main window. The layer always lies over
+    // the item.
+    if (CompositorProbe::isWayland())
+        return CInfoSurface::Kind::Layer;
     return CompositorProbe::hasCompositingManager() ? CInfoSurface::Kind::Window : CInfoSurface::Kind::Layer;
 }
 

@@ -33,10 +33,14 @@ bool x11SelectionHasOwner(xcb_connection_t* connection, const char* selection) {
 
 } // namespace
 
+bool CompositorProbe::isWayland() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 bool CompositorProbe::hasCompositingManager() {
-    const QString platform = QGuiApplication::platformName();
-    if (platform.startsWith(QLatin1String("wayland")))
+    if (isWayland())
         return true;
+    const QString platform = QGuiApplication::platformName();
 #if QT_CONFIG(xcb)
     if (platform == QLatin1String("xcb")) {
         const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;

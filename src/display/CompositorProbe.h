@@ -8,6 +8,8 @@ namespace vistrel {
 class CompositorProbe {
   public:
     static bool hasCompositingManager();
+    // True on Qt's Wayland platform, where the compositor alone places windows.
+    static bool isWayland();
 };
 
 } // namespace vistrel

@@ -1,6 +1,7 @@
 #include "media/ExivMetadata.h"
 
-#include <QLoggingCategory>
+#include "media/PictureLog.h"
+
 #include <QString>
 #include <algorithm>
 #include <exiv2/exiv2.hpp>
@@ -10,8 +11,6 @@
 namespace vistrel {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcPicture, "vistrel.media.picture", QtWarningMsg)
 
 // Values longer than this that print as a list of numbers (maker notes, embedded XML
 // packets, thumbnails, strip tables) say nothing to a reader.
@@ -30,6 +29,11 @@ void initialiseLibraryOnce() {
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::warn);
         Exiv2::LogMsg::setHandler(logLibraryMessage);
         Exiv2::XmpParser::initialize();
+#ifdef EXV_ENABLE_BMFF
+        // HEIF, AVIF and JPEG XL keep their Exif and XMP in ISO media boxes, which the
+        // library reads only when asked to.
+        Exiv2::enableBMFF(true);
+#endif
     });
 }
 

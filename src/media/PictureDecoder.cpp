@@ -1,5 +1,9 @@
 #include "media/PictureDecoder.h"
 
+#include "media/LibraryImageReader.h"
+#include "media/PictureLog.h"
+
+#include <QColorSpace>
 #include <QImageReader>
 #include <mutex>
 
@@ -11,6 +15,53 @@ constexpr qint64 bytesPerDecodedPixel = 4;
 
 bool exceeds(QSize size, QSize bound) {
     return size.width() > bound.width() || size.height() > bound.height();
+}
+
+QSize scaledBound(QSize stored, QSize bound) {
+    return stored.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+// These libraries cannot decode at a reduced size: the full picture is decoded, then
+// scaled down to what the display needs, so only the smaller copy is held.
+PictureDecoder::Result decodeWith(LibraryImageReader& reader, QSize bound) {
+    PictureDecoder::Result result;
+    const std::optional<LibraryImageReader::Header> header = reader.header();
+    if (!header)
+        return result;
+    result.storedSize = header->size;
+    result.transformation = header->transformation;
+    if (!PictureDecoder::fitsAllocationLimit(header->size)) {
+        qCWarning(lcPicture) << "picture of" << header->size << "pixels exceeds the decoding limit";
+        return result;
+    }
+    result.image = reader.read();
+    if (!result.image.isNull() && bound.isValid() && exceeds(result.image.size(), bound))
+        // The bound already keeps the aspect; keeping it again would round a side down.
+        result.image = result.image.scaled(scaledBound(result.image.size(), bound), Qt::IgnoreAspectRatio,
+                                           Qt::SmoothTransformation);
+    return result;
+}
+
+PictureDecoder::Result decodeWith(QImageReader& reader, QSize bound) {
+    PictureDecoder::Result result;
+    result.storedSize = reader.size();
+    if (reader.supportsOption(QImageIOHandler::ImageTransformation))
+        result.transformation = reader.transformation();
+    const bool scaleDown =
+        result.storedSize.isValid() && bound.isValid() && exceeds(result.storedSize, bound);
+    const bool nativeScaling = reader.supportsOption(QImageIOHandler::ScaledSize);
+    // Decoding at full size first (formats that cannot scale while decoding) is refused
+    // when the full picture would pass the allocation limit.
+    if (result.storedSize.isValid() && !(scaleDown && nativeScaling) &&
+        !PictureDecoder::fitsAllocationLimit(result.storedSize))
+        return result;
+    if (scaleDown)
+        reader.setScaledSize(scaledBound(result.storedSize, bound));
+
+    result.image = reader.read();
+    if (!result.storedSize.isValid())
+        result.storedSize = result.image.size();
+    return result;
 }
 
 } // namespace
@@ -27,28 +78,28 @@ void PictureDecoder::applyAllocationLimit() {
 
 PictureDecoder::Result PictureDecoder::decode(const QString& path, QSize bound) {
     applyAllocationLimit();
-    QImageReader reader(path);
-    reader.setAutoTransform(false);
-
     Result result;
-    result.storedSize = reader.size();
-    if (reader.supportsOption(QImageIOHandler::ImageTransformation))
-        result.transformation = reader.transformation();
-    const bool scaleDown =
-        result.storedSize.isValid() && bound.isValid() && exceeds(result.storedSize, bound);
-    const bool nativeScaling = reader.supportsOption(QImageIOHandler::ScaledSize);
-    // Decoding at full size first (formats that cannot scale while decoding) is refused
-    // when the full picture would pass the allocation limit.
-    if (result.storedSize.isValid() && !(scaleDown && nativeScaling) &&
-        !fitsAllocationLimit(result.storedSize))
-        return result;
-    if (scaleDown)
-        reader.setScaledSize(result.storedSize.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
-
-    result.image = reader.read();
-    if (!result.storedSize.isValid())
-        result.storedSize = result.image.size();
+    if (const std::unique_ptr<LibraryImageReader> library = LibraryImageReader::forFile(path)) {
+        result = decodeWith(*library, bound);
+    } else {
+        QImageReader reader(path);
+        reader.setAutoTransform(false);
+        result = decodeWith(reader, bound);
+    }
+    // After scaling: fewer pixels to convert.
+    convertToSrgb(result.image);
     return result;
+}
+
+void PictureDecoder::convertToSrgb(QImage& image) {
+    const QColorSpace colourSpace = image.colorSpace();
+    if (image.isNull() || !colourSpace.isValid() || colourSpace == QColorSpace::SRgb)
+        return;
+    // An RGB profile says nothing about gray pixels.
+    const QPixelFormat::ColorModel model = image.pixelFormat().colorModel();
+    if (model != QPixelFormat::RGB && model != QPixelFormat::BGR && model != QPixelFormat::Indexed)
+        return;
+    image.convertToColorSpace(QColorSpace::SRgb);
 }
 
 } // namespace vistrel

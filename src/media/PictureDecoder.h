@@ -11,6 +11,9 @@ namespace vistrel {
 // Decodes the first image of a picture file with its stored (unturned) pixels.
 // Pictures larger than the display needs are decoded scaled down, natively where the
 // format can (JPEG), so that a gigantic picture shows without exhausting memory.
+// Formats Qt does not read (HEIF, AVIF, JPEG XL) go through a LibraryImageReader.
+// Pixels come back in sRGB, converted from the colour space the file embeds, since
+// that is what the display is drawn as. Re-entrant: it keeps no state between calls.
 class PictureDecoder {
   public:
     // Our own limit for one decoded image; the image reader's default refuses ordinary
@@ -35,6 +38,10 @@ class PictureDecoder {
     // `bound` is the most the caller needs, in stored orientation; the image is scaled
     // down to fit it with its aspect kept. An invalid bound asks for the full picture.
     static Result decode(const QString& path, QSize bound);
+
+    // Converts `image` to sRGB when it carries another valid colour space (an embedded
+    // ICC profile, a PNG gamma); untagged and sRGB images are left as they are.
+    static void convertToSrgb(QImage& image);
 };
 
 } // namespace vistrel

@@ -3,20 +3,19 @@
 #include "media/ExifOrientationSegment.h"
 #include "media/ExivMetadata.h"
 #include "media/JpegHeader.h"
+#include "media/LibraryImageReader.h"
 #include "media/MimeSuffixes.h"
 #include "media/PictureDecoder.h"
+#include "media/PictureLog.h"
 #include "media/QtPicture.h"
 
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QLoggingCategory>
 #include <QMimeDatabase>
 #include <algorithm>
 #include <cmath>
-
-Q_LOGGING_CATEGORY(lcPictureEncoding, "vistrel.media.picture", QtWarningMsg)
 
 namespace vistrel {
 
@@ -147,7 +146,13 @@ std::string printed(double value) {
     return QString::number(value).toStdString();
 }
 
-void addReadableProperties(const QByteArray& format, QImage::Format imageFormat, PictureInfo& info) {
+std::optional<bool> hasAlpha(QImage::Format imageFormat) {
+    if (imageFormat == QImage::Format_Invalid)
+        return std::nullopt;
+    return QImage::toPixelFormat(imageFormat).alphaUsage() == QPixelFormat::UsesAlpha;
+}
+
+void addReadableProperties(const QByteArray& format, std::optional<bool> alpha, PictureInfo& info) {
     Attributes& out = info.properties;
     out.emplace_back("Format", format.toStdString());
     out.emplace_back("PixelWidth", std::to_string(*info.pixelWidth));
@@ -156,10 +161,8 @@ void addReadableProperties(const QByteArray& format, QImage::Format imageFormat,
         out.emplace_back("Depth", std::to_string(*info.depth));
     if (info.colorModel)
         out.emplace_back("ColorModel", *info.colorModel);
-    if (imageFormat != QImage::Format_Invalid) {
-        const bool alpha = QImage::toPixelFormat(imageFormat).alphaUsage() == QPixelFormat::UsesAlpha;
-        out.emplace_back("HasAlpha", alpha ? "1" : "0");
-    }
+    if (alpha)
+        out.emplace_back("HasAlpha", *alpha ? "1" : "0");
     if (info.orientation)
         out.emplace_back("Orientation", std::to_string(*info.orientation));
     if (info.dpiWidth && info.dpiHeight) {
@@ -199,7 +202,7 @@ QImage fullImageOf(const QtPicture& picture) {
 QByteArray encode(const Picture& picture, const char* format, std::optional<int> quality) {
     const auto* qtPicture = dynamic_cast<const QtPicture*>(&picture);
     if (qtPicture == nullptr || qtPicture->image().isNull()) {
-        qCWarning(lcPictureEncoding) << "no image to encode as" << format;
+        qCWarning(lcPicture) << "no image to encode as" << format;
         return {};
     }
     QByteArray bytes;
@@ -209,10 +212,40 @@ QByteArray encode(const Picture& picture, const char* format, std::optional<int>
     if (quality)
         writer.setQuality(*quality);
     if (!writer.write(fullImageOf(*qtPicture))) {
-        qCWarning(lcPictureEncoding) << "encoding as" << format << "failed:" << writer.errorString();
+        qCWarning(lcPicture) << "encoding as" << format << "failed:" << writer.errorString();
         return {};
     }
     return bytes;
+}
+
+void addResolution(const ExivMetadata& metadata, PictureInfo& info) {
+    if (const auto dpi = metadata.resolutionDpi()) {
+        info.dpiWidth = dpi->x;
+        info.dpiHeight = dpi->y;
+    }
+}
+
+// The format's own header tells size, depth and orientation; exiv2 reads the Exif and
+// XMP boxes, but its orientation tag is not taken: the format's own orientation (or
+// the turn already applied when decoding) is what the pixels follow.
+PictureInfo inspectWith(LibraryImageReader& reader, const std::string& path) {
+    PictureInfo info;
+    const std::optional<LibraryImageReader::Header> header = reader.header();
+    if (!header) {
+        info.status = PictureStatus::unreadable;
+        return info;
+    }
+    info.status = PictureStatus::ok;
+    info.pixelWidth = header->size.width();
+    info.pixelHeight = header->size.height();
+    info.depth = header->bitsPerSample;
+    info.colorModel = header->gray ? "Gray" : "RGB";
+    info.orientation = orientationOf(header->transformation);
+    const ExivMetadata metadata(path);
+    addResolution(metadata, info);
+    addReadableProperties(header->format, header->alpha, info);
+    info.properties.insert(info.properties.end(), metadata.properties().begin(), metadata.properties().end());
+    return info;
 }
 
 std::vector<std::uint8_t> toBytes(const QByteArray& data) {
@@ -230,7 +263,11 @@ std::vector<std::string> QtPictureService::pictureFileTypes() const {
     QList<QMimeType> types;
     for (const QByteArray& name : QImageReader::supportedMimeTypes())
         types.append(database.mimeTypeForName(QString::fromLatin1(name)));
-    return MimeSuffixes::of(types);
+    std::vector<std::string> suffixes = MimeSuffixes::of(types);
+    for (const std::string& suffix : LibraryImageReader::suffixes())
+        if (std::find(suffixes.begin(), suffixes.end(), suffix) == suffixes.end())
+            suffixes.push_back(suffix);
+    return suffixes;
 }
 
 DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::optional<Size> neededSize) {
@@ -249,6 +286,8 @@ PictureInfo QtPictureService::inspect(const std::string& path) {
     const QString file = toQString(path);
     if (!QFileInfo(file).isFile())
         return info;
+    if (const std::unique_ptr<LibraryImageReader> library = LibraryImageReader::forFile(file))
+        return inspectWith(*library, path);
     QImageReader reader(file);
     reader.setAutoTransform(false);
     if (!reader.canRead())
@@ -269,11 +308,8 @@ PictureInfo QtPictureService::inspect(const std::string& path) {
 
     const ExivMetadata metadata(path);
     info.orientation = storedOrientation(metadata, reader);
-    if (const auto dpi = metadata.resolutionDpi()) {
-        info.dpiWidth = dpi->x;
-        info.dpiHeight = dpi->y;
-    }
-    addReadableProperties(format, imageFormat, info);
+    addResolution(metadata, info);
+    addReadableProperties(format, hasAlpha(imageFormat), info);
     info.properties.insert(info.properties.end(), metadata.properties().begin(), metadata.properties().end());
     return info;
 }

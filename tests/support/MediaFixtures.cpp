@@ -1,6 +1,7 @@
 #include "MediaFixtures.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -15,7 +16,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <exiv2/exiv2.hpp>
+#include <jxl/encode.h>
+#include <jxl/encode_cxx.h>
+#include <libheif/heif.h>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace vistrel::test {
@@ -146,6 +151,138 @@ Maker photoWithExif(const QByteArray& tiffHex) {
     };
 }
 
+// What a HEIF or JPEG XL fixture carries beside its pixels.
+struct Extras {
+    int orientation = 1; // the turn the file asks for when shown (Exif numbering)
+    QByteArray iccProfile;
+    QByteArray exifTiff; // a TIFF structure with Exif tags
+};
+
+QByteArray exifTiffWith(const std::function<void(Exiv2::ExifData&)>& edit) {
+    Exiv2::ExifData exif;
+    edit(exif);
+    Exiv2::Blob blob;
+    Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, exif);
+    return QByteArray(reinterpret_cast<const char*>(blob.data()), static_cast<qsizetype>(blob.size()));
+}
+
+// `upright` stored turned back by `extras.orientation` (6: a quarter turn
+// anticlockwise), so that a viewer applying the file's orientation shows it upright.
+QImage storedFor(const QImage& upright, int orientation) {
+    if (orientation == 6)
+        return upright.transformed(QTransform().rotate(-90));
+    return upright;
+}
+
+// `upright` encoded by libheif as HEIC (HEVC) or AVIF (AV1), with irot/imir boxes for
+// the orientation.
+void writeHeif(const QString& path, const QImage& upright, heif_compression_format compression,
+               const Extras& extras) {
+    const QImage rgb = storedFor(upright, extras.orientation).convertToFormat(QImage::Format_RGB888);
+    heif_init(nullptr);
+    const std::unique_ptr<heif_context, void (*)(heif_context*)> context(heif_context_alloc(),
+                                                                         heif_context_free);
+    heif_encoder* encoder = nullptr;
+    heif_image* image = nullptr;
+    if (heif_context_get_encoder_for_format(context.get(), compression, &encoder).code != heif_error_Ok)
+        return;
+    heif_encoder_set_lossy_quality(encoder, 95);
+    heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image);
+    heif_image_add_plane(image, heif_channel_interleaved, rgb.width(), rgb.height(), 8);
+    int stride = 0;
+    uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+    for (int y = 0; y < rgb.height(); ++y)
+        std::copy_n(rgb.constScanLine(y), rgb.width() * 3, plane + qsizetype(y) * stride);
+    if (!extras.iccProfile.isEmpty())
+        heif_image_set_raw_color_profile(image, "prof", extras.iccProfile.constData(),
+                                         static_cast<size_t>(extras.iccProfile.size()));
+    heif_encoding_options* options = heif_encoding_options_alloc();
+    options->image_orientation = static_cast<heif_orientation>(extras.orientation);
+    heif_image_handle* handle = nullptr;
+    if (heif_context_encode_image(context.get(), image, encoder, options, &handle).code == heif_error_Ok) {
+        if (!extras.exifTiff.isEmpty())
+            heif_context_add_exif_metadata(context.get(), handle, extras.exifTiff.constData(),
+                                           static_cast<int>(extras.exifTiff.size()));
+        heif_context_write_to_file(context.get(), QFile::encodeName(path).constData());
+        heif_image_handle_release(handle);
+    }
+    heif_encoding_options_free(options);
+    heif_image_release(image);
+    heif_encoder_release(encoder);
+}
+
+Maker heif(QImage upright, heif_compression_format compression, Extras extras = {}) {
+    return [=](const QString& path) { writeHeif(path, upright, compression, extras); };
+}
+
+QByteArray encodedJxl(const QImage& upright, const Extras& extras) {
+    const QImage rgb = storedFor(upright, extras.orientation).convertToFormat(QImage::Format_RGB888);
+    const JxlEncoderPtr encoder = JxlEncoderMake(nullptr);
+    JxlBasicInfo info;
+    JxlEncoderInitBasicInfo(&info);
+    info.xsize = static_cast<uint32_t>(rgb.width());
+    info.ysize = static_cast<uint32_t>(rgb.height());
+    info.bits_per_sample = 8;
+    info.uses_original_profile = JXL_TRUE; // needed for lossless
+    info.orientation = static_cast<JxlOrientation>(extras.orientation);
+    JxlEncoderSetBasicInfo(encoder.get(), &info);
+    if (extras.iccProfile.isEmpty()) {
+        JxlColorEncoding srgb;
+        JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
+        JxlEncoderSetColorEncoding(encoder.get(), &srgb);
+    } else {
+        JxlEncoderSetICCProfile(encoder.get(),
+                                reinterpret_cast<const uint8_t*>(extras.iccProfile.constData()),
+                                static_cast<size_t>(extras.iccProfile.size()));
+    }
+    JxlEncoderFrameSettings* settings = JxlEncoderFrameSettingsCreate(encoder.get(), nullptr);
+    JxlEncoderSetFrameLossless(settings, JXL_TRUE);
+    const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN,
+                                static_cast<size_t>(rgb.bytesPerLine())};
+    JxlEncoderAddImageFrame(settings, &format, rgb.constBits(), static_cast<size_t>(rgb.sizeInBytes()));
+    JxlEncoderCloseInput(encoder.get());
+    QByteArray bytes(4096, '\0');
+    uint8_t* next = reinterpret_cast<uint8_t*>(bytes.data());
+    size_t available = static_cast<size_t>(bytes.size());
+    while (JxlEncoderProcessOutput(encoder.get(), &next, &available) == JXL_ENC_NEED_MORE_OUTPUT) {
+        const qsizetype written = reinterpret_cast<char*>(next) - bytes.data();
+        bytes.resize(bytes.size() * 2);
+        next = reinterpret_cast<uint8_t*>(bytes.data()) + written;
+        available = static_cast<size_t>(bytes.size() - written);
+    }
+    bytes.resize(reinterpret_cast<char*>(next) - bytes.data());
+    return bytes;
+}
+
+Maker jxl(QImage upright, Extras extras = {}) {
+    return [=](const QString& path) { writeFile(path, encodedJxl(upright, extras)); };
+}
+
+// A uniform colour whose values a Display P3 profile visibly moves when converted to
+// sRGB (a pure primary would only be clipped back to itself).
+QImage sage() {
+    QImage image(64, 64, QImage::Format_RGB32);
+    image.fill(QColor(100, 180, 100));
+    return image;
+}
+
+QByteArray displayP3Profile() {
+    return QColorSpace(QColorSpace::DisplayP3).iccProfile();
+}
+
+QImage tagged(QImage image, const QColorSpace& colourSpace) {
+    image.setColorSpace(colourSpace);
+    return image;
+}
+
+// The first half of fixture `name`.
+Maker firstHalfOf(const QString& name) {
+    return [name](const QString& path) {
+        const QByteArray whole = readFile(MediaFixtures::get().path(name));
+        writeFile(path, whole.left(whole.size() / 2));
+    };
+}
+
 QByteArray noise() {
     QByteArray bytes(8192, '\0');
     QRandomGenerator random(42);
@@ -252,6 +389,32 @@ const std::map<QString, Maker>& makers() {
         {"exif-cycle.jpg", photoWithExif("49492A00" "08000000" "0100" "6987" "0400" "01000000" "08000000" "00000000")},
         {"exif-cut.jpg", photoWithExif("4949")},
         // clang-format on
+        // A phone photo stored on its side with irot telling the turn and an Exif
+        // orientation repeating it; a web picture; a JPEG XL stored on its side.
+        {"rotated.heic", heif(testPattern({300, 200}), heif_compression_HEVC,
+                              {6, {}, exifTiffWith([](Exiv2::ExifData& exif) {
+                                   exif["Exif.Image.Orientation"] = std::uint16_t(6);
+                                   exif["Exif.Image.Make"] = "Fixture Phone";
+                               })})},
+        {"plain.avif", heif(testPattern({40, 30}), heif_compression_AV1)},
+        {"rotated.jxl", jxl(testPattern({300, 200}), {6, {}, {}})},
+        {"truncated.heic", firstHalfOf("rotated.heic")},
+        {"truncated.avif", firstHalfOf("plain.avif")},
+        {"truncated.jxl", firstHalfOf("rotated.jxl")},
+        {"noise.heic", written(noise())},
+        // One colour, untagged and tagged Display P3, in each container that embeds
+        // a profile.
+        {"sage.png", saved(sage())},
+        {"sage-p3.png", saved(tagged(sage(), QColorSpace::DisplayP3))},
+        {"sage.jpg", [](const QString& path) { sage().save(path, "jpg", 100); }},
+        {"sage-p3.jpg",
+         [](const QString& path) { tagged(sage(), QColorSpace::DisplayP3).save(path, "jpg", 100); }},
+        {"sage.avif", heif(sage(), heif_compression_AV1)},
+        {"sage-p3.avif", heif(sage(), heif_compression_AV1, {1, displayP3Profile(), {}})},
+        {"sage.heic", heif(sage(), heif_compression_HEVC)},
+        {"sage-p3.heic", heif(sage(), heif_compression_HEVC, {1, displayP3Profile(), {}})},
+        {"sage.jxl", jxl(sage())},
+        {"sage-p3.jxl", jxl(sage(), {1, displayP3Profile(), {}})},
     };
     return table;
 }

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "media/LibraryImageReader.h"
+
+#include <memory>
+
+struct heif_context;
+struct heif_image_handle;
+
+namespace vistrel {
+
+// HEIF pictures (HEIC from phones, AVIF from the web) through libheif.
+//
+// The pixels come back turned and cropped as the file's irot, imir and clap boxes
+// say, and the header reports no further turn. Only libheif knows those boxes (this
+// version has no call that reports them), and the crop must be applied in the turned
+// picture's frame, which stored pixels plus an orientation could not express. An
+// Exif orientation tag inside the file only repeats what irot/imir already did and is
+// never applied on top, or the picture would turn twice.
+class HeifImageReader final : public LibraryImageReader {
+  public:
+    // `head` is the file's first bytes, which tell HEIC from AVIF.
+    HeifImageReader(QString path, const QByteArray& head);
+    ~HeifImageReader() override;
+
+    // True for the first bytes of a HEIF file libheif may read.
+    static bool recognises(const QByteArray& head);
+    static std::vector<std::string> suffixes();
+
+    std::optional<Header> header() override;
+    QImage read() override;
+
+  private:
+    // Opens the file and its primary image once; false when it cannot (logged).
+    bool open();
+    QImage decoded(bool alpha);
+
+    QString m_path;
+    QByteArray m_format;
+    std::unique_ptr<heif_context, void (*)(heif_context*)> m_context;
+    std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle*)> m_handle;
+};
+
+} // namespace vistrel

@@ -1,0 +1,168 @@
+#include "media/JxlImageReader.h"
+
+#include "media/PictureLog.h"
+
+#include <QColorSpace>
+#include <QFile>
+#include <jxl/decode.h>
+#include <jxl/decode_cxx.h>
+
+namespace vistrel {
+
+namespace {
+
+// Nothing sensible is a picture file this large; reading it whole would only exhaust
+// memory.
+constexpr qint64 largestReadFile = qint64(1) << 30;
+
+const uint8_t* bytesOf(const QByteArray& data) {
+    return reinterpret_cast<const uint8_t*>(data.constData());
+}
+
+QImageIOHandler::Transformations transformationOf(JxlOrientation orientation) {
+    switch (orientation) {
+    case JXL_ORIENT_FLIP_HORIZONTAL:
+        return QImageIOHandler::TransformationMirror;
+    case JXL_ORIENT_ROTATE_180:
+        return QImageIOHandler::TransformationRotate180;
+    case JXL_ORIENT_FLIP_VERTICAL:
+        return QImageIOHandler::TransformationFlip;
+    case JXL_ORIENT_TRANSPOSE:
+        return QImageIOHandler::TransformationFlipAndRotate90;
+    case JXL_ORIENT_ROTATE_90_CW:
+        return QImageIOHandler::TransformationRotate90;
+    case JXL_ORIENT_ANTI_TRANSPOSE:
+        return QImageIOHandler::TransformationMirrorAndRotate90;
+    case JXL_ORIENT_ROTATE_90_CCW:
+        return QImageIOHandler::TransformationRotate270;
+    default:
+        return QImageIOHandler::TransformationNone;
+    }
+}
+
+// The colour space of the pixels the decoder hands out.
+QColorSpace colourSpaceOf(const JxlDecoder* decoder) {
+    size_t size = 0;
+    if (JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) !=
+            JXL_DEC_SUCCESS ||
+        size == 0)
+        return {};
+    QByteArray icc(static_cast<qsizetype>(size), '\0');
+    if (JxlDecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                       reinterpret_cast<uint8_t*>(icc.data()), size) != JXL_DEC_SUCCESS)
+        return {};
+    return QColorSpace::fromIccProfile(icc);
+}
+
+// 8-bit RGBA, rows without padding, as QImage lays out its 32-bit formats.
+const JxlPixelFormat outputFormat{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+
+// An image for the decoder to write the picture into; null when there is no room.
+QImage outputImageFor(JxlDecoder* decoder, const JxlBasicInfo& info) {
+    const QImage::Format pixels = info.alpha_bits == 0       ? QImage::Format_RGBX8888
+                                  : info.alpha_premultiplied ? QImage::Format_RGBA8888_Premultiplied
+                                                             : QImage::Format_RGBA8888;
+    QImage image(static_cast<int>(info.xsize), static_cast<int>(info.ysize), pixels);
+    size_t needed = 0;
+    if (image.isNull() || JxlDecoderImageOutBufferSize(decoder, &outputFormat, &needed) != JXL_DEC_SUCCESS ||
+        needed > static_cast<size_t>(image.sizeInBytes()) ||
+        JxlDecoderSetImageOutBuffer(decoder, &outputFormat, image.bits(), needed) != JXL_DEC_SUCCESS)
+        return {};
+    return image;
+}
+
+JxlDecoderPtr decoderFor(const QByteArray& bytes, int events) {
+    JxlDecoderPtr decoder = JxlDecoderMake(nullptr);
+    if (!decoder || JxlDecoderSubscribeEvents(decoder.get(), events) != JXL_DEC_SUCCESS ||
+        JxlDecoderSetKeepOrientation(decoder.get(), JXL_TRUE) != JXL_DEC_SUCCESS ||
+        JxlDecoderSetInput(decoder.get(), bytesOf(bytes), static_cast<size_t>(bytes.size())) !=
+            JXL_DEC_SUCCESS)
+        return nullptr;
+    JxlDecoderCloseInput(decoder.get());
+    return decoder;
+}
+
+} // namespace
+
+JxlImageReader::JxlImageReader(QString path) : m_path(std::move(path)) {}
+
+bool JxlImageReader::recognises(const QByteArray& head) {
+    const JxlSignature signature = JxlSignatureCheck(bytesOf(head), static_cast<size_t>(head.size()));
+    return signature == JXL_SIG_CODESTREAM || signature == JXL_SIG_CONTAINER;
+}
+
+std::vector<std::string> JxlImageReader::suffixes() {
+    return {"jxl"};
+}
+
+bool JxlImageReader::load() {
+    if (!m_bytes.isEmpty())
+        return true;
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > largestReadFile) {
+        qCWarning(lcPicture) << "JPEG XL picture" << m_path << "cannot be read:" << file.errorString();
+        return false;
+    }
+    m_bytes = file.readAll();
+    return !m_bytes.isEmpty();
+}
+
+std::optional<LibraryImageReader::Header> JxlImageReader::header() {
+    if (!load())
+        return std::nullopt;
+    const JxlDecoderPtr decoder = decoderFor(m_bytes, JXL_DEC_BASIC_INFO);
+    JxlBasicInfo info;
+    if (!decoder || JxlDecoderProcessInput(decoder.get()) != JXL_DEC_BASIC_INFO ||
+        JxlDecoderGetBasicInfo(decoder.get(), &info) != JXL_DEC_SUCCESS) {
+        qCWarning(lcPicture) << "JPEG XL picture" << m_path << "has no readable header";
+        return std::nullopt;
+    }
+    Header header;
+    header.format = "jxl";
+    // The stored size: the decoder keeps the pixels unturned.
+    header.size = QSize(static_cast<int>(info.xsize), static_cast<int>(info.ysize));
+    header.bitsPerSample = static_cast<int>(info.bits_per_sample);
+    header.gray = info.num_color_channels == 1;
+    header.alpha = info.alpha_bits > 0;
+    header.transformation = transformationOf(info.orientation);
+    return header;
+}
+
+// 8-bit RGBA whatever the stored depth; the first frame of an animation.
+QImage JxlImageReader::read() {
+    if (!load())
+        return {};
+    const JxlDecoderPtr decoder =
+        decoderFor(m_bytes, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
+    if (!decoder)
+        return {};
+    JxlBasicInfo info{};
+    QColorSpace colourSpace;
+    QImage image;
+    for (;;) {
+        switch (JxlDecoderProcessInput(decoder.get())) {
+        case JXL_DEC_BASIC_INFO:
+            JxlDecoderGetBasicInfo(decoder.get(), &info);
+            break;
+        case JXL_DEC_COLOR_ENCODING:
+            colourSpace = colourSpaceOf(decoder.get());
+            break;
+        case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
+            image = outputImageFor(decoder.get(), info);
+            if (image.isNull()) {
+                qCWarning(lcPicture) << "JPEG XL picture" << m_path << "has no room to decode into";
+                return {};
+            }
+            break;
+        case JXL_DEC_FULL_IMAGE:
+            image.setColorSpace(colourSpace);
+            return image;
+        default:
+            // An error, a file cut short, or the end without an image.
+            qCWarning(lcPicture) << "JPEG XL picture" << m_path << "cannot be decoded";
+            return {};
+        }
+    }
+}
+
+} // namespace vistrel

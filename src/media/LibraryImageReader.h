@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QImageIOHandler>
+#include <QSize>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vistrel {
+
+// Reads a picture format that Qt's image readers do not know (HEIF/HEIC and AVIF,
+// JPEG XL) through that format's own decoding library. One reader reads one file;
+// readers share nothing, so several may decode on different threads at once.
+class LibraryImageReader {
+  public:
+    struct Header {
+        QByteArray format; // "heif", "avif", "jxl"
+        QSize size;        // the size of the pixels read() returns
+        int bitsPerSample = 8;
+        bool gray = false;
+        bool alpha = false;
+        // How the pixels read() returns are to be turned for showing.
+        QImageIOHandler::Transformations transformation = QImageIOHandler::TransformationNone;
+    };
+
+    virtual ~LibraryImageReader() = default;
+
+    // A reader for `path` when its first bytes are those of a format read here;
+    // nullptr for any other file (Qt's readers are asked then).
+    static std::unique_ptr<LibraryImageReader> forFile(const QString& path);
+    // The lower-case extensions of the formats the installed libraries can decode.
+    static std::vector<std::string> suffixes();
+
+    // The facts of the picture without decoding its pixels; nullopt when the file is
+    // damaged (logged in vistrel.media.picture).
+    virtual std::optional<Header> header() = 0;
+    // The first image at full size, tagged with the colour space the file gives; a
+    // null image when it cannot be decoded (logged).
+    virtual QImage read() = 0;
+};
+
+} // namespace vistrel
