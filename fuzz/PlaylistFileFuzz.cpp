@@ -2,25 +2,17 @@
 // crashing, whatever a reader accepts must survive being written and read again
 // unchanged: that is what saving a loaded list relies on.
 
+#include "FuzzFault.h"
 #include "playlist/PlaylistFile.h"
 #include "playlist/PlaylistJson.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
 namespace {
 
+using vistrel::fuzz::fault;
 using vistrel::playlistfile::Format;
-
-[[noreturn]] void fault(const char* what, std::string_view bytes) {
-    std::fprintf(stderr, "%s; the input, C-escaped:\n\"", what);
-    for (const char c : bytes)
-        std::fprintf(stderr, "\\x%02x", static_cast<unsigned char>(c));
-    std::fprintf(stderr, "\"\n");
-    std::abort();
-}
 
 void checkRoundTrip(std::string_view bytes, Format format) {
     namespace file = vistrel::playlistfile;

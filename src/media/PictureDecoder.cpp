@@ -40,12 +40,16 @@ PictureDecoder::Result PictureDecoder::decode(const QString& path, QSize bound) 
     // Decoding at full size first (formats that cannot scale while decoding) is refused
     // when the full picture would pass the allocation limit.
     if (result.storedSize.isValid() && !(scaleDown && nativeScaling) &&
-        !fitsAllocationLimit(result.storedSize))
+        !fitsAllocationLimit(result.storedSize)) {
+        result.failure = QStringLiteral("too large to decode within the allocation limit");
         return result;
+    }
     if (scaleDown)
         reader.setScaledSize(result.storedSize.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
 
     result.image = reader.read();
+    if (result.image.isNull())
+        result.failure = reader.errorString();
     if (!result.storedSize.isValid())
         result.storedSize = result.image.size();
     return result;

@@ -3,6 +3,7 @@
 #include "media/ExifOrientationSegment.h"
 #include "media/ExivMetadata.h"
 #include "media/JpegHeader.h"
+#include "media/LogCategories.h"
 #include "media/MimeSuffixes.h"
 #include "media/PictureDecoder.h"
 #include "media/QtPicture.h"
@@ -11,12 +12,9 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QLoggingCategory>
 #include <QMimeDatabase>
 #include <algorithm>
 #include <cmath>
-
-Q_LOGGING_CATEGORY(lcPictureEncoding, "vistrel.media.picture", QtWarningMsg)
 
 namespace vistrel {
 
@@ -199,7 +197,7 @@ QImage fullImageOf(const QtPicture& picture) {
 QByteArray encode(const Picture& picture, const char* format, std::optional<int> quality) {
     const auto* qtPicture = dynamic_cast<const QtPicture*>(&picture);
     if (qtPicture == nullptr || qtPicture->image().isNull()) {
-        qCWarning(lcPictureEncoding) << "no image to encode as" << format;
+        qCWarning(lcPicture) << "no image to encode as" << format;
         return {};
     }
     QByteArray bytes;
@@ -209,7 +207,7 @@ QByteArray encode(const Picture& picture, const char* format, std::optional<int>
     if (quality)
         writer.setQuality(*quality);
     if (!writer.write(fullImageOf(*qtPicture))) {
-        qCWarning(lcPictureEncoding) << "encoding as" << format << "failed:" << writer.errorString();
+        qCWarning(lcPicture) << "encoding as" << format << "failed:" << writer.errorString();
         return {};
     }
     return bytes;
@@ -236,8 +234,10 @@ std::vector<std::string> QtPictureService::pictureFileTypes() const {
 DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::optional<Size> neededSize) {
     const QString file = toQString(path);
     PictureDecoder::Result decoded = PictureDecoder::decode(file, boundFor(neededSize));
-    if (decoded.image.isNull())
+    if (decoded.image.isNull()) {
+        qCInfo(lcPicture) << "cannot decode" << file << "-" << decoded.failure;
         return {};
+    }
     DecodedPicture result;
     result.orientation = decodedOrientation(decoded, path);
     result.picture = std::make_shared<QtPicture>(std::move(decoded.image), decoded.storedSize, file);
@@ -259,6 +259,7 @@ PictureInfo QtPictureService::inspect(const std::string& path) {
     const QImage::Format imageFormat = pixelFormatOf(reader);
     const QSize size = measuredSize(reader);
     if (!size.isValid()) {
+        qCInfo(lcPicture) << "cannot read the size of" << file << "-" << reader.errorString();
         info.status = PictureStatus::unreadable;
         return info;
     }
