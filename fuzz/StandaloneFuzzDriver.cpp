@@ -31,7 +31,7 @@ constexpr std::array<std::string_view, 33> tokens{
     "[", "]", "{", "}", "\"path\":", "\"active\":true", "\"pathBytes\":\"ff\"", "\"x\":[", ",",
     "\n", "\r\n", "#EXTM3U\n", "file:///", "%0A", "\xFF", "\"\\u0000\"",
     std::string_view("\xFF\xD8", 2), std::string_view("\xFF\xE0\x00\x10JFIF\x00", 9), "\xFF\xC0", "\xFF\xDA",
-    std::string_view("\xFF\xE1\x00\x40Exif\x00\x00", 10), std::string_view("II*\x00\x08\x00\x00\x00", 8),
+    std::string_view("\xFF\xE1\x00\x40" "Exif\x00\x00", 10), std::string_view("II*\x00\x08\x00\x00\x00", 8),
     std::string_view("MM\x00*\x00\x00\x00\x08", 8), std::string_view("\x01\x12\x00\x03\x00\x00\x00\x01", 8),
     "<x:xmpmeta xmlns:x='adobe:ns:meta/'>", "\xC2\x85", "\xE2\x80\xA8", "\xE2\x80\xA9",
     "1e39", "-0", "nan", "inf", "4.9e-45"};
