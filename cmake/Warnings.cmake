@@ -20,7 +20,8 @@ target_compile_options(vistrel_strict_conversions INTERFACE -Wconversion -Wsign-
 option(VISTREL_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 if(VISTREL_SANITIZE)
   # Undefined behaviour stops the test that meets it instead of printing and going on.
-  target_compile_options(vistrel_warnings INTERFACE
-    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
-  target_link_options(vistrel_warnings INTERFACE -fsanitize=address,undefined -fno-sanitize-recover=undefined)
+  # GCC leaves a float converted to an integer it does not fit out of "undefined".
+  set(VISTREL_SANITIZERS -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=undefined,float-cast-overflow)
+  target_compile_options(vistrel_warnings INTERFACE ${VISTREL_SANITIZERS} -fno-omit-frame-pointer)
+  target_link_options(vistrel_warnings INTERFACE ${VISTREL_SANITIZERS})
 endif()
