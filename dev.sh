@@ -5,13 +5,14 @@
 #   ./dev.sh bench            install what is missing, build, run the benchmarks
 #   ./dev.sh deb              install what is missing, make a release build and its
 #                             Debian package (build-release/vistrel_*.deb)
-# PRESET=asan ./dev.sh test builds and tests with the sanitizers.
+# PRESET=asan ./dev.sh test builds and tests with the sanitizers; PRESET=ci ./dev.sh test
+# is the development build with warnings as errors, as the CI runs it.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 preset="${PRESET:-dev}"
 build_dir=build
-[[ "$preset" == asan ]] && build_dir=build-asan
+[[ "$preset" != dev ]] && build_dir="build-$preset"
 
 build() {
   ./scripts/install-deps.sh

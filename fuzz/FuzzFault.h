@@ -6,7 +6,8 @@
 
 namespace vistrel::fuzz {
 
-// Stops the run on a broken property, printing the input so it can become a test.
+// Stops the run on a broken invariant, printing the input so that it can be replayed
+// as a test case (libFuzzer also saves it as crash-<hash>).
 [[noreturn]] inline void fault(const char* what, std::string_view bytes) {
     std::fprintf(stderr, "%s; the input, C-escaped:\n\"", what);
     for (const char c : bytes)

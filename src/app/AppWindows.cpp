@@ -2,13 +2,10 @@
 
 #include "app/SeriesPanel.h"
 #include "controller/VistrelController.h"
+#include "media/LogCategories.h"
 #include "platform/MainWindow.h"
 #include "playlist/PlaylistWindowView.h"
 #include "settings/PreferencesWindow.h"
-
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcWindows, "vistrel.windows", QtWarningMsg)
 
 namespace vistrel {
 

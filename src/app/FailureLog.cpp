@@ -2,11 +2,7 @@
 
 #include "capture/FrameWriter.h"
 #include "controller/VistrelController.h"
-
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcCapture, "vistrel.capture", QtWarningMsg)
-Q_LOGGING_CATEGORY(lcPlaylist, "vistrel.playlist", QtWarningMsg)
+#include "media/LogCategories.h"
 
 namespace vistrel {
 

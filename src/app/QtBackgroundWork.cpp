@@ -1,13 +1,12 @@
 #include "app/QtBackgroundWork.h"
 
+#include "media/LogCategories.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QLoggingCategory>
 #include <QPointer>
 
 #include <exception>
-
-Q_LOGGING_CATEGORY(lcWork, "vistrel.work", QtWarningMsg)
 
 namespace vistrel {
 

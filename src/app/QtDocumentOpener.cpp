@@ -1,5 +1,7 @@
 #include "app/QtDocumentOpener.h"
 
+#include "media/LogCategories.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -22,8 +24,10 @@ std::optional<std::string> QtDocumentOpener::resourcePath(const std::string& nam
 }
 
 void QtDocumentOpener::open(const std::optional<std::string>& path) {
-    if (path)
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(*path)));
+    if (!path)
+        qCInfo(lcWindows) << "no document to open";
+    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(*path))))
+        qCWarning(lcWindows) << "no program opened" << QString::fromStdString(*path);
 }
 
 } // namespace vistrel

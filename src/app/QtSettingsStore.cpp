@@ -1,5 +1,7 @@
 #include "app/QtSettingsStore.h"
 
+#include "media/LogCategories.h"
+
 #include <QSettings>
 #include <QStringList>
 
@@ -11,14 +13,38 @@ QString toQString(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+const char* statusText(QSettings::Status status) {
+    return status == QSettings::AccessError ? "the file cannot be accessed" : "the file is damaged";
+}
+
+// A write that did not reach the disk is kept in memory for this run only: the user's
+// change is lost at the next start, which only the log can tell.
+void writeOut(QSettings& settings, const QString& key) {
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        qCWarning(lcSettings) << "setting" << key << "not stored in" << settings.fileName() << "-"
+                              << statusText(settings.status());
+}
+
+// A damaged file reads as far as it can be parsed; the rest reads as the defaults.
+void reportUnreadable(const QSettings& settings) {
+    if (settings.status() != QSettings::NoError)
+        qCWarning(lcSettings) << "settings in" << settings.fileName() << "read in part -"
+                              << statusText(settings.status());
+}
+
 } // namespace
 
 QtSettingsStore::QtSettingsStore()
     : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                             QStringLiteral("Vistrel"), QStringLiteral("vistrel"))) {}
+                                             QStringLiteral("Vistrel"), QStringLiteral("vistrel"))) {
+    reportUnreadable(*m_settings);
+}
 
 QtSettingsStore::QtSettingsStore(const QString& filePath)
-    : m_settings(std::make_unique<QSettings>(filePath, QSettings::NativeFormat)) {}
+    : m_settings(std::make_unique<QSettings>(filePath, QSettings::NativeFormat)) {
+    reportUnreadable(*m_settings);
+}
 
 QtSettingsStore::~QtSettingsStore() = default;
 
@@ -63,7 +89,7 @@ std::optional<std::vector<std::string>> QtSettingsStore::readStringList(const st
 
 void QtSettingsStore::writeString(const std::string& key, const std::string& value) {
     m_settings->setValue(toQString(key), toQString(value));
-    m_settings->sync();
+    writeOut(*m_settings, toQString(key));
 }
 
 void QtSettingsStore::writeStringList(const std::string& key, const std::vector<std::string>& values) {
@@ -71,7 +97,7 @@ void QtSettingsStore::writeStringList(const std::string& key, const std::vector<
     for (const std::string& item : values)
         list.append(toQString(item));
     m_settings->setValue(toQString(key), list);
-    m_settings->sync();
+    writeOut(*m_settings, toQString(key));
 }
 
 } // namespace vistrel

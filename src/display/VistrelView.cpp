@@ -2,6 +2,7 @@
 
 #include "display/ControllerGeometry.h"
 #include "display/MovieControlBar.h"
+#include "media/LogCategories.h"
 #include "media/MpvFrameRenderer.h"
 #include "media/MpvMovie.h"
 #include "media/QtPicture.h"
@@ -209,9 +210,12 @@ const QImage& VistrelView::turnedPicture() {
     if (!m_turnedPicture.isNull() && key == m_turnedKey)
         return m_turnedPicture;
 
-    QImage turned(QSize(qCeil(area.width() * ratio), qCeil(area.height() * ratio)), QImage::Format_RGB32);
-    if (turned.isNull()) // no memory for it
+    const QSize pixels(qCeil(area.width() * ratio), qCeil(area.height() * ratio));
+    QImage turned(pixels, QImage::Format_RGB32);
+    if (turned.isNull()) { // no memory for it
+        qCWarning(lcView) << "no memory to draw the picture at" << pixels;
         return m_turnedPicture = QImage();
+    }
     turned.fill(Qt::black);
     QPainter painter(&turned);
     painter.translate(-area.x() * ratio, -area.y() * ratio);

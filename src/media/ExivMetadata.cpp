@@ -1,6 +1,6 @@
 #include "media/ExivMetadata.h"
 
-#include "media/PictureLog.h"
+#include "media/LogCategories.h"
 
 #include <QString>
 #include <algorithm>
@@ -128,11 +128,10 @@ void ExivMetadata::read(const std::string& path) {
     image->readMetadata();
     const Exiv2::ExifData& exif = image->exifData();
 
-    if (const auto value = exifNumber(exif, "Exif.Image.Orientation")) {
-        const int orientation = static_cast<int>(*value);
-        if (orientation >= 1 && orientation <= 8)
-            m_orientation = orientation;
-    }
+    // Checked before the conversion: a damaged tag holds any number, and converting one
+    // outside int's range (or NaN) is undefined.
+    if (const auto value = exifNumber(exif, "Exif.Image.Orientation"); value && *value >= 1.0 && *value < 9.0)
+        m_orientation = static_cast<int>(*value);
 
     const auto x = exifNumber(exif, "Exif.Image.XResolution");
     const auto y = exifNumber(exif, "Exif.Image.YResolution");

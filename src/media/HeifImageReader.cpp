@@ -1,6 +1,6 @@
 #include "media/HeifImageReader.h"
 
-#include "media/PictureLog.h"
+#include "media/LogCategories.h"
 
 #include <QColorSpace>
 #include <QFile>
@@ -142,7 +142,7 @@ bool HeifImageReader::open() {
     if (error.code == heif_error_Ok)
         error = heif_context_get_primary_image_handle(m_context.get(), &handle);
     if (error.code != heif_error_Ok) {
-        qCWarning(lcPicture) << "HEIF picture" << m_path << "unreadable:" << error.message;
+        qCInfo(lcPicture) << "HEIF picture" << m_path << "unreadable:" << error.message;
         return false;
     }
     m_handle.reset(handle);
@@ -186,7 +186,7 @@ QImage HeifImageReader::decoded(bool alpha) {
     heif_decoding_options_free(options);
     const std::unique_ptr<heif_image, void (*)(heif_image*)> image(raw, releaseImage);
     if (error.code != heif_error_Ok || !image) {
-        qCWarning(lcPicture) << "HEIF picture" << m_path << "cannot be decoded:" << error.message;
+        qCInfo(lcPicture) << "HEIF picture" << m_path << "cannot be decoded:" << error.message;
         return {};
     }
     int stride = 0;
@@ -194,7 +194,7 @@ QImage HeifImageReader::decoded(bool alpha) {
     const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
     const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
     if (pixels == nullptr || width <= 0 || height <= 0) {
-        qCWarning(lcPicture) << "HEIF picture" << m_path << "decoded to no pixels";
+        qCInfo(lcPicture) << "HEIF picture" << m_path << "decoded to no pixels";
         return {};
     }
     // A deep copy: the library's buffer goes with its image.

@@ -1,6 +1,6 @@
 #include "media/JxlImageReader.h"
 
-#include "media/PictureLog.h"
+#include "media/LogCategories.h"
 
 #include <QColorSpace>
 #include <QFile>
@@ -100,7 +100,7 @@ bool JxlImageReader::load() {
         return true;
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > largestReadFile) {
-        qCWarning(lcPicture) << "JPEG XL picture" << m_path << "cannot be read:" << file.errorString();
+        qCInfo(lcPicture) << "JPEG XL picture" << m_path << "cannot be read:" << file.errorString();
         return false;
     }
     m_bytes = file.readAll();
@@ -114,7 +114,7 @@ std::optional<LibraryImageReader::Header> JxlImageReader::header() {
     JxlBasicInfo info;
     if (!decoder || JxlDecoderProcessInput(decoder.get()) != JXL_DEC_BASIC_INFO ||
         JxlDecoderGetBasicInfo(decoder.get(), &info) != JXL_DEC_SUCCESS) {
-        qCWarning(lcPicture) << "JPEG XL picture" << m_path << "has no readable header";
+        qCInfo(lcPicture) << "JPEG XL picture" << m_path << "has no readable header";
         return std::nullopt;
     }
     Header header;
@@ -150,7 +150,7 @@ QImage JxlImageReader::read() {
         case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
             image = outputImageFor(decoder.get(), info);
             if (image.isNull()) {
-                qCWarning(lcPicture) << "JPEG XL picture" << m_path << "has no room to decode into";
+                qCInfo(lcPicture) << "JPEG XL picture" << m_path << "has no room to decode into";
                 return {};
             }
             break;
@@ -159,7 +159,7 @@ QImage JxlImageReader::read() {
             return image;
         default:
             // An error, a file cut short, or the end without an image.
-            qCWarning(lcPicture) << "JPEG XL picture" << m_path << "cannot be decoded";
+            qCInfo(lcPicture) << "JPEG XL picture" << m_path << "cannot be decoded";
             return {};
         }
     }

@@ -24,7 +24,7 @@ namespace vistrel {
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcProbe, "vistrel.media.probe", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcProbe, "vistrel.media.probe", QtCriticalMsg) // quiet unless enabled, as all
 
 using Clock = std::chrono::steady_clock;
 

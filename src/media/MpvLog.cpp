@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <mpv/client.h>
 
-Q_LOGGING_CATEGORY(lcMpv, "vistrel.media.mpv", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcMpv, "vistrel.media.mpv", QtCriticalMsg) // quiet unless enabled, as all
 
 namespace vistrel {
 

@@ -1,7 +1,7 @@
 #include "media/PictureDecoder.h"
 
 #include "media/LibraryImageReader.h"
-#include "media/PictureLog.h"
+#include "media/LogCategories.h"
 
 #include <QColorSpace>
 #include <QImageReader>
@@ -26,15 +26,19 @@ QSize scaledBound(QSize stored, QSize bound) {
 PictureDecoder::Result decodeWith(LibraryImageReader& reader, QSize bound) {
     PictureDecoder::Result result;
     const std::optional<LibraryImageReader::Header> header = reader.header();
-    if (!header)
+    if (!header) {
+        result.failure = QStringLiteral("no readable header");
         return result;
+    }
     result.storedSize = header->size;
     result.transformation = header->transformation;
     if (!PictureDecoder::fitsAllocationLimit(header->size)) {
-        qCWarning(lcPicture) << "picture of" << header->size << "pixels exceeds the decoding limit";
+        result.failure = QStringLiteral("too large to decode within the allocation limit");
         return result;
     }
     result.image = reader.read();
+    if (result.image.isNull())
+        result.failure = QStringLiteral("the decoder gave no pixels");
     if (!result.image.isNull() && bound.isValid() && exceeds(result.image.size(), bound))
         // The bound already keeps the aspect; keeping it again would round a side down.
         result.image = result.image.scaled(scaledBound(result.image.size(), bound), Qt::IgnoreAspectRatio,
@@ -53,12 +57,16 @@ PictureDecoder::Result decodeWith(QImageReader& reader, QSize bound) {
     // Decoding at full size first (formats that cannot scale while decoding) is refused
     // when the full picture would pass the allocation limit.
     if (result.storedSize.isValid() && !(scaleDown && nativeScaling) &&
-        !PictureDecoder::fitsAllocationLimit(result.storedSize))
+        !PictureDecoder::fitsAllocationLimit(result.storedSize)) {
+        result.failure = QStringLiteral("too large to decode within the allocation limit");
         return result;
+    }
     if (scaleDown)
         reader.setScaledSize(scaledBound(result.storedSize, bound));
 
     result.image = reader.read();
+    if (result.image.isNull())
+        result.failure = reader.errorString();
     if (!result.storedSize.isValid())
         result.storedSize = result.image.size();
     return result;

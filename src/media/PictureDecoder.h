@@ -26,6 +26,7 @@ class PictureDecoder {
         // How the stored pixels are to be turned, as the format's reader reads it from
         // the file; empty when the reader of this format cannot tell.
         std::optional<QImageIOHandler::Transformations> transformation;
+        QString failure; // why the image is null, for the log
     };
 
     // True when an image of `size` decodes within our allocation limit.

@@ -1,5 +1,6 @@
 #include "media/QtPicture.h"
 
+#include "media/LogCategories.h"
 #include "media/PictureDecoder.h"
 
 #include <utility>
@@ -27,8 +28,10 @@ bool QtPicture::ensureResolution(QSize needed) {
     if (m_path.isEmpty())
         return false;
     PictureDecoder::Result decoded = PictureDecoder::decode(m_path, decodingStep(target));
-    if (decoded.image.isNull() || decoded.storedSize != m_storedSize)
+    if (decoded.image.isNull() || decoded.storedSize != m_storedSize) {
+        qCInfo(lcPicture) << "cannot decode" << m_path << "again at a higher resolution -" << decoded.failure;
         return false;
+    }
     m_image = std::move(decoded.image);
     return true;
 }

@@ -4,9 +4,9 @@
 #include "media/ExivMetadata.h"
 #include "media/JpegHeader.h"
 #include "media/LibraryImageReader.h"
+#include "media/LogCategories.h"
 #include "media/MimeSuffixes.h"
 #include "media/PictureDecoder.h"
-#include "media/PictureLog.h"
 #include "media/QtPicture.h"
 
 #include <QBuffer>
@@ -273,8 +273,10 @@ std::vector<std::string> QtPictureService::pictureFileTypes() const {
 DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::optional<Size> neededSize) {
     const QString file = toQString(path);
     PictureDecoder::Result decoded = PictureDecoder::decode(file, boundFor(neededSize));
-    if (decoded.image.isNull())
+    if (decoded.image.isNull()) {
+        qCInfo(lcPicture) << "cannot decode" << file << "-" << decoded.failure;
         return {};
+    }
     DecodedPicture result;
     result.orientation = decodedOrientation(decoded, path);
     result.picture = std::make_shared<QtPicture>(std::move(decoded.image), decoded.storedSize, file);
@@ -298,6 +300,7 @@ PictureInfo QtPictureService::inspect(const std::string& path) {
     const QImage::Format imageFormat = pixelFormatOf(reader);
     const QSize size = measuredSize(reader);
     if (!size.isValid()) {
+        qCInfo(lcPicture) << "cannot read the size of" << file << "-" << reader.errorString();
         info.status = PictureStatus::unreadable;
         return info;
     }

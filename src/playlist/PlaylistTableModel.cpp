@@ -1,14 +1,12 @@
 #include "playlist/PlaylistTableModel.h"
 
+#include "media/LogCategories.h"
 #include "playlist/PlaylistWindow.h"
 
-#include <QLoggingCategory>
 #include <QMimeData>
 
 #include <array>
 #include <set>
-
-Q_LOGGING_CATEGORY(lcPlaylistModel, "vistrel.playlist", QtWarningMsg)
 
 namespace vistrel {
 
@@ -136,7 +134,7 @@ void PlaylistTableModel::willChange(const PlaylistChange& change) {
         const int from = static_cast<int>(change.first);
         m_moveAsReset = !beginMoveRows(root, from, from, root, static_cast<int>(before));
         if (m_moveAsReset) {
-            qCWarning(lcPlaylistModel) << "row move" << from << "to" << change.to << "refused; rows re-read";
+            qCWarning(lcPlaylist) << "row move" << from << "to" << change.to << "refused; rows re-read";
             beginResetModel();
         }
         break;

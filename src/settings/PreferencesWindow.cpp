@@ -1,5 +1,7 @@
 #include "settings/PreferencesWindow.h"
 
+#include "media/LogCategories.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDoubleSpinBox>
@@ -7,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLoggingCategory>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -15,7 +16,6 @@
 
 namespace vistrel {
 
-Q_LOGGING_CATEGORY(lcSettings, "vistrel.settings", QtWarningMsg)
 
 namespace {
 

@@ -146,5 +146,11 @@ TEST(DictionaryDescription, QuotesAndEscapesWhatIsNotAWordOrANumber) {
     EXPECT_EQ(DictionaryDescription::of({}), "{\n}");
 }
 
+// A text view also breaks lines at these; a camera's text field may hold any bytes.
+TEST(DictionaryDescription, EscapesUnicodeLineBreaksSoEachEntryKeepsItsLine) {
+    EXPECT_EQ(DictionaryDescription::of({{"Exif.Image.Make", "a\xE2\x80\xA8" "b\xE2\x80\xA9" "c\xC2\x85" "d\xC3\xA9"}}),
+              "{\n    \"Exif.Image.Make\" = \"a\\u2028b\\u2029c\\u0085d\xC3\xA9\";\n}");
+}
+
 } // namespace
 } // namespace vistrel::test

@@ -1,6 +1,7 @@
 #include "info/DictionaryDescription.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 namespace vistrel {
@@ -44,9 +45,32 @@ std::string hexEscaped(char c) {
     return {'\\', 'x', digits[byte >> 4], digits[byte & 0x0f]};
 }
 
+struct Escape {
+    std::string_view sequence;
+    std::string_view replacement;
+};
+
+// In UTF-8, the next-line control and Unicode's line and paragraph separators: a text
+// view breaks the line at each, as at a line feed.
+constexpr std::array<Escape, 3> lineBreakingCharacters{
+    {{"\xC2\x85", "\\u0085"}, {"\xE2\x80\xA8", "\\u2028"}, {"\xE2\x80\xA9", "\\u2029"}}};
+
+const Escape* lineBreakingCharacterAt(std::string_view rest) {
+    for (const Escape& escape : lineBreakingCharacters)
+        if (rest.starts_with(escape.sequence))
+            return &escape;
+    return nullptr;
+}
+
 std::string quoted(std::string_view text) {
     std::string out = "\"";
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (const Escape* escape = lineBreakingCharacterAt(text.substr(i))) {
+            out += escape->replacement;
+            i += escape->sequence.size() - 1;
+            continue;
+        }
+        const char c = text[i];
         switch (c) {
         case '"':
             out += "\\\"";

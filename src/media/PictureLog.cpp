@@ -1,3 +1,0 @@
-#include "media/PictureLog.h"
-
-Q_LOGGING_CATEGORY(lcPicture, "vistrel.media.picture", QtWarningMsg)
