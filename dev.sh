@@ -3,6 +3,8 @@
 #   ./dev.sh run [files...]   install what is missing, build, open the viewer (default: the samples)
 #   ./dev.sh test             install what is missing, build, run every test suite
 #   ./dev.sh bench            install what is missing, build, run the benchmarks
+#   ./dev.sh launch-bench [options]  also install the peer viewers, then time launch to
+#                             first pixel against them (bench/launch/launch-bench.py --help)
 # PRESET=asan ./dev.sh test builds and tests with the sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -23,5 +25,7 @@ case "$command" in
   run)   build; VISTREL_BINARY="$PWD/$build_dir/vistrel" exec ./scripts/run-viewer.sh "$@" ;;
   test)  build; exec ctest --preset "$preset" --output-on-failure ;;
   bench) build; exec ./scripts/run-bench.sh "$build_dir" ;;
-  *) echo "usage: ./dev.sh run [files...] | test | bench" >&2; exit 2 ;;
+  launch-bench) build; ./scripts/install-bench-peers.sh
+                exec ./bench/launch/launch-bench.py --build "$build_dir" "$@" ;;
+  *) echo "usage: ./dev.sh run [files...] | test | bench | launch-bench [options]" >&2; exit 2 ;;
 esac

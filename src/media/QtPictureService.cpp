@@ -12,7 +12,6 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QLoggingCategory>
-#include <QMimeDatabase>
 #include <algorithm>
 #include <cmath>
 
@@ -226,11 +225,10 @@ QtPictureService::QtPictureService() {
 }
 
 std::vector<std::string> QtPictureService::pictureFileTypes() const {
-    const QMimeDatabase database;
-    QList<QMimeType> types;
+    std::vector<std::string> types;
     for (const QByteArray& name : QImageReader::supportedMimeTypes())
-        types.append(database.mimeTypeForName(QString::fromLatin1(name)));
-    return MimeSuffixes::of(types);
+        types.push_back(name.toStdString());
+    return MimeSuffixes::installed().of(types);
 }
 
 DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::optional<Size> neededSize) {
