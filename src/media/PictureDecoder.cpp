@@ -1,7 +1,11 @@
 #include "media/PictureDecoder.h"
 
+#include <QFile>
 #include <QImageReader>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vistrel {
 
@@ -11,6 +15,28 @@ constexpr qint64 bytesPerDecodedPixel = 4;
 
 bool exceeds(QSize size, QSize bound) {
     return size.width() > bound.width() || size.height() > bound.height();
+}
+
+// Without blocking on a pipe, and only a regular file.
+bool openRegularFile(const std::string& path, QFile& file) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
+        return false;
+    struct stat status {};
+    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+        file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(descriptor);
+    return false;
+}
+
+// The reader tries the format the suffix names first, as it does for a file name.
+QByteArray formatHintOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    const auto dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    return QByteArray::fromStdString(path.substr(dot + 1)).toLower();
 }
 
 } // namespace
@@ -26,11 +52,18 @@ void PictureDecoder::applyAllocationLimit() {
 }
 
 PictureDecoder::Result PictureDecoder::decode(const QString& path, QSize bound) {
+    return decode(QFile::encodeName(path).toStdString(), bound);
+}
+
+PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bound) {
     applyAllocationLimit();
-    QImageReader reader(path);
+    Result result;
+    QFile file;
+    if (!openRegularFile(path, file))
+        return result;
+    QImageReader reader(&file, formatHintOf(path));
     reader.setAutoTransform(false);
 
-    Result result;
     result.storedSize = reader.size();
     if (reader.supportsOption(QImageIOHandler::ImageTransformation))
         result.transformation = reader.transformation();

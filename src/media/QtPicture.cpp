@@ -6,7 +6,7 @@
 
 namespace vistrel {
 
-QtPicture::QtPicture(QImage image, QSize storedSize, QString path)
+QtPicture::QtPicture(QImage image, QSize storedSize, std::string path)
     : m_image(std::move(image)), m_storedSize(storedSize), m_path(std::move(path)) {}
 
 QtPicture::QtPicture(QImage image) : QtPicture(image, image.size()) {}
@@ -24,7 +24,7 @@ bool QtPicture::ensureResolution(QSize needed) {
     // One pixel of slack: a scaled decode rounds its sides.
     if (m_image.width() + 1 >= target.width() && m_image.height() + 1 >= target.height())
         return true;
-    if (m_path.isEmpty())
+    if (m_path.empty())
         return false;
     PictureDecoder::Result decoded = PictureDecoder::decode(m_path, decodingStep(target));
     if (decoded.image.isNull() || decoded.storedSize != m_storedSize)

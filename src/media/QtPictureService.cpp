@@ -189,7 +189,7 @@ QSize measuredSize(QImageReader& reader) {
 // The picture with every stored pixel: a scaled-down decode is decoded again at full
 // size; when that fails, what is held is better than nothing.
 QImage fullImageOf(const QtPicture& picture) {
-    if (picture.isFullResolution() || picture.path().isEmpty())
+    if (picture.isFullResolution() || picture.path().empty())
         return picture.image();
     PictureDecoder::Result decoded = PictureDecoder::decode(picture.path(), {});
     return decoded.image.isNull() ? picture.image() : decoded.image;
@@ -232,13 +232,12 @@ std::vector<std::string> QtPictureService::pictureFileTypes() const {
 }
 
 DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::optional<Size> neededSize) {
-    const QString file = toQString(path);
-    PictureDecoder::Result decoded = PictureDecoder::decode(file, boundFor(neededSize));
+    PictureDecoder::Result decoded = PictureDecoder::decode(path, boundFor(neededSize));
     if (decoded.image.isNull())
         return {};
     DecodedPicture result;
     result.orientation = decodedOrientation(decoded, path);
-    result.picture = std::make_shared<QtPicture>(std::move(decoded.image), decoded.storedSize, file);
+    result.picture = std::make_shared<QtPicture>(std::move(decoded.image), decoded.storedSize, path);
     return result;
 }
 
