@@ -35,6 +35,10 @@ from pathlib import Path
 
 SCREEN = (1920, 1080)
 LAUNCH_TIMEOUT_MS = 30000
+# Per colour channel. A movie's colour passes through YUV and a player's choice of
+# colour matrix, which moves it further than a JPEG's rounding does.
+PICTURE_TOLERANCE = 16
+MOVIE_TOLERANCE = 40
 NEXT_TIMEOUT_MS = 10000
 FIXTURES = Path("/tmp/vistrel-launch-fixtures")
 
@@ -231,9 +235,10 @@ class Bench:
         self.display = display
         self.pixel_wait = pixel_wait
 
-    def run_pixel_wait(self, colour, timeout_ms, command, env, output="/dev/null"):
+    def run_pixel_wait(self, colour, timeout_ms, command, env, output="/dev/null", tolerance=PICTURE_TOLERANCE):
         """Milliseconds until `colour` shows (None on a timeout), and the command's pid."""
-        args = [self.pixel_wait, "-T", str(timeout_ms), "-o", str(output), colour, "--", *command]
+        args = [self.pixel_wait, "-T", str(timeout_ms), "-t", str(tolerance), "-o", str(output), colour, "--",
+                *command]
         try:
             result = subprocess.run(args, env=env, capture_output=True, text=True, timeout=timeout_ms / 1000 + 10)
         except subprocess.TimeoutExpired:
@@ -254,10 +259,13 @@ class Bench:
     def wait_until_not(self, colour):
         """The previous launch's picture must be gone before timing the next one."""
         deadline = time.monotonic() + 5
-        while time.monotonic() < deadline and self.screen_pixel() == colour:
+        while near(self.screen_pixel(), colour, MOVIE_TOLERANCE):
+            if time.monotonic() > deadline:
+                log(f"  {colour} still on screen from the last launch: the next figure is void")
+                return
             time.sleep(0.05)
 
-    def launch(self, command, colour, after=None):
+    def launch(self, command, colour, after=None, tolerance=PICTURE_TOLERANCE):
         """Starts `command` in a clean home, waits for `colour`, runs `after(pid, env)`
         while the program is up, then ends the program and all it started."""
         home = Path(tempfile.mkdtemp(prefix="launch-bench-home-"))
@@ -265,7 +273,7 @@ class Bench:
         output = home / "output.log"
         pid = None
         try:
-            ms, pid = self.run_pixel_wait(colour, LAUNCH_TIMEOUT_MS, command, env, output)
+            ms, pid = self.run_pixel_wait(colour, LAUNCH_TIMEOUT_MS, command, env, output, tolerance)
             if ms is None and output.exists():
                 log("  its output: " + output.read_text(errors="replace")[-500:])
             extra = after(pid, env) if (after and ms is not None and pid) else None
@@ -275,11 +283,11 @@ class Bench:
                 end_group(pid)
             shutil.rmtree(home, ignore_errors=True)
 
-    def launches(self, command, colour, runs, after=None):
+    def launches(self, command, colour, runs, after=None, tolerance=PICTURE_TOLERANCE):
         times, extras = [], []
         for _ in range(runs):
             self.wait_until_not(colour)
-            ms, extra = self.launch(command, colour, after)
+            ms, extra = self.launch(command, colour, after, tolerance)
             if ms is None:
                 return None, None
             times.append(ms)
@@ -306,6 +314,12 @@ class Bench:
         self.wait_until_not(colours[0])
         ms, median = self.launch(viewer.series([str(p) for p in series]), colours[0], step_through)
         return median if ms is not None else None
+
+
+def near(shown, wanted, tolerance):
+    if len(shown) != 6:
+        return False
+    return all(abs(int(shown[i:i + 2], 16) - int(wanted[i:i + 2], 16)) <= tolerance for i in (0, 2, 4))
 
 
 def end_group(pid):
@@ -392,7 +406,8 @@ def measure(args, fixtures, available):
                     results["rss96"][viewer.name] = statistics.median(e for e in extras if e is not None)
             if "movie" in args.rows and viewer.movie:
                 log(f"{viewer.name}: movie")
-                ms, _ = bench.launches(viewer.movie(str(fixtures.movie)), fixtures.colour[fixtures.movie], args.runs)
+                ms, _ = bench.launches(viewer.movie(str(fixtures.movie)), fixtures.colour[fixtures.movie], args.runs,
+                                       tolerance=MOVIE_TOLERANCE)
                 results["movie"][viewer.name] = ms
             if "next" in args.rows and viewer.series:
                 log(f"{viewer.name}: next")

@@ -79,11 +79,14 @@ std::vector<std::pair<std::string, std::string>> readPairs(const fs::path& file)
 
 } // namespace
 
-MimeSuffixes MimeSuffixes::installed() {
-    std::vector<fs::path> mimeFolders;
-    for (const fs::path& folder : dataFolders())
-        mimeFolders.push_back(folder / "mime");
-    return fromFolders(mimeFolders);
+const MimeSuffixes& MimeSuffixes::installed() {
+    static const MimeSuffixes database = [] {
+        std::vector<fs::path> mimeFolders;
+        for (const fs::path& folder : dataFolders())
+            mimeFolders.push_back(folder / "mime");
+        return fromFolders(mimeFolders);
+    }();
+    return database;
 }
 
 MimeSuffixes MimeSuffixes::fromFolders(const std::vector<fs::path>& mimeFolders) {

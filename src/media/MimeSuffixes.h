@@ -14,8 +14,9 @@ namespace vistrel {
 class MimeSuffixes {
   public:
     // The database as the desktop sees it: the `mime` folders of XDG_DATA_HOME, then of
-    // XDG_DATA_DIRS; the first folder that lists a type decides its suffixes.
-    static MimeSuffixes installed();
+    // XDG_DATA_DIRS; the first folder that lists a type decides its suffixes. Read once
+    // for the process: the movie and the picture lists both come from it at start-up.
+    static const MimeSuffixes& installed();
     // The same from given `mime` folders, first the most important; missing or
     // unreadable files are taken as empty.
     static MimeSuffixes fromFolders(const std::vector<std::filesystem::path>& mimeFolders);

@@ -30,7 +30,7 @@ Suffixes qtSuffixes(const QList<QMimeType>& types) {
 }
 
 TEST(MimeSuffixes, AgreeWithQtsMimeDatabaseOnEveryType) {
-    const MimeSuffixes database = MimeSuffixes::installed();
+    const MimeSuffixes& database = MimeSuffixes::installed();
     const Suffixes known = asSet(database.typeNames());
     for (const QMimeType& type : QMimeDatabase().allMimeTypes()) {
         const std::string name = type.name().toStdString();
