@@ -8,6 +8,7 @@
 #include "media/QtPicture.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
@@ -233,8 +234,10 @@ std::vector<std::string> QtPictureService::pictureFileTypes() const {
 
 DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::optional<Size> neededSize) {
     PictureDecoder::Result decoded = PictureDecoder::decode(path, boundFor(neededSize));
-    if (decoded.image.isNull())
+    if (decoded.image.isNull()) {
+        qCWarning(lcPictureEncoding) << "cannot decode" << QFile::decodeName(QByteArray::fromStdString(path));
         return {};
+    }
     DecodedPicture result;
     result.orientation = decodedOrientation(decoded, path);
     result.picture = std::make_shared<QtPicture>(std::move(decoded.image), decoded.storedSize, path);
