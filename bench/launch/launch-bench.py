@@ -434,7 +434,8 @@ def table(results, names):
         for name in columns:
             value = results[row].get(name)
             cells.append("–" if value is None else f"{value:.0f} {unit}")
-        peers = [v for n, v in results[row].items() if n != "vistrel" and v is not None]
+        # `find` is the floor a folder scan can reach, not a viewer to compare with.
+        peers = [v for n, v in results[row].items() if n not in ("vistrel", "find") and v is not None]
         own = results[row].get("vistrel")
         ratio = f"{own / min(peers):.2f}" if own is not None and peers and min(peers) > 0 else "–"
         lines.append(f"| {title} | " + " | ".join(cells) + f" | {ratio} |")
