@@ -5,6 +5,8 @@
 #   ./dev.sh bench            install what is missing, build, run the benchmarks
 #   ./dev.sh deb              install what is missing, make a release build and its
 #                             Debian package (build-release/vistrel_*.deb)
+#   ./dev.sh launch-bench [options]  also install the peer viewers, then time launch to
+#                             first pixel against them (bench/launch/launch-bench.py --help)
 # PRESET=asan ./dev.sh test builds and tests with the sanitizers; PRESET=ci ./dev.sh test
 # is the development build with warnings as errors, as the CI runs it.
 set -euo pipefail
@@ -36,5 +38,7 @@ case "$command" in
   test)  build; exec ctest --preset "$preset" --output-on-failure ;;
   bench) build; exec ./scripts/run-bench.sh "$build_dir" ;;
   deb)   package_deb ;;
-  *) echo "usage: ./dev.sh run [files...] | test | bench | deb" >&2; exit 2 ;;
+  launch-bench) build; ./scripts/install-bench-peers.sh
+                exec ./bench/launch/launch-bench.py --build "$build_dir" "$@" ;;
+  *) echo "usage: ./dev.sh run [files...] | test | bench | deb | launch-bench [options]" >&2; exit 2 ;;
 esac

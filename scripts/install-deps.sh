@@ -22,18 +22,4 @@ PACKAGES=(
   weston qt6-wayland
 )
 
-missing=()
-for package in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-
-if ((${#missing[@]} == 0)); then
-  echo "install-deps: all packages present"
-  exit 0
-fi
-
-SUDO=""
-if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+exec "$(dirname "$0")/apt-install-missing.sh" install-deps "${PACKAGES[@]}"

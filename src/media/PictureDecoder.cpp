@@ -4,8 +4,12 @@
 #include "media/LogCategories.h"
 
 #include <QColorSpace>
+#include <QFile>
 #include <QImageReader>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vistrel {
 
@@ -72,6 +76,28 @@ PictureDecoder::Result decodeWith(QImageReader& reader, QSize bound) {
     return result;
 }
 
+// Without blocking on a pipe, and only a regular file.
+bool openRegularFile(const std::string& path, QFile& file) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
+        return false;
+    struct stat status {};
+    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+        file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(descriptor);
+    return false;
+}
+
+// The reader tries the format the suffix names first, as it does for a file name.
+QByteArray formatHintOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    const auto dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    return QByteArray::fromStdString(path.substr(dot + 1)).toLower();
+}
+
 } // namespace
 
 bool PictureDecoder::fitsAllocationLimit(QSize size) {
@@ -85,12 +111,22 @@ void PictureDecoder::applyAllocationLimit() {
 }
 
 PictureDecoder::Result PictureDecoder::decode(const QString& path, QSize bound) {
+    return decode(QFile::encodeName(path).toStdString(), bound);
+}
+
+PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bound) {
     applyAllocationLimit();
     Result result;
-    if (const std::unique_ptr<LibraryImageReader> library = LibraryImageReader::forFile(path)) {
+    QFile file;
+    if (!openRegularFile(path, file)) {
+        result.failure = QStringLiteral("not a readable regular file");
+        return result;
+    }
+    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
+    if (const std::unique_ptr<LibraryImageReader> library = LibraryImageReader::forFile(name)) {
         result = decodeWith(*library, bound);
     } else {
-        QImageReader reader(path);
+        QImageReader reader(&file, formatHintOf(path));
         reader.setAutoTransform(false);
         result = decodeWith(reader, bound);
     }

@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QString>
 #include <optional>
+#include <string>
 
 namespace vistrel {
 
@@ -38,6 +39,9 @@ class PictureDecoder {
 
     // `bound` is the most the caller needs, in stored orientation; the image is scaled
     // down to fit it with its aspect kept. An invalid bound asks for the full picture.
+    // The file is opened by the bytes of `path`, so that a name that is no valid UTF-8
+    // (which no QString can name) decodes too; only regular files are read.
+    static Result decode(const std::string& path, QSize bound);
     static Result decode(const QString& path, QSize bound);
 
     // Converts `image` to sRGB when it carries another valid colour space (an embedded

@@ -3,11 +3,12 @@
 #include "media/LogCategories.h"
 #include "media/PictureDecoder.h"
 
+#include <QFile>
 #include <utility>
 
 namespace vistrel {
 
-QtPicture::QtPicture(QImage image, QSize storedSize, QString path)
+QtPicture::QtPicture(QImage image, QSize storedSize, std::string path)
     : m_image(std::move(image)), m_storedSize(storedSize), m_path(std::move(path)) {}
 
 QtPicture::QtPicture(QImage image) : QtPicture(image, image.size()) {}
@@ -25,11 +26,11 @@ bool QtPicture::ensureResolution(QSize needed) {
     // One pixel of slack: a scaled decode rounds its sides.
     if (m_image.width() + 1 >= target.width() && m_image.height() + 1 >= target.height())
         return true;
-    if (m_path.isEmpty())
+    if (m_path.empty())
         return false;
     PictureDecoder::Result decoded = PictureDecoder::decode(m_path, decodingStep(target));
     if (decoded.image.isNull() || decoded.storedSize != m_storedSize) {
-        qCInfo(lcPicture) << "cannot decode" << m_path << "again at a higher resolution -" << decoded.failure;
+        qCInfo(lcPicture) << "cannot decode" << QFile::decodeName(QByteArray::fromStdString(m_path)) << "again at a higher resolution -" << decoded.failure;
         return false;
     }
     m_image = std::move(decoded.image);

@@ -4,7 +4,7 @@
 
 #include <QImage>
 #include <QSize>
-#include <QString>
+#include <string>
 
 namespace vistrel {
 
@@ -14,7 +14,7 @@ namespace vistrel {
 class QtPicture final : public Picture {
   public:
     // `storedSize` is the size of the picture as stored; `image` may be smaller.
-    QtPicture(QImage image, QSize storedSize, QString path = {});
+    QtPicture(QImage image, QSize storedSize, std::string path = {});
     // A picture held at full size (a movie frame, a generated image).
     explicit QtPicture(QImage image);
 
@@ -22,7 +22,7 @@ class QtPicture final : public Picture {
 
     const QImage& image() const { return m_image; }
     QSize storedSize() const { return m_storedSize; }
-    const QString& path() const { return m_path; }
+    const std::string& path() const { return m_path; }
     // True when the held image has every stored pixel.
     bool isFullResolution() const;
 
@@ -38,7 +38,7 @@ class QtPicture final : public Picture {
 
     QImage m_image;
     QSize m_storedSize;
-    QString m_path;
+    std::string m_path;
 };
 
 } // namespace vistrel

@@ -10,10 +10,10 @@
 #include "media/QtPicture.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QMimeDatabase>
 #include <algorithm>
 #include <cmath>
 
@@ -193,7 +193,7 @@ QSize measuredSize(QImageReader& reader) {
 // The picture with every stored pixel: a scaled-down decode is decoded again at full
 // size; when that fails, what is held is better than nothing.
 QImage fullImageOf(const QtPicture& picture) {
-    if (picture.isFullResolution() || picture.path().isEmpty())
+    if (picture.isFullResolution() || picture.path().empty())
         return picture.image();
     PictureDecoder::Result decoded = PictureDecoder::decode(picture.path(), {});
     return decoded.image.isNull() ? picture.image() : decoded.image;
@@ -259,11 +259,10 @@ QtPictureService::QtPictureService() {
 }
 
 std::vector<std::string> QtPictureService::pictureFileTypes() const {
-    const QMimeDatabase database;
-    QList<QMimeType> types;
+    std::vector<std::string> types;
     for (const QByteArray& name : QImageReader::supportedMimeTypes())
-        types.append(database.mimeTypeForName(QString::fromLatin1(name)));
-    std::vector<std::string> suffixes = MimeSuffixes::of(types);
+        types.push_back(name.toStdString());
+    std::vector<std::string> suffixes = MimeSuffixes::installed().of(types);
     for (const std::string& suffix : LibraryImageReader::suffixes())
         if (std::find(suffixes.begin(), suffixes.end(), suffix) == suffixes.end())
             suffixes.push_back(suffix);
@@ -271,15 +270,15 @@ std::vector<std::string> QtPictureService::pictureFileTypes() const {
 }
 
 DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::optional<Size> neededSize) {
-    const QString file = toQString(path);
-    PictureDecoder::Result decoded = PictureDecoder::decode(file, boundFor(neededSize));
+    PictureDecoder::Result decoded = PictureDecoder::decode(path, boundFor(neededSize));
     if (decoded.image.isNull()) {
-        qCInfo(lcPicture) << "cannot decode" << file << "-" << decoded.failure;
+        qCInfo(lcPicture) << "cannot decode" << QFile::decodeName(QByteArray::fromStdString(path)) << "-"
+                          << decoded.failure;
         return {};
     }
     DecodedPicture result;
     result.orientation = decodedOrientation(decoded, path);
-    result.picture = std::make_shared<QtPicture>(std::move(decoded.image), decoded.storedSize, file);
+    result.picture = std::make_shared<QtPicture>(std::move(decoded.image), decoded.storedSize, path);
     return result;
 }
 

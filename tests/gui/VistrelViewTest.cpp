@@ -229,7 +229,7 @@ TEST_F(VistrelViewTest, GrowingPastTheDecodedResolutionDecodesMore) {
     QImage full(400, 200, QImage::Format_RGB32);
     full.fill(Qt::darkCyan);
     ASSERT_TRUE(full.save(path));
-    auto picture = std::make_shared<QtPicture>(full.scaled(40, 20), full.size(), path);
+    auto picture = std::make_shared<QtPicture>(full.scaled(40, 20), full.size(), path.toStdString());
 
     view->setFrame(Rect{0.0f, 0.0f, 20.0f, 10.0f});
     view->setCiImage(picture);
