@@ -210,6 +210,7 @@ class FrameCaptureInBackground : public FrameCapture {
 
 TEST_F(FrameCaptureInBackground, APicturesNumberIsTakenOnlyOnceItDecoded) {
     showPicture("/p/Beach.jpg");
+    work.finishAll(); // the picture on screen
     controller->saveDocument();
     EXPECT_EQ(controller->fileIndex(), 0);
     work.finishAll();

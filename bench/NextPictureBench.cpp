@@ -1,0 +1,157 @@
+// How long the next picture takes from the key to being held by the view, stepping
+// through large photos with the real decoder and background work. Warm: the step
+// comes a second after the last, so the neighbour was decoded ahead. Cold: a jump to
+// a picture nobody decoded yet, measured in the same run as the baseline.
+
+#include "FakeAlerts.h"
+#include "FakeAuxiliaryWindows.h"
+#include "FakeDocumentOpener.h"
+#include "FakeFilePanels.h"
+#include "FakeMainWindow.h"
+#include "FakeMovieService.h"
+#include "FakePasteboard.h"
+#include "FakeScheduler.h"
+#include "FakeSettingsStore.h"
+#include "FakeStatusOverlay.h"
+#include "app/QtBackgroundWork.h"
+#include "controller/VistrelController.h"
+#include "display/VistrelView.h"
+#include "media/QtPictureService.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace vistrel;
+
+namespace {
+
+constexpr int rounds = 5;
+constexpr QSize photoSize{4000, 3000};
+constexpr QSize screenSize{1920, 1080};
+// Jumps of this many entries land beyond every neighbour decoded ahead.
+constexpr int jump = 3;
+constexpr int photoCount = 2 + rounds * (jump + 1);
+
+QString writePhoto(const QTemporaryDir& dir) {
+    QImage photo(photoSize, QImage::Format_RGB32);
+    QPainter painter(&photo);
+    QLinearGradient gradient(0, 0, photoSize.width(), photoSize.height());
+    gradient.setColorAt(0, QColor(30, 80, 160));
+    gradient.setColorAt(1, QColor(240, 150, 80));
+    painter.fillRect(photo.rect(), gradient);
+    for (int i = 0; i < 400; ++i) // detail, so the JPEG is not trivially smooth
+        painter.fillRect((i * 7919) % photoSize.width(), (i * 104729) % photoSize.height(), 120, 80,
+                         QColor::fromHsv((i * 37) % 360, 200, 220));
+    painter.end();
+    const QString path = dir.filePath("photo-00.jpg");
+    photo.save(path, "JPEG", 90);
+    return path;
+}
+
+// Copies under other names: the same bytes, but each its own file to decode.
+std::vector<std::string> writePhotos(const QTemporaryDir& dir) {
+    const QString first = writePhoto(dir);
+    std::vector<std::string> paths{first.toStdString()};
+    for (int i = 1; i < photoCount; ++i) {
+        const QString copy = dir.filePath(QString("photo-%1.jpg").arg(i, 2, 10, QChar('0')));
+        QFile::copy(first, copy);
+        paths.push_back(copy.toStdString());
+    }
+    return paths;
+}
+
+void settle(int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QCoreApplication::processEvents();
+        QThread::msleep(1);
+    }
+}
+
+// Milliseconds from `step` until the view holds another picture.
+double timeToNewPicture(const PictureView& view, const std::function<void()>& step) {
+    const auto before = view.ciImage();
+    QElapsedTimer timer;
+    timer.start();
+    step();
+    while (view.ciImage() == before && timer.elapsed() < 10000) {
+        QCoreApplication::processEvents();
+        QThread::usleep(100);
+    }
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+double median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QTemporaryDir dir;
+    const std::vector<std::string> photos = writePhotos(dir);
+
+    QWidget screen;
+    screen.resize(screenSize);
+    VistrelView view(&screen);
+    test::FakeScheduler scheduler;
+    test::FakeSettingsStore settings;
+    test::FakeMainWindow window;
+    window.screen = Size{float(screenSize.width()), float(screenSize.height())};
+    test::FakeStatusOverlay overlay;
+    test::FakeAlerts alerts;
+    test::FakeFilePanels panels;
+    test::FakeMovieService movies;
+    QtPictureService pictures;
+    QtBackgroundWork work;
+    test::FakePasteboard pasteboard;
+    test::FakeDocumentOpener opener;
+    test::FakeAuxiliaryWindows windows;
+    VistrelController controller(ControllerServices{scheduler, settings, window, view, overlay, alerts,
+                                                    panels, movies, pictures, work, pasteboard, opener,
+                                                    windows});
+    view.setMovieController(&controller);
+    controller.awakeFromNib();
+
+    controller.applicationOpenFiles(photos);
+    work.waitForIdle();
+
+    std::vector<double> warm;
+    for (int i = 0; i < rounds; ++i) {
+        settle(1000);
+        warm.push_back(timeToNewPicture(view, [&] { controller.playNext(); }));
+    }
+    std::vector<double> cold;
+    for (int i = 0; i < rounds; ++i) {
+        settle(1000);
+        const std::size_t target = static_cast<std::size_t>(controller.lActualIndex() + jump) % photos.size();
+        cold.push_back(timeToNewPicture(view, [&] {
+            controller.play().markOnly(target);
+            controller.playIt();
+        }));
+    }
+    work.waitForIdle();
+
+    std::printf("photos                     %d %dx%d JPEGs on a %dx%d screen, median of %d\n", photoCount,
+                photoSize.width(), photoSize.height(), screenSize.width(), screenSize.height(), rounds);
+    std::printf("next picture, decoded ahead %7.1f ms\n", median(warm));
+    std::printf("next picture, cold decode   %7.1f ms\n", median(cold));
+    std::printf("ratio (ahead / cold)        %7.2f\n", median(warm) / median(cold));
+    return 0;
+}
