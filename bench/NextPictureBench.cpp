@@ -3,6 +3,7 @@
 // comes a second after the last, so the neighbour was decoded ahead. Cold: a jump to
 // a picture nobody decoded yet, measured in the same run as the baseline.
 
+#include "BenchViewer.h"
 #include "FakeAlerts.h"
 #include "FakeAuxiliaryWindows.h"
 #include "FakeDocumentOpener.h"
@@ -14,16 +15,10 @@
 #include "FakeSettingsStore.h"
 #include "FakeStatusOverlay.h"
 #include "app/QtBackgroundWork.h"
-#include "controller/VistrelController.h"
-#include "display/VistrelView.h"
-#include "media/QtPictureService.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QImage>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
@@ -43,18 +38,8 @@ constexpr int jump = 3;
 constexpr int photoCount = 2 + rounds * (jump + 1);
 
 QString writePhoto(const QTemporaryDir& dir) {
-    QImage photo(photoSize, QImage::Format_RGB32);
-    QPainter painter(&photo);
-    QLinearGradient gradient(0, 0, photoSize.width(), photoSize.height());
-    gradient.setColorAt(0, QColor(30, 80, 160));
-    gradient.setColorAt(1, QColor(240, 150, 80));
-    painter.fillRect(photo.rect(), gradient);
-    for (int i = 0; i < 400; ++i) // detail, so the JPEG is not trivially smooth
-        painter.fillRect((i * 7919) % photoSize.width(), (i * 104729) % photoSize.height(), 120, 80,
-                         QColor::fromHsv((i * 37) % 360, 200, 220));
-    painter.end();
     const QString path = dir.filePath("photo-00.jpg");
-    photo.save(path, "JPEG", 90);
+    bench::writePhoto(path, photoSize);
     return path;
 }
 
@@ -107,27 +92,10 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     const std::vector<std::string> photos = writePhotos(dir);
 
-    QWidget screen;
-    screen.resize(screenSize);
-    VistrelView view(&screen);
-    test::FakeScheduler scheduler;
-    test::FakeSettingsStore settings;
-    test::FakeMainWindow window;
-    window.screen = Size{float(screenSize.width()), float(screenSize.height())};
-    test::FakeStatusOverlay overlay;
-    test::FakeAlerts alerts;
-    test::FakeFilePanels panels;
-    test::FakeMovieService movies;
-    QtPictureService pictures;
     QtBackgroundWork work;
-    test::FakePasteboard pasteboard;
-    test::FakeDocumentOpener opener;
-    test::FakeAuxiliaryWindows windows;
-    VistrelController controller(ControllerServices{scheduler, settings, window, view, overlay, alerts,
-                                                    panels, movies, pictures, work, pasteboard, opener,
-                                                    windows});
-    view.setMovieController(&controller);
-    controller.awakeFromNib();
+    bench::BenchViewer viewer(screenSize, work);
+    VistrelController& controller = *viewer.controller;
+    const PictureView& view = viewer.view;
 
     controller.applicationOpenFiles(photos);
     work.waitForIdle();
