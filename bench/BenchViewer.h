@@ -24,7 +24,16 @@
 #include <QString>
 #include <QWidget>
 
+#include <algorithm>
+#include <vector>
+
 namespace vistrel::bench {
+
+// The middle of `times` (which need not be sorted).
+inline double median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
 
 // A JPEG of `size` at `path` with detail, so that it is not trivially smooth.
 inline void writePhoto(const QString& path, QSize size) {

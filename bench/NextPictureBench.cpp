@@ -77,11 +77,6 @@ double timeToNewPicture(const PictureView& view, const std::function<void()>& st
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
-double median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -118,8 +113,8 @@ int main(int argc, char** argv) {
 
     std::printf("photos                     %d %dx%d JPEGs on a %dx%d screen, median of %d\n", photoCount,
                 photoSize.width(), photoSize.height(), screenSize.width(), screenSize.height(), rounds);
-    std::printf("next picture, decoded ahead %7.1f ms\n", median(warm));
-    std::printf("next picture, cold decode   %7.1f ms\n", median(cold));
-    std::printf("ratio (ahead / cold)        %7.2f\n", median(warm) / median(cold));
+    std::printf("next picture, decoded ahead %7.1f ms\n", bench::median(warm));
+    std::printf("next picture, cold decode   %7.1f ms\n", bench::median(cold));
+    std::printf("ratio (ahead / cold)        %7.2f\n", bench::median(warm) / bench::median(cold));
     return 0;
 }

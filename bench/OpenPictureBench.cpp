@@ -37,8 +37,7 @@ double medianMilliseconds(const std::function<void()>& work) {
         work();
         times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return bench::median(times);
 }
 
 } // namespace
