@@ -51,7 +51,8 @@ double bestMilliseconds(const std::function<void()>& work, const std::function<v
             prepare();
         const auto start = std::chrono::steady_clock::now();
         work();
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     return *std::min_element(times.begin(), times.end());
 }
@@ -69,8 +70,8 @@ std::string readBytes(const std::string& path) {
 
 bool report(const char* what, double measured, const char* baselineName, double baseline) {
     const bool met = measured < goalMilliseconds;
-    std::printf("%-28s %8.1f ms   %-34s %8.1f ms   ratio %5.2f   %s\n", what, measured, baselineName, baseline,
-                measured / baseline, met ? "under 0.2 s" : "OVER 0.2 s");
+    std::printf("%-28s %8.1f ms   %-34s %8.1f ms   ratio %5.2f   %s\n", what, measured, baselineName,
+                baseline, measured / baseline, met ? "under 0.2 s" : "OVER 0.2 s");
     return met;
 }
 
@@ -85,7 +86,8 @@ int main() {
     const std::string plain = (folder / "plain.bytes").string();
 
     const std::string bytes = playlistfile::serialize(list, playlistfile::Format::native);
-    std::printf("%zu entries, %.1f MB as a play list file\n", list.size(), static_cast<double>(bytes.size()) / 1e6);
+    std::printf("%zu entries, %.1f MB as a play list file\n", list.size(),
+                static_cast<double>(bytes.size()) / 1e6);
 
     bool allMet = true;
     const double save = bestMilliseconds([&] {

@@ -4,11 +4,10 @@
 // same entries in the same run (a stable sort, a rotate, a repaint at the top).
 // Each should stay well under 0.2 s.
 
+#include "FakeBackgroundWork.h"
 #include "playlist/PlaylistTableModel.h"
 #include "playlist/PlaylistWindow.h"
 #include "playlist/PlaylistWindowView.h"
-
-#include "FakeBackgroundWork.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,7 +15,6 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTableView>
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -41,8 +39,8 @@ FileList makeEntries() {
         state = state * 1103515245u + 12345u;
         const unsigned folder = (state >> 8) % 300;
         list.push_back(PlaylistEntry::forPath("/media/bench/folder" + std::to_string(folder) + "/IMG_" +
-                                              std::to_string((state >> 4) % 1000000) + "_" + std::to_string(i) +
-                                              (i % 7 == 0 ? ".mov" : ".jpg")));
+                                              std::to_string((state >> 4) % 1000000) + "_" +
+                                              std::to_string(i) + (i % 7 == 0 ? ".mov" : ".jpg")));
     }
     return list;
 }
@@ -100,9 +98,8 @@ int main(int argc, char** argv) {
     });
 
     // Dragging the first entry below the last one.
-    const double moveBaseline = medianMilliseconds([&](int) {
-        std::rotate(copy.begin(), copy.begin() + 1, copy.end());
-    });
+    const double moveBaseline =
+        medianMilliseconds([&](int) { std::rotate(copy.begin(), copy.begin() + 1, copy.end()); });
     const double moveMs = medianMilliseconds([&](int) {
         std::unique_ptr<QMimeData> dragged(model.mimeData({model.index(0, 0)}));
         model.dropMimeData(dragged.get(), Qt::MoveAction, model.rowCount(), 0, {});

@@ -40,6 +40,8 @@ QTransform qtTransform(const AffineMap& m) {
 VistrelView::VistrelView(QWidget* parent) : QWidget(parent), m_controlBar(new MovieControlBar(this)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_controlBar->hide();
+    // One decode at a time: zooming in steps asks for the sizes in growing order.
+    m_resolutionWork.setMaxThreadCount(1);
     if (parent)
         parent->installEventFilter(this);
 }
@@ -282,7 +284,8 @@ QSize VistrelView::movieRenderSize() const {
 }
 
 // Asks the picture for more pixels when the view has grown past the decoded
-// resolution; once per size, since decoding is slow.
+// resolution; once per size. Decoding the whole of a large photo takes a good part of
+// a second, so it runs on a worker and the view shows the pixels it has meanwhile.
 void VistrelView::ensurePictureResolution() {
     QtPicture* picture = qtPicture();
     if (!picture || width() <= 0 || height() <= 0)
@@ -295,7 +298,28 @@ void VistrelView::ensurePictureResolution() {
     if (needed == m_askedResolution)
         return;
     m_askedResolution = needed;
-    if (picture->ensureResolution(needed))
+    const QSize decodeSize = picture->decodeSizeFor(needed);
+    if (!decodeSize.isValid())
+        return;
+    std::weak_ptr<Picture> asked = m_ciImage;
+    m_resolutionWork.start([this, asked, path = picture->path(), decodeSize] {
+        PictureDecoder::Result decoded = PictureDecoder::decode(path, decodeSize);
+        QMetaObject::invokeMethod(
+            this,
+            [this, asked, decoded = std::move(decoded)]() mutable {
+                adoptResolution(asked, std::move(decoded));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+// Only into the picture that asked, if it is still shown.
+void VistrelView::adoptResolution(const std::weak_ptr<Picture>& asked, PictureDecoder::Result decoded) {
+    const std::shared_ptr<Picture> picture = asked.lock();
+    if (!picture || picture != m_ciImage)
+        return;
+    auto* held = dynamic_cast<QtPicture*>(picture.get());
+    if (held && held->adopt(std::move(decoded)))
         update();
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "geometry/Geometry.h"
+#include "media/PictureDecoder.h"
 #include "view/PictureView.h"
 #include "view/ViewGestures.h"
 
 #include <QImage>
 #include <QRect>
 #include <QSize>
+#include <QThreadPool>
 #include <QWidget>
 #include <memory>
 
@@ -89,6 +91,7 @@ class VistrelView : public QWidget, public PictureView {
     QSize movieRenderSize() const;
     void fitContents();
     void ensurePictureResolution();
+    void adoptResolution(const std::weak_ptr<Picture>& asked, PictureDecoder::Result decoded);
     void placeInParent();
     void placeControlBar();
     Point viewPoint(QPointF qtPosition) const;
@@ -109,6 +112,9 @@ class VistrelView : public QWidget, public PictureView {
     bool m_hasFrame = false;
     // The stored-orientation size last asked of the picture, so a size is asked once.
     QSize m_askedResolution;
+    // Decodes more of a zoomed picture; declared after the state its results reach, so
+    // that it waits for them (its results then never run) before that state goes.
+    QThreadPool m_resolutionWork;
     int m_orientation = 1;
     bool m_firstResponder = false;
 };

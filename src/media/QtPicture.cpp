@@ -22,19 +22,34 @@ bool QtPicture::isFullResolution() const {
 }
 
 bool QtPicture::ensureResolution(QSize needed) {
-    const QSize target = needed.boundedTo(m_storedSize);
-    // One pixel of slack: a scaled decode rounds its sides.
-    if (m_image.width() + 1 >= target.width() && m_image.height() + 1 >= target.height())
-        return true;
-    if (m_path.empty())
-        return false;
-    PictureDecoder::Result decoded = PictureDecoder::decode(m_path, decodingStep(target));
+    const QSize size = decodeSizeFor(needed);
+    if (!size.isValid())
+        return covers(needed);
+    return adopt(PictureDecoder::decode(m_path, size));
+}
+
+QSize QtPicture::decodeSizeFor(QSize needed) const {
+    if (covers(needed) || m_path.empty())
+        return {};
+    return decodingStep(needed.boundedTo(m_storedSize));
+}
+
+bool QtPicture::adopt(PictureDecoder::Result decoded) {
     if (decoded.image.isNull() || decoded.storedSize != m_storedSize) {
-        qCInfo(lcPicture) << "cannot decode" << QFile::decodeName(QByteArray::fromStdString(m_path)) << "again at a higher resolution -" << decoded.failure;
+        qCInfo(lcPicture) << "cannot decode" << QFile::decodeName(QByteArray::fromStdString(m_path))
+                          << "again at a higher resolution -" << decoded.failure;
         return false;
     }
+    if (decoded.image.width() <= m_image.width() && decoded.image.height() <= m_image.height())
+        return false;
     m_image = std::move(decoded.image);
     return true;
+}
+
+// One pixel of slack: a scaled decode rounds its sides.
+bool QtPicture::covers(QSize needed) const {
+    const QSize target = needed.boundedTo(m_storedSize);
+    return m_image.width() + 1 >= target.width() && m_image.height() + 1 >= target.height();
 }
 
 QSize QtPicture::decodingStep(QSize target) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/Picture.h"
+#include "media/PictureDecoder.h"
 
 #include <QImage>
 #include <QSize>
@@ -32,7 +33,15 @@ class QtPicture final : public Picture {
     // before stays.
     bool ensureResolution(QSize needed);
 
+    // ensureResolution in two halves, so that the decode can run on a worker: the size
+    // to decode the file at for `needed` (invalid when the held image covers it or the
+    // picture has no file), and the taking of that decode. adopt() refuses (false, the
+    // held image stays) a failed decode, one of a file since changed, or a smaller one.
+    QSize decodeSizeFor(QSize needed) const;
+    bool adopt(PictureDecoder::Result decoded);
+
   private:
+    bool covers(QSize needed) const;
     // The size to decode at so that the image covers `target`.
     QSize decodingStep(QSize target) const;
 

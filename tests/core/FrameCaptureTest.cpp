@@ -4,6 +4,7 @@
 #include <csignal>
 #include <gmock/gmock.h>
 #include <sys/resource.h>
+#include <utility>
 
 namespace vistrel::test {
 namespace {
@@ -34,9 +35,12 @@ class FrameCapture : public ControllerFixture {
         addPicture(path, size, orientation);
         showOnly(path);
     }
+    // Shown at once, even while the frames' finishing steps are held back.
     void showOnly(const std::string& path) {
         setList({path}, 0);
+        const bool deferring = std::exchange(work.deferFinish, false);
         controller->playIt();
+        work.deferFinish = deferring;
     }
     std::string jpegContent() const { return {pictures.jpegBytes.begin(), pictures.jpegBytes.end()}; }
 

@@ -97,10 +97,12 @@ TEST_F(AppMenuTest, OpenRecentListsShownItemsNewestFirstAndReopensThem) {
     const auto paths = pictureFiles(2);
     start(paths);
     QTest::keyClick(&window(), Qt::Key_Right);
+    settle();
     const QMenu* recent = app->menu().openRecentMenu();
     ASSERT_EQ(recentTitles(recent), (QStringList{"1.png", "0.png", "--", "Clear Menu"}));
 
     recent->actions().at(1)->trigger(); // 0.png, re-opened as a new entry
+    settle();
     EXPECT_EQ(listPaths(), (std::vector<std::string>{paths[0], paths[1], paths[0]}));
     EXPECT_EQ(controller().lActualIndex(), 2);
     EXPECT_EQ(recentTitles(recent), (QStringList{"0.png", "1.png", "--", "Clear Menu"}));

@@ -8,6 +8,7 @@
 #include "FakePictureService.h"
 #include "FakeSettingsStore.h"
 #include "app/Application.h"
+#include "app/QtBackgroundWork.h"
 #include "app/KeyWindow.h"
 #include "app/MainMenu.h"
 #include "controller/VistrelController.h"
@@ -46,13 +47,17 @@ class AppTestFixture : public ::testing::Test {
                                 std::move(documentOpener)});
     }
 
-    // Starts the application and waits until its window has the keyboard focus.
+    // Starts the application and waits until its window has the keyboard focus and
+    // the first of `paths` is shown.
     void start(const std::vector<std::string>& paths = {}) {
         app->start(paths);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
         window().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+        settle();
     }
+    // Waits until every background job (a decode for the screen among them) has finished.
+    void settle() { ASSERT_TRUE(app->work().waitForIdle()); }
 
     // Paths of decodable fake pictures named 0.png, 1.png, … in a made-up folder.
     std::vector<std::string> pictureFiles(int count) {

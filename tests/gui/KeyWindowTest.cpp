@@ -94,6 +94,7 @@ TEST_F(KeyWindowTest, DroppedFilesAndFoldersReachTheIntakeInOrder) {
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return controller().play().fileList().size() == 2; }));
     EXPECT_EQ(listPaths(), (std::vector<std::string>{paths[1], paths[0]}));
+    settle();
     EXPECT_EQ(pictures->decoded.back(), paths[1]);
 }
 

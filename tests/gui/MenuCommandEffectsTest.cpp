@@ -80,6 +80,7 @@ class MenuCommandEffects : public AppTestFixture, public ::testing::WithParamInt
         settings->strings["ImagePath"] = frames.path().toStdString();
         start({"/pictures/0.png", "/movies/film.mov", "/pictures/2.png"});
         controller().playNext();
+        settle();
         ASSERT_NE(movies->lastMovie, nullptr);
         qApp->installEventFilter(&quitCatcher);
     }

@@ -197,6 +197,7 @@ TEST_F(PlaylistWindowInAppTest, ShowListThenEndAndReturnPlaysTheLastEntry) {
     QTest::keyClick(view->table(), Qt::Key_End);
     QTest::keyClick(view->table(), Qt::Key_Return);
     EXPECT_EQ(controller().lActualIndex(), 2);
+    settle();
     EXPECT_EQ(pictures->decoded.back(), paths[2]);
     EXPECT_FALSE(controller().play().fileList()[0].active);
     EXPECT_TRUE(controller().play().fileList()[2].active);
@@ -212,6 +213,7 @@ TEST_F(PlaylistWindowInAppTest, DoubleClickPlaysAndShowingAgainRaisesTheSameWind
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, row1);
     QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, row1);
     EXPECT_EQ(controller().lActualIndex(), 1);
+    settle();
     EXPECT_EQ(pictures->decoded.back(), paths[1]);
 
     view->close();

@@ -55,6 +55,7 @@ class RealFrameCaptureTest : public ::testing::Test {
 // runs in the background.
 TEST_F(RealFrameCaptureTest, FramesOfAPlayingMovieAreWrittenWhileItPlaysOn) {
     app->start({sample("04-testcard.mp4")});
+    ASSERT_TRUE(app->work().waitForIdle());
     const auto movie = controller().movie();
     ASSERT_NE(movie, nullptr);
     ASSERT_TRUE(waitUntil([&] { return movie->currentTime().value > 300; }));
@@ -81,6 +82,7 @@ TEST_F(RealFrameCaptureTest, FramesOfAPlayingMovieAreWrittenWhileItPlaysOn) {
 
 TEST_F(RealFrameCaptureTest, APictureIsWrittenWholeAndTaggedWithItsTurn) {
     app->start({sample("02-portrait-exif6.jpg")});
+    ASSERT_TRUE(app->work().waitForIdle());
     controller().saveDocument();
     ASSERT_TRUE(app->work().waitForIdle());
     const std::string written = folder.file("02-portrait-exif6_00000.jpg");

@@ -8,6 +8,7 @@
 #include "FakeSettingsStore.h"
 #include "MediaFixtures.h"
 #include "app/Application.h"
+#include "app/QtBackgroundWork.h"
 #include "controller/VistrelController.h"
 #include "display/VistrelView.h"
 #include "media/Movie.h"
@@ -45,35 +46,45 @@ class RealMediaViewerTest : public ::testing::Test {
     VistrelView& view() { return app->view(); }
     Movie* movie() { return controller().movie().get(); }
     bool showsIndex(int index) { return controller().lActualIndex() == index; }
+    // Starts with `paths` and waits until the first is shown.
+    void startWith(const std::vector<std::string>& paths) {
+        app->start(paths);
+        ASSERT_TRUE(app->work().waitForIdle());
+    }
+    // Steps on and waits until the item is shown (or found unshowable).
+    void showNext() {
+        controller().playNext();
+        ASSERT_TRUE(app->work().waitForIdle());
+    }
 
     FakeAlerts* alerts = nullptr;
     std::unique_ptr<Application> app;
 };
 
 TEST_F(RealMediaViewerTest, APictureShowsAndAMovieStartsFromItsBeginningEveryTime) {
-    app->start({fixture("turned.jpg"), fixture("clip.mp4")});
+    startWith({fixture("turned.jpg"), fixture("clip.mp4")});
     ASSERT_TRUE(view().ciImage());
     EXPECT_EQ(view().orientation(), 6);
 
-    controller().playNext();
+    showNext();
     ASSERT_NE(movie(), nullptr);
     EXPECT_EQ(view().ciImage(), nullptr);
     ASSERT_TRUE(waitUntil([&] { return movie()->currentTime().value > 500; }));
 
-    controller().playNext(); // back to the picture, then the movie anew
+    showNext(); // back to the picture, then the movie anew
     EXPECT_EQ(movie(), nullptr);
-    controller().playNext();
+    showNext();
     ASSERT_NE(movie(), nullptr);
     EXPECT_LT(movie()->currentTime().value, 300);
     EXPECT_TRUE(alerts->warnings.empty());
 }
 
 TEST_F(RealMediaViewerTest, AFileThatCannotBeShownLeavesThePreviousItemOnScreen) {
-    app->start({fixture("plain.png"), fixture("notes.png"), fixture("noise.mp4"), fixture("notes.txt")});
+    startWith({fixture("plain.png"), fixture("notes.png"), fixture("noise.mp4"), fixture("notes.txt")});
     const auto picture = view().ciImage();
     ASSERT_TRUE(picture);
     for (int index = 1; index <= 3; ++index) {
-        controller().playNext();
+        showNext();
         EXPECT_TRUE(showsIndex(index));
         EXPECT_EQ(view().ciImage(), picture);
         EXPECT_EQ(movie(), nullptr);
@@ -112,15 +123,15 @@ TEST_F(RealMediaViewerTest, AnUndecodablePictureWithAMovieExtensionIsTriedAsAMov
     services.pictures = std::make_unique<PicturesAlsoListing>("mp4");
     services.panels = std::make_unique<FakeFilePanels>();
     app = std::make_unique<Application>(std::move(services));
-    app->start({fixture("plain.png"), fixture("clip.mp4")});
+    startWith({fixture("plain.png"), fixture("clip.mp4")});
     ASSERT_TRUE(view().ciImage());
-    controller().playNext();
+    showNext();
     EXPECT_NE(movie(), nullptr);
     EXPECT_EQ(view().ciImage(), nullptr);
 }
 
 TEST_F(RealMediaViewerTest, ASlideShowShowsPicturesForTheIntervalAndMoviesUntilTheyEnd) {
-    app->start({fixture("plain.png"), fixture("clip.mp4"), fixture("turned.jpg")});
+    startWith({fixture("plain.png"), fixture("clip.mp4"), fixture("turned.jpg")});
     controller().setLoopMode();
 
     ASSERT_TRUE(waitUntil([&] { return movie() != nullptr; }, 10s));
@@ -135,7 +146,7 @@ TEST_F(RealMediaViewerTest, ASlideShowShowsPicturesForTheIntervalAndMoviesUntilT
 }
 
 TEST_F(RealMediaViewerTest, PlaybackCommandsChangeWhatThePlayerDoes) {
-    app->start({fixture("clip.mp4")});
+    startWith({fixture("clip.mp4")});
     ASSERT_NE(movie(), nullptr);
     ASSERT_TRUE(waitUntil([&] { return movie()->isPlaying(); }, 10s));
 

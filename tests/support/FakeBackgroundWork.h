@@ -3,20 +3,21 @@
 #include "platform/BackgroundWork.h"
 
 #include <deque>
+#include <functional>
 #include <utility>
 
 namespace vistrel::test {
 
 // Runs the work at once. With `deferFinish`, the finishing steps wait in a queue
-// until finishAll(), so a test can look at the state in between.
+// until finishAll(), so a test can look at the state in between. With `deferWork`,
+// the work itself waits in a queue until runQueued(), as in a busy pool.
 class FakeBackgroundWork : public BackgroundWork {
   public:
     void run(std::function<Finish()> work) override {
-        Finish finish = work();
-        if (deferFinish)
-            pending.push_back(std::move(finish));
-        else if (finish)
-            finish();
+        if (deferWork)
+            queued.push_back(std::move(work));
+        else
+            finishOrKeep(work());
     }
     void finishAll() {
         while (!pending.empty()) {
@@ -27,8 +28,33 @@ class FakeBackgroundWork : public BackgroundWork {
         }
     }
 
+    // Runs the oldest queued work (and its finishing step, unless deferred); false
+    // when none was queued. Work queued meanwhile waits behind.
+    bool runOne() {
+        if (queued.empty())
+            return false;
+        std::function<Finish()> work = std::move(queued.front());
+        queued.pop_front();
+        finishOrKeep(work());
+        return true;
+    }
+    void runQueued() {
+        while (runOne()) {
+        }
+    }
+
     bool deferFinish = false;
     std::deque<Finish> pending;
+    bool deferWork = false;
+    std::deque<std::function<Finish()>> queued;
+
+  private:
+    void finishOrKeep(Finish finish) {
+        if (deferFinish)
+            pending.push_back(std::move(finish));
+        else if (finish)
+            finish();
+    }
 };
 
 } // namespace vistrel::test

@@ -3,7 +3,9 @@
 #include "FakePicture.h"
 #include "media/PictureService.h"
 
+#include <functional>
 #include <map>
+#include <mutex>
 
 namespace vistrel::test {
 
@@ -17,7 +19,12 @@ class FakePictureService : public PictureService {
     };
 
     std::vector<std::string> pictureFileTypes() const override { return types; }
+    // May run on a worker (the real background work in the app tests): `beforeDecode`
+    // lets a test hold it there.
     DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) override {
+        if (beforeDecode)
+            beforeDecode(path);
+        const std::lock_guard lock(m_decodeMutex);
         decoded.push_back(path);
         lastNeededSize = neededSize;
         const auto found = decodable.find(path);
@@ -50,6 +57,7 @@ class FakePictureService : public PictureService {
     std::map<std::string, PictureInfo> infos;
     std::vector<std::string> decoded;
     std::optional<Size> lastNeededSize;
+    std::function<void(const std::string&)> beforeDecode;
 
     struct EncodedJpeg {
         Size size;
@@ -60,6 +68,9 @@ class FakePictureService : public PictureService {
     std::vector<std::uint8_t> tiffBytes{'M', 'M', 0, 42};
     std::vector<std::uint8_t> pngBytes{0x89, 'P', 'N', 'G'};
     std::vector<EncodedJpeg> encodedJpegs;
+
+  private:
+    std::mutex m_decodeMutex;
 };
 
 } // namespace vistrel::test

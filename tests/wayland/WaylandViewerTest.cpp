@@ -84,7 +84,8 @@ class WaylandViewer : public ::testing::Test {
 TEST_F(WaylandViewer, StartsFullScreenWithThePictureDrawn) {
     ASSERT_TRUE(waitUntil([&] { return isFullScreen(); }, std::chrono::seconds(10)))
         << "window " << window().width() << "x" << window().height();
-    EXPECT_EQ(centreOf(shot()), QColor(Qt::red));
+    // The picture is decoded on a worker and drawn once it is back.
+    EXPECT_TRUE(waitUntil([&] { return centreOf(shot()) == QColor(Qt::red); }, std::chrono::seconds(10)));
 }
 
 TEST_F(WaylandViewer, TheRightArrowShowsTheNextPicture) {
@@ -98,6 +99,7 @@ TEST_F(WaylandViewer, TheRightArrowShowsTheNextPicture) {
 // visible under its see-through background.
 TEST_F(WaylandViewer, TheStatusOverlayLiesOverThePicture) {
     ASSERT_TRUE(waitUntil([&] { return isFullScreen(); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(waitUntil([&] { return centreOf(shot()) == QColor(Qt::red); }, std::chrono::seconds(10)));
     const QImage before = shot();
     takeKeyboardFocus();
     QTest::keyClick(&window(), Qt::Key_I);

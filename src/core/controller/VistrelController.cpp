@@ -25,6 +25,7 @@
 #include "view/OrientationTransform.h"
 #include "view/PictureView.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <filesystem>
@@ -66,7 +67,13 @@ VistrelController::VistrelController(ControllerServices services)
       m_series(services.scheduler, services.windows,
                [this] { m_frameWriter.saveFrame(frameOnScreen(), FrameWriter::WhenBusy::skip); }),
       m_seriesHearsFrames(m_frameWriter.frameFinished.connect(
-          [this](const FrameReport& report) { m_series.frameFinished(report); })) {}
+          [this](const FrameReport& report) { m_series.frameFinished(report); })),
+      m_itemLoader(services.work, services.pictures),
+      // Marks moving do not change which pictures lie next to which; other edits may.
+      m_listChangeDropsPreloads(m_play.changed.connect([this](const PlaylistChange& change) {
+          if (change.kind != PlaylistChange::Kind::changed)
+              m_itemLoader.invalidate();
+      })) {}
 
 // A pending advance must not reach a controller that is gone.
 VistrelController::~VistrelController() {
@@ -244,40 +251,45 @@ std::optional<std::string> VistrelController::getURL() {
     return m_play.fileList()[*current].path;
 }
 
+// The index and the mark are taken at once; the item follows from a worker, unless a
+// newer request came first.
 void VistrelController::playIt() {
     const auto path = getURL();
     if (!path)
         return;
     m_Movie.reset();
-    if (showItem(*path))
+    requestItem(*path);
+}
+
+void VistrelController::requestItem(const std::string& path) {
+    m_itemLoader.request(path, isPicturePath(path), pictureSizeNeeded(),
+                         [this, path](const LoadedItem& item) { showLoaded(path, item); });
+}
+
+void VistrelController::showLoaded(const std::string& path, const LoadedItem& item) {
+    if (showItem(path, item))
         m_unshownRun.shown();
     else
         passOverUnshown();
+    m_itemLoader.preload(neighbourPictures(), pictureSizeNeeded());
 }
 
 // Only a regular file (or a path that is gone, which the services report as unreadable)
-// reaches a decoder: a FIFO or a device handed over directly would block the GUI thread.
-bool VistrelController::showItem(const std::string& path) {
-    const FileKind kind = fileKindOf(path);
+// reaches a decoder: a FIFO or a device handed over directly would block.
+bool VistrelController::showItem(const std::string& path, const LoadedItem& item) {
+    const FileKind kind = item.stamp.kind;
     if (kind != FileKind::regular && kind != FileKind::missing)
         return false;
-    const std::string extension = paths::lowercaseAscii(paths::pathExtension(path));
     // A listed picture that does not decode is still tried as a movie of the same extension.
-    if (containsType(m_cgiTypes, extension) && showPicture(path))
+    if (isPicturePath(path) && showPicture(path, item.decoded))
         return true;
-    return containsType(m_qtTypes, extension) && showMovie(path);
+    return containsType(m_qtTypes, paths::lowercaseAscii(paths::pathExtension(path))) && showMovie(path);
 }
 
-bool VistrelController::showPicture(const std::string& path) {
-    PictureService& pictures = m_services.pictures;
-    PictureView& view = m_services.movieView;
-    // The decoder works in stored orientation, which is only known once the file is
-    // read: a square of the screen's longer side is enough for either turn.
-    const Size screen = m_services.window.screenSize();
-    const float side = std::max(screen.width, screen.height);
-    const DecodedPicture decoded = pictures.decodeFirstImage(path, Size{side, side});
+bool VistrelController::showPicture(const std::string& path, const DecodedPicture& decoded) {
     if (!decoded.picture)
         return false;
+    PictureView& view = m_services.movieView;
     // A picture without an orientation tag is stored upright; it must not inherit
     // the turn of the picture shown before it.
     view.setOrientation(decoded.orientation.value_or(uprightOrientation));
@@ -288,6 +300,31 @@ bool VistrelController::showPicture(const std::string& path) {
     m_recentDocuments.noteNewRecentDocumentURL(path);
     movieDidEnd();
     return true;
+}
+
+bool VistrelController::isPicturePath(const std::string& path) const {
+    return containsType(m_cgiTypes, paths::lowercaseAscii(paths::pathExtension(path)));
+}
+
+Size VistrelController::pictureSizeNeeded() const {
+    const Size screen = m_services.window.screenSize();
+    const float side = std::max(screen.width, screen.height);
+    return Size{side, side};
+}
+
+// Movies are never decoded ahead: opening one is costly and holds a player.
+std::vector<std::string> VistrelController::neighbourPictures() const {
+    const FileList& list = m_play.fileList();
+    const auto current = currentEntryIndex();
+    std::vector<std::string> neighbours;
+    if (!current || list.size() < 2)
+        return neighbours;
+    for (const std::size_t offset : {std::size_t{1}, list.size() - 1}) {
+        const std::string& path = list[(*current + offset) % list.size()].path;
+        if (isPicturePath(path) && std::find(neighbours.begin(), neighbours.end(), path) == neighbours.end())
+            neighbours.push_back(path);
+    }
+    return neighbours;
 }
 
 bool VistrelController::showMovie(const std::string& path) {

@@ -14,6 +14,7 @@
 #include "playlist/PlaylistStore.h"
 #include "settings/RecentDocuments.h"
 #include "settings/UserDefaults.h"
+#include "show/ItemLoader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -215,10 +216,19 @@ private:
     void createPrefsWhenAbsent();
     // The entry at lActualIndex when it is marked, else the first marked entry.
     std::optional<std::size_t> currentEntryIndex() const;
+    // Asks the item loader for `path`; showLoaded finishes on the GUI thread.
+    void requestItem(const std::string& path);
+    void showLoaded(const std::string& path, const LoadedItem& item);
     // Whether the item at `path` is now on screen.
-    bool showItem(const std::string& path);
-    bool showPicture(const std::string& path);
+    bool showItem(const std::string& path, const LoadedItem& item);
+    bool showPicture(const std::string& path, const DecodedPicture& decoded);
     bool showMovie(const std::string& path);
+    bool isPicturePath(const std::string& path) const;
+    // The screen's longer side squared: the decoder works in stored orientation,
+    // which is only known once the file is read, and this fits either turn.
+    Size pictureSizeNeeded() const;
+    // The pictures next to the current entry, the next one first (a slide show's way).
+    std::vector<std::string> neighbourPictures() const;
     void stepMark(int direction);
     void passOverUnshown();
     void advanceSlideShow();
@@ -240,6 +250,8 @@ private:
     FramePasteboard m_framePasteboard;
     PictureSeries m_series;
     Connection m_seriesHearsFrames;
+    ItemLoader m_itemLoader;
+    Connection m_listChangeDropsPreloads;
 
     std::shared_ptr<Movie> m_Movie;
     Scheduler::TimerId m_timerLoopMode = Scheduler::noTimer;

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "geometry/Geometry.h"
+#include "intake/FileStamp.h"
+#include "media/PictureService.h"
+#include "show/PictureCache.h"
+#include "show/ShowRequests.h"
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vistrel {
+
+class BackgroundWork;
+
+// What a worker found at a path asked to be shown.
+struct LoadedItem {
+    FileStamp stamp;
+    // The picture, when the path was asked for as one and it decodes (or was cached).
+    DecodedPicture decoded;
+};
+
+// Looks at and decodes the items to show on a worker, so the GUI thread never waits
+// on a file system or a decoder. The newest request wins: an older one's result is
+// dropped, and its work does nothing if it had not started yet. While an item is
+// shown, the neighbours it is given are decoded ahead, one at a time, into a cache;
+// a request always goes before them. Lives on the GUI thread.
+class ItemLoader {
+  public:
+    using Done = std::function<void(const LoadedItem&)>;
+
+    ItemLoader(BackgroundWork& work, PictureService& pictures);
+    ItemLoader(const ItemLoader&) = delete;
+    ItemLoader& operator=(const ItemLoader&) = delete;
+
+    // Supersedes every earlier request and the preloads under way. Stats `path` and,
+    // `asPicture`, decodes it at `neededSize` (stored orientation) or takes it from the
+    // cache when the file is unchanged. `done` runs on the GUI thread, and only while
+    // this is still the newest request.
+    void request(const std::string& path, bool asPicture, Size neededSize, Done done);
+
+    // Decodes `paths` in order, one after another, into the cache; paths cached from an
+    // unchanged file are not decoded again. A later request or preload drops the rest.
+    void preload(std::vector<std::string> paths, Size neededSize);
+
+    // Drops the cached pictures and the preloads not yet done; a request under way stays.
+    void invalidate();
+
+    // The ticket of the newest request, for work finishing it later (opening its movie):
+    // that work must check it before touching the screen.
+    ShowRequests::Ticket newestRequest() const { return m_requests.newest(); }
+    const PictureCache& cache() const { return m_cache; }
+
+  private:
+    struct Job {
+        std::string path;
+        bool asPicture = true;
+        bool ahead = false; // a preload rather than a request
+        Size neededSize;
+        ShowRequests::Ticket ticket;
+    };
+    // Runs `job` on a worker; `done` gets what it found on the GUI thread, after the
+    // cache took it, while the job's ticket is current.
+    void run(Job job, Done done);
+    static LoadedItem load(PictureService& pictures, const Job& job,
+                           const std::optional<FileStamp>& cachedStamp, bool& fromCache);
+    void keepInCache(const Job& job, const LoadedItem& item);
+    void preloadNext(std::deque<std::string> paths, Size neededSize, ShowRequests::Ticket round);
+    // A picture decoded for another screen is no use on this one.
+    void forgetOtherSizes(Size neededSize);
+
+    BackgroundWork& m_work;
+    PictureService& m_pictures;
+    PictureCache m_cache;
+    Size m_cachedSize;
+    // Declared last: destroyed first, so every finishing step still out sees its ticket
+    // void before it could reach the members above.
+    ShowRequests m_preloads;
+    ShowRequests m_requests;
+};
+
+} // namespace vistrel
