@@ -1,18 +1,68 @@
 #include "media/MpvMovieService.h"
 
 #include "media/MimeSuffixes.h"
-#include "media/MovieProbe.h"
+#include "media/MovieModule.h"
 
+#include <QCoreApplication>
+#include <QMetaObject>
 #include <QMimeDatabase>
 #include <QSet>
+#include <QThreadPool>
+#include <clocale>
+#include <mutex>
 #include <utility>
 
 namespace vistrel {
 
-MpvMovieService::MpvMovieService() : m_endHandler(std::make_shared<MpvMovie::EndHandler>()) {
-    // Once here for the application; every movie opened sets it again, in case something
-    // (QApplication's construction) put the user's locale back since.
-    MpvMovie::useCNumericLocale();
+namespace {
+
+using Opened = std::function<void(std::shared_ptr<Movie>)>;
+
+void postToGui(std::function<void()> work) {
+    if (QCoreApplication* application = QCoreApplication::instance())
+        QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
+}
+
+} // namespace
+
+struct MpvMovieService::State {
+    // The engine, made by whichever thread needs it first; never replaced once made.
+    MovieEngine* engine() {
+        const std::lock_guard lock(engineMutex);
+        if (!engineTried) {
+            engineTried = true;
+            madeEngine = MovieModule::createEngine();
+            if (madeEngine)
+                madeEngine->observeMovieEnds([handler = endHandler](Movie& movie) {
+                    if (*handler)
+                        (*handler)(movie);
+                });
+        }
+        return madeEngine.get();
+    }
+
+    std::mutex engineMutex;
+    bool engineTried = false;
+    std::unique_ptr<MovieEngine> madeEngine;
+
+    // GUI thread only from here on.
+    std::shared_ptr<std::function<void(Movie&)>> endHandler = std::make_shared<std::function<void(Movie&)>>();
+    // Set once the worker has made (or failed to make) the engine.
+    bool ready = false;
+    bool loading = false;
+    std::string pendingPath;
+    Opened pendingOpened;
+};
+
+MpvMovieService::MpvMovieService() : m_state(std::make_shared<State>()) {
+    // libmpv needs the C numeric locale; here, on the GUI thread, after QApplication has
+    // adopted the user's. The player sets it again as it starts.
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+MpvMovieService::~MpvMovieService() {
+    // Movies still held outlive the service: their end reaches no one.
+    *m_state->endHandler = nullptr;
 }
 
 namespace {
@@ -60,16 +110,47 @@ std::vector<std::string> MpvMovieService::movieFileTypes() const {
     return suffixes;
 }
 
-std::shared_ptr<Movie> MpvMovieService::openMovie(const std::string& path) {
-    return MpvMovie::open(path, m_endHandler);
+void MpvMovieService::openMovie(const std::string& path, Opened opened) {
+    State& state = *m_state;
+    if (state.ready) {
+        if (MovieEngine* engine = state.engine())
+            engine->openMovie(path, std::move(opened));
+        else
+            postToGui([opened = std::move(opened)] { opened(nullptr); });
+        return;
+    }
+    if (state.pendingOpened)
+        postToGui([superseded = std::move(state.pendingOpened)] { superseded(nullptr); });
+    state.pendingPath = path;
+    state.pendingOpened = std::move(opened);
+    if (state.loading)
+        return;
+    state.loading = true;
+    QThreadPool::globalInstance()->start([weak = std::weak_ptr<State>(m_state)] {
+        if (const std::shared_ptr<State> working = weak.lock())
+            working->engine();
+        postToGui([weak] {
+            const std::shared_ptr<State> loaded = weak.lock();
+            if (!loaded)
+                return;
+            loaded->ready = true;
+            Opened waiting = std::move(loaded->pendingOpened);
+            loaded->pendingOpened = nullptr;
+            if (MovieEngine* engine = loaded->engine())
+                engine->openMovie(loaded->pendingPath, std::move(waiting));
+            else
+                waiting(nullptr);
+        });
+    });
 }
 
 void MpvMovieService::observeMovieEnds(std::function<void(Movie&)> handler) {
-    *m_endHandler = std::move(handler);
+    *m_state->endHandler = std::move(handler);
 }
 
 std::optional<MovieFacts> MpvMovieService::movieFacts(const std::string& path) {
-    return MovieProbe::movieFacts(path);
+    MovieEngine* engine = m_state->engine();
+    return engine ? engine->movieFacts(path) : std::nullopt;
 }
 
 } // namespace vistrel

@@ -248,24 +248,32 @@ void VistrelController::playIt() {
     const auto path = getURL();
     if (!path)
         return;
+    ++m_showGeneration;
     m_Movie.reset();
-    if (showItem(*path))
+    noteShowOutcome(showItem(*path));
+}
+
+void VistrelController::noteShowOutcome(ShowOutcome outcome) {
+    if (outcome == ShowOutcome::shown)
         m_unshownRun.shown();
-    else
+    else if (outcome == ShowOutcome::unshown)
         passOverUnshown();
 }
 
 // Only a regular file (or a path that is gone, which the services report as unreadable)
 // reaches a decoder: a FIFO or a device handed over directly would block the GUI thread.
-bool VistrelController::showItem(const std::string& path) {
+VistrelController::ShowOutcome VistrelController::showItem(const std::string& path) {
     const FileKind kind = fileKindOf(path);
     if (kind != FileKind::regular && kind != FileKind::missing)
-        return false;
+        return ShowOutcome::unshown;
     const std::string extension = paths::lowercaseAscii(paths::pathExtension(path));
     // A listed picture that does not decode is still tried as a movie of the same extension.
     if (containsType(m_cgiTypes, extension) && showPicture(path))
-        return true;
-    return containsType(m_qtTypes, extension) && showMovie(path);
+        return ShowOutcome::shown;
+    if (!containsType(m_qtTypes, extension))
+        return ShowOutcome::unshown;
+    requestMovie(path);
+    return ShowOutcome::pending;
 }
 
 bool VistrelController::showPicture(const std::string& path) {
@@ -290,10 +298,21 @@ bool VistrelController::showPicture(const std::string& path) {
     return true;
 }
 
-bool VistrelController::showMovie(const std::string& path) {
-    m_Movie = m_services.movies.openMovie(path);
-    if (!m_Movie)
+// The opening may finish at once or much later: by then the user may have stepped on,
+// and the movie is dropped (which closes it) in favour of the newer request.
+void VistrelController::requestMovie(const std::string& path) {
+    m_services.movies.openMovie(path, [this, alive = std::weak_ptr<bool>(m_alive), generation = m_showGeneration,
+                                       path](std::shared_ptr<Movie> movie) {
+        if (alive.expired() || generation != m_showGeneration)
+            return;
+        noteShowOutcome(showMovie(path, std::move(movie)) ? ShowOutcome::shown : ShowOutcome::unshown);
+    });
+}
+
+bool VistrelController::showMovie(const std::string& path, std::shared_ptr<Movie> movie) {
+    if (!movie)
         return false;
+    m_Movie = std::move(movie);
     PictureView& view = m_services.movieView;
     view.setControllerVisible(false);
     try {

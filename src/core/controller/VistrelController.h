@@ -215,10 +215,14 @@ private:
     void createPrefsWhenAbsent();
     // The entry at lActualIndex when it is marked, else the first marked entry.
     std::optional<std::size_t> currentEntryIndex() const;
-    // Whether the item at `path` is now on screen.
-    bool showItem(const std::string& path);
+    // Whether an item is on screen now, could not be shown, or (a movie) is still opening.
+    enum class ShowOutcome { shown, unshown, pending };
+    ShowOutcome showItem(const std::string& path);
+    void noteShowOutcome(ShowOutcome outcome);
     bool showPicture(const std::string& path);
-    bool showMovie(const std::string& path);
+    // Asks for the movie; it is shown once open, unless another item was asked for since.
+    void requestMovie(const std::string& path);
+    bool showMovie(const std::string& path, std::shared_ptr<Movie> movie);
     void stepMark(int direction);
     void passOverUnshown();
     void advanceSlideShow();
@@ -242,6 +246,10 @@ private:
     Connection m_seriesHearsFrames;
 
     std::shared_ptr<Movie> m_Movie;
+    // Counts the items asked for: a movie that opens after a newer request is dropped.
+    std::uint64_t m_showGeneration = 0;
+    // Movie openings finish later; they must not reach a controller that is gone.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     Scheduler::TimerId m_timerLoopMode = Scheduler::noTimer;
     GeometryValues m_geometry;
     float m_sleep = 5.0f;
