@@ -334,6 +334,9 @@ MpvPlayer::Tell MpvPlayer::endOfFileChanged(const mpv_event& event) {
     const std::shared_ptr<MpvMovie> movie = shownMovie();
     if (!movie || !movie->noteEndOfFile(*static_cast<const mpv_event_property*>(event.data)))
         return {};
+    // mpv pauses at the end only once the sound output has drained; whoever hears of
+    // the end must find the movie stopped already.
+    movie->stop();
     return [movie, handler = m_endHandler] {
         if (handler && *handler)
             (*handler)(*movie);
