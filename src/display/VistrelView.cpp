@@ -2,6 +2,7 @@
 
 #include "display/ControllerGeometry.h"
 #include "display/MovieControlBar.h"
+#include "media/Movie.h"
 #include "media/MovieFrameSource.h"
 #include "media/QtPicture.h"
 #include "view/OrientationTransform.h"
