@@ -1,10 +1,9 @@
 #include "media/MpvMovieService.h"
 
+#include "media/GuiThread.h"
 #include "media/MimeSuffixes.h"
 #include "media/MovieModule.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
 #include <QMimeDatabase>
 #include <QSet>
 #include <QThreadPool>
@@ -17,11 +16,6 @@ namespace vistrel {
 namespace {
 
 using Opened = std::function<void(std::shared_ptr<Movie>)>;
-
-void postToGui(std::function<void()> work) {
-    if (QCoreApplication* application = QCoreApplication::instance())
-        QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
-}
 
 } // namespace
 
@@ -39,6 +33,14 @@ struct MpvMovieService::State {
                 });
         }
         return madeEngine.get();
+    }
+
+    // GUI thread, once the engine is made (or failed to be).
+    void open(const std::string& path, Opened opened) {
+        if (MovieEngine* made = engine())
+            made->openMovie(path, std::move(opened));
+        else
+            GuiThread::post([opened = std::move(opened)] { opened(nullptr); });
     }
 
     std::mutex engineMutex;
@@ -113,33 +115,33 @@ std::vector<std::string> MpvMovieService::movieFileTypes() const {
 void MpvMovieService::openMovie(const std::string& path, Opened opened) {
     State& state = *m_state;
     if (state.ready) {
-        if (MovieEngine* engine = state.engine())
-            engine->openMovie(path, std::move(opened));
-        else
-            postToGui([opened = std::move(opened)] { opened(nullptr); });
+        state.open(path, std::move(opened));
         return;
     }
     if (state.pendingOpened)
-        postToGui([superseded = std::move(state.pendingOpened)] { superseded(nullptr); });
+        GuiThread::post([superseded = std::move(state.pendingOpened)] { superseded(nullptr); });
     state.pendingPath = path;
     state.pendingOpened = std::move(opened);
-    if (state.loading)
-        return;
-    state.loading = true;
+    if (!state.loading) {
+        state.loading = true;
+        loadModule();
+    }
+}
+
+// The worker loads the module and makes the engine; the GUI thread then opens the movie
+// asked for last.
+void MpvMovieService::loadModule() {
     QThreadPool::globalInstance()->start([weak = std::weak_ptr<State>(m_state)] {
         if (const std::shared_ptr<State> working = weak.lock())
             working->engine();
-        postToGui([weak] {
+        GuiThread::post([weak] {
             const std::shared_ptr<State> loaded = weak.lock();
             if (!loaded)
                 return;
             loaded->ready = true;
             Opened waiting = std::move(loaded->pendingOpened);
             loaded->pendingOpened = nullptr;
-            if (MovieEngine* engine = loaded->engine())
-                engine->openMovie(loaded->pendingPath, std::move(waiting));
-            else
-                waiting(nullptr);
+            loaded->open(loaded->pendingPath, std::move(waiting));
         });
     });
 }

@@ -27,6 +27,7 @@ class MpvMovieService final : public MovieService {
 
   private:
     struct State;
+    void loadModule();
     // Shared with the worker that loads the module, which may finish after the service is gone.
     std::shared_ptr<State> m_state;
 };

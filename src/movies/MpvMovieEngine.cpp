@@ -1,9 +1,8 @@
 #include "movies/MpvMovieEngine.h"
 
+#include "media/GuiThread.h"
 #include "movies/MovieProbe.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
 #include <utility>
 
 namespace vistrel {
@@ -19,8 +18,7 @@ void MpvMovieEngine::openMovie(const std::string& path, Opened opened) {
     }
     // mpv could not start (it said why in the log): every movie fails as unreadable,
     // told later like any other opening.
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [opened = std::move(opened)] { opened(nullptr); }, Qt::QueuedConnection);
+    GuiThread::post([opened = std::move(opened)] { opened(nullptr); });
 }
 
 void MpvMovieEngine::observeMovieEnds(EndHandler handler) {

@@ -1,5 +1,6 @@
 #include "movies/MpvPlayer.h"
 
+#include "media/GuiThread.h"
 #include "movies/MpvLog.h"
 #include "movies/MpvMovie.h"
 #include "movies/MpvProperties.h"
@@ -7,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QMetaObject>
 #include <QTimer>
 #include <array>
 #include <chrono>
@@ -64,11 +64,6 @@ constexpr std::array<std::pair<const char*, const char*>, 5> playbackDefaults{{
     {"volume-max", "100"},
     {"volume", "100"},
 }};
-
-void postToGui(std::function<void()> work) {
-    if (QCoreApplication* application = QCoreApplication::instance())
-        QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
-}
 
 } // namespace
 
@@ -147,7 +142,7 @@ void MpvPlayer::open(const std::string& path, MovieEngine::Opened opened) {
     if (!QFileInfo(QString::fromStdString(path)).isFile() ||
         !MpvLog::succeeded(mpv_command_async(m_handle, request, command), "load", path.c_str())) {
         stopFile(); // what played before must not go on behind the failure
-        postToGui([opened = std::move(opened)] { opened(nullptr); });
+        GuiThread::post([opened = std::move(opened)] { opened(nullptr); });
         return;
     }
     m_opening = Opening{load, path, std::move(opened), request, std::nullopt};
@@ -176,7 +171,7 @@ void MpvPlayer::retireShown() {
 void MpvPlayer::supersedeOpening() {
     if (!m_opening)
         return;
-    postToGui([opened = std::move(m_opening->opened)] { opened(nullptr); });
+    GuiThread::post([opened = std::move(m_opening->opened)] { opened(nullptr); });
     m_opening.reset();
 }
 
@@ -217,11 +212,16 @@ void MpvPlayer::onWakeup(void* context) {
 }
 
 void MpvPlayer::postDrain() {
-    if (m_drainPosted.exchange(true))
+    postOnce(m_drainPosted, &MpvPlayer::drainEvents);
+}
+
+// At most one of each kind waits in the GUI queue, so mpv's callbacks cannot flood it.
+void MpvPlayer::postOnce(std::atomic<bool>& posted, void (MpvPlayer::*work)()) {
+    if (posted.exchange(true))
         return;
-    postToGui([weak = weak_from_this()] {
+    GuiThread::post([weak = weak_from_this(), work] {
         if (const std::shared_ptr<MpvPlayer> player = weak.lock())
-            player->drainEvents();
+            ((*player).*work)();
     });
 }
 
@@ -379,16 +379,7 @@ void MpvPlayer::onRenderUpdate(void* context) {
             return;
         }
     }
-    player->postUndrawnFrame();
-}
-
-void MpvPlayer::postUndrawnFrame() {
-    if (m_drawPosted.exchange(true))
-        return;
-    postToGui([weak = weak_from_this()] {
-        if (const std::shared_ptr<MpvPlayer> player = weak.lock())
-            player->drawUndrawnFrame();
-    });
+    player->postOnce(player->m_drawPosted, &MpvPlayer::drawUndrawnFrame);
 }
 
 // While a movie opens, or plays with no view, nobody draws it, and mpv's video output

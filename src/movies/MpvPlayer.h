@@ -98,8 +98,8 @@ class MpvPlayer final : public std::enable_shared_from_this<MpvPlayer> {
     static void onWakeup(void* context);
     static void onRenderUpdate(void* context);
     void postDrain();
+    void postOnce(std::atomic<bool>& posted, void (MpvPlayer::*work)());
     void drainEvents();
-    void postUndrawnFrame();
     void drawUndrawnFrame();
 
     std::shared_ptr<const EndHandler> m_endHandler;
