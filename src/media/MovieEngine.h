@@ -21,6 +21,11 @@ class MovieEngine {
 
     virtual ~MovieEngine() = default;
 
+    // Starts the player ahead of the first movie, so its start costs the GUI thread
+    // nothing. May run on a worker, before anything else is asked of the engine; the
+    // process must already be in the C numeric locale.
+    virtual void startPlayer() = 0;
+
     // As MovieService::openMovie: `opened` runs later on the GUI thread, with the movie
     // ready or nullptr. Opening a movie retires the one opened before.
     virtual void openMovie(const std::string& path, Opened opened) = 0;

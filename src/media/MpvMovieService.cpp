@@ -128,12 +128,13 @@ void MpvMovieService::openMovie(const std::string& path, Opened opened) {
     }
 }
 
-// The worker loads the module and makes the engine; the GUI thread then opens the movie
-// asked for last.
+// The worker loads the module, makes the engine and starts its player; the GUI thread
+// then opens the movie asked for last.
 void MpvMovieService::loadModule() {
     QThreadPool::globalInstance()->start([weak = std::weak_ptr<State>(m_state)] {
         if (const std::shared_ptr<State> working = weak.lock())
-            working->engine();
+            if (MovieEngine* made = working->engine())
+                made->startPlayer();
         GuiThread::post([weak] {
             const std::shared_ptr<State> loaded = weak.lock();
             if (!loaded)

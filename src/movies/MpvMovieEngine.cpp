@@ -9,9 +9,16 @@ namespace vistrel {
 
 MpvMovieEngine::MpvMovieEngine() : m_endHandler(std::make_shared<EndHandler>()) {}
 
-void MpvMovieEngine::openMovie(const std::string& path, Opened opened) {
+void MpvMovieEngine::startPlayer() {
     if (!m_player)
         m_player = MpvPlayer::create(m_endHandler);
+}
+
+void MpvMovieEngine::openMovie(const std::string& path, Opened opened) {
+    if (!m_player) {
+        MpvPlayer::useCNumericLocale();
+        startPlayer();
+    }
     if (m_player) {
         m_player->open(path, std::move(opened));
         return;

@@ -13,6 +13,7 @@ class MpvMovieEngine final : public MovieEngine {
   public:
     MpvMovieEngine();
 
+    void startPlayer() override;
     void openMovie(const std::string& path, Opened opened) override;
     void observeMovieEnds(EndHandler handler) override;
     std::optional<MovieFacts> movieFacts(const std::string& path) override;

@@ -67,10 +67,14 @@ constexpr std::array<std::pair<const char*, const char*>, 5> playbackDefaults{{
 
 } // namespace
 
-std::shared_ptr<MpvPlayer> MpvPlayer::create(std::shared_ptr<const EndHandler> endHandler) {
-    // mpv_create() refuses to run under a numeric locale other than "C", and
-    // QApplication adopts the user's; Qt formats numbers with its own QLocale.
+// mpv_create() refuses to run under a numeric locale other than "C" (it parses and
+// prints numbers with the C library), and QApplication adopts the user's. Qt formats
+// numbers with its own QLocale, so nothing else notices.
+void MpvPlayer::useCNumericLocale() {
     std::setlocale(LC_NUMERIC, "C");
+}
+
+std::shared_ptr<MpvPlayer> MpvPlayer::create(std::shared_ptr<const EndHandler> endHandler) {
     std::shared_ptr<MpvPlayer> player(new MpvPlayer(std::move(endHandler)));
     if (!player->start())
         return nullptr;

@@ -32,7 +32,7 @@ class MpvMovie;
 // context exists from before the first file loads (mpv gives up on the picture when no
 // context exists as a file loads) and goes before the handle.
 //
-// Threads: GUI thread only. mpv's threads only post work to the GUI thread (a drain of
+// Threads: GUI thread only, but for create(). mpv's threads only post work to the GUI thread (a drain of
 // the event queue, a draw of a frame nobody else draws); posted work holds the player weakly.
 class MpvPlayer final : public std::enable_shared_from_this<MpvPlayer> {
   public:
@@ -40,8 +40,12 @@ class MpvPlayer final : public std::enable_shared_from_this<MpvPlayer> {
     using EndHandler = MovieEngine::EndHandler;
 
     // nullptr when mpv cannot start. `endHandler` is read each time a movie ends, so its
-    // owner may replace the function behind the pointer at any time.
+    // owner may replace the function behind the pointer at any time. Any thread; the
+    // process must be in the C numeric locale (see useCNumericLocale).
     static std::shared_ptr<MpvPlayer> create(std::shared_ptr<const EndHandler> endHandler);
+    // mpv refuses to start under another numeric locale. GUI thread only: the locale is
+    // the whole process's.
+    static void useCNumericLocale();
     ~MpvPlayer();
     MpvPlayer(const MpvPlayer&) = delete;
     MpvPlayer& operator=(const MpvPlayer&) = delete;
