@@ -4,12 +4,11 @@
 // The figure that matters is the ratio of resident memory after the last switch to that
 // after the first: a player that keeps what each movie freed grows it switch by switch.
 
+#include "MediaFixtures.h"
+#include "OpenedMovie.h"
 #include "media/MovieFrameSource.h"
 #include "media/MovieModule.h"
 #include "media/MpvMovieService.h"
-
-#include "MediaFixtures.h"
-#include "OpenedMovie.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,7 +17,6 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
-
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -41,11 +39,28 @@ QString generatedMovie(const QString& name, const QString& source) {
     if (QFileInfo(path).size() > 0)
         return path;
     const QString partial = path + QStringLiteral(".part.mp4");
-    const int status = QProcess::execute(
-        QStringLiteral("ffmpeg"),
-        {"-loglevel", "error", "-y", "-f", "lavfi", "-i", source + "=size=1920x1080:rate=30:duration=3", "-f",
-         "lavfi", "-i", "sine=frequency=440:duration=3", "-c:v", "libx264", "-preset", "veryfast", "-pix_fmt",
-         "yuv420p", "-c:a", "aac", "-shortest", partial});
+    const int status =
+        QProcess::execute(QStringLiteral("ffmpeg"), {"-loglevel",
+                                                     "error",
+                                                     "-y",
+                                                     "-f",
+                                                     "lavfi",
+                                                     "-i",
+                                                     source + "=size=1920x1080:rate=30:duration=3",
+                                                     "-f",
+                                                     "lavfi",
+                                                     "-i",
+                                                     "sine=frequency=440:duration=3",
+                                                     "-c:v",
+                                                     "libx264",
+                                                     "-preset",
+                                                     "veryfast",
+                                                     "-pix_fmt",
+                                                     "yuv420p",
+                                                     "-c:a",
+                                                     "aac",
+                                                     "-shortest",
+                                                     partial});
     if (status != 0 || !QFile::rename(partial, path)) {
         QFile::remove(partial);
         return {};
@@ -99,7 +114,8 @@ int main(int argc, char** argv) {
         std::printf("movie switch: the movie did not open\n");
         return 1;
     }
-    std::printf("first movie, player start included: %.1f ms\n", static_cast<double>(clock.nsecsElapsed()) / 1e6);
+    std::printf("first movie, player start included: %.1f ms\n",
+                static_cast<double>(clock.nsecsElapsed()) / 1e6);
 
     std::vector<double> times;
     for (int i = 0; i < timedOpenings; ++i) {

@@ -29,7 +29,8 @@ CreateMovieEngine loadFactory() {
         delete library;
         return nullptr;
     }
-    qCWarning(lcMovieModule).noquote() << "no movie module found in" << MovieModule::candidatePaths().join(", ");
+    qCWarning(lcMovieModule).noquote()
+        << "no movie module found in" << MovieModule::candidatePaths().join(", ");
     return nullptr;
 }
 
@@ -41,7 +42,8 @@ QStringList MovieModule::candidatePaths() {
         paths << named;
     const QDir programFolder(QCoreApplication::applicationDirPath());
     paths << programFolder.filePath(moduleFileName)
-          << QDir::cleanPath(programFolder.filePath(QStringLiteral(VISTREL_MODULE_DIR_FROM_PROGRAM "/") + moduleFileName));
+          << QDir::cleanPath(programFolder.filePath(QStringLiteral(VISTREL_MODULE_DIR_FROM_PROGRAM "/") +
+                                                    moduleFileName));
     return paths;
 }
 

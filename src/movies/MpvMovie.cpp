@@ -100,7 +100,8 @@ void MpvMovie::setRate(float rate) {
     if (MpvProperties::readString(handle(), "play-dir") != direction &&
         !MpvLog::succeeded(mpv_set_property_string(handle(), "play-dir", direction), "set", "play-dir"))
         return;
-    if (MpvProperties::writeDouble(handle(), "speed", std::min(static_cast<double>(std::abs(rate)), fastestRate)))
+    if (MpvProperties::writeDouble(handle(), "speed",
+                                   std::min(static_cast<double>(std::abs(rate)), fastestRate)))
         play();
 }
 
@@ -142,7 +143,8 @@ MovieTime MpvMovie::duration() const {
 MovieTime MpvMovie::currentTime() const {
     if (!isShown())
         return {};
-    double seconds = m_pendingSeek ? *m_pendingSeek : MpvProperties::readDouble(handle(), "time-pos").value_or(0.0);
+    double seconds =
+        m_pendingSeek ? *m_pendingSeek : MpvProperties::readDouble(handle(), "time-pos").value_or(0.0);
     // The last frame's time may lie a little past the container's length.
     if (const auto length = MpvProperties::readDouble(handle(), "duration"))
         seconds = std::min(seconds, *length);

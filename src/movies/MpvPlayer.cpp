@@ -123,8 +123,8 @@ void MpvPlayer::createRenderContext() {
         {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    if (!MpvLog::succeeded(mpv_render_context_create(&m_renderContext, m_handle, params),
-                           "create", "software render context")) {
+    if (!MpvLog::succeeded(mpv_render_context_create(&m_renderContext, m_handle, params), "create",
+                           "software render context")) {
         m_renderContext = nullptr;
         // A video output of its own keeps the picture track alive for frame capture.
         MpvLog::succeeded(mpv_set_option_string(m_handle, "vo", "null"), "set option", "vo");

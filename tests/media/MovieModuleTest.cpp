@@ -1,7 +1,6 @@
-#include "media/MpvMovieService.h"
-
 #include "MediaFixtures.h"
 #include "OpenedMovie.h"
+#include "media/MpvMovieService.h"
 
 #include <gtest/gtest.h>
 

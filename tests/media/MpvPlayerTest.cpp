@@ -34,7 +34,8 @@ class ReusedPlayer : public ::testing::Test {
     }
 
     std::shared_ptr<MpvMovie> open(const char* name) {
-        auto movie = std::dynamic_pointer_cast<MpvMovie>(openedMovie(engine, MediaFixtures::get().file(name)));
+        auto movie =
+            std::dynamic_pointer_cast<MpvMovie>(openedMovie(engine, MediaFixtures::get().file(name)));
         EXPECT_NE(movie, nullptr) << name;
         return movie;
     }

@@ -11,8 +11,7 @@ namespace vistrel::test {
 // Opens `path` through `opener` (a movie service or engine, which answer later) and
 // runs the event loop until the answer comes: the movie, or nullptr. The answer may
 // come after a timed-out wait; it then lands in state the callback owns.
-template <class Opener>
-std::shared_ptr<Movie> openedMovie(Opener& opener, const std::string& path) {
+template <class Opener> std::shared_ptr<Movie> openedMovie(Opener& opener, const std::string& path) {
     struct Answer {
         bool given = false;
         std::shared_ptr<Movie> movie;
