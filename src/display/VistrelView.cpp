@@ -3,8 +3,8 @@
 #include "display/ControllerGeometry.h"
 #include "display/MovieControlBar.h"
 #include "media/LogCategories.h"
-#include "media/MpvFrameRenderer.h"
-#include "media/MpvMovie.h"
+#include "media/Movie.h"
+#include "media/MovieFrameSource.h"
 #include "media/QtPicture.h"
 #include "view/OrientationTransform.h"
 #include "view/ViewGeometry.h"
@@ -74,12 +74,12 @@ void VistrelView::setMovie(std::shared_ptr<Movie> movie) {
     if (movie && movie == m_movie)
         return; // a second renderer would take the movie's only frame callback from the first
     // Attach first, so that a movie that cannot be shown leaves the view as it was.
-    std::unique_ptr<MpvFrameRenderer> renderer;
+    std::unique_ptr<MovieFrames> renderer;
     if (movie) {
-        auto* mpvMovie = dynamic_cast<MpvMovie*>(movie.get());
-        if (!mpvMovie)
+        auto* source = dynamic_cast<MovieFrameSource*>(movie.get());
+        if (!source)
             throw std::runtime_error("The view cannot draw this kind of movie");
-        renderer = std::make_unique<MpvFrameRenderer>(*mpvMovie);
+        renderer = source->frames();
         renderer->setFrameReadyCallback([this] {
             QMetaObject::invokeMethod(
                 this,

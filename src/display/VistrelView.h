@@ -15,7 +15,7 @@
 namespace vistrel {
 
 class MovieControlBar;
-class MpvFrameRenderer;
+class MovieFrames;
 class QtPicture;
 class ViewGeometry;
 class VistrelController;
@@ -99,7 +99,7 @@ class VistrelView : public QWidget, public PictureView {
     std::shared_ptr<Picture> m_ciImage;
     std::shared_ptr<Movie> m_movie;
     // Declared after m_movie so that it is destroyed first.
-    std::unique_ptr<MpvFrameRenderer> m_renderer;
+    std::unique_ptr<MovieFrames> m_renderer;
     QImage m_movieFrame;
     bool m_movieFrameStale = true;
     // The visible part of the picture as painted, in device pixels, so that repaints only copy it.

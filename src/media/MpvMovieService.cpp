@@ -1,32 +1,116 @@
 #include "media/MpvMovieService.h"
 
+#include "media/GuiThread.h"
 #include "media/MovieFileTypes.h"
-#include "media/MovieProbe.h"
+#include "media/MovieModule.h"
 
+#include <QThreadPool>
+#include <clocale>
+#include <mutex>
 #include <utility>
 
 namespace vistrel {
 
-MpvMovieService::MpvMovieService() : m_endHandler(std::make_shared<MpvMovie::EndHandler>()) {
-    // Once here for the application; every movie opened sets it again, in case something
-    // (QApplication's construction) put the user's locale back since.
-    MpvMovie::useCNumericLocale();
+namespace {
+
+using Opened = std::function<void(std::shared_ptr<Movie>)>;
+
+} // namespace
+
+struct MpvMovieService::State {
+    // The engine, made by whichever thread needs it first; never replaced once made.
+    MovieEngine* engine() {
+        const std::lock_guard lock(engineMutex);
+        if (!engineTried) {
+            engineTried = true;
+            madeEngine = MovieModule::createEngine();
+            if (madeEngine)
+                madeEngine->observeMovieEnds([handler = endHandler](Movie& movie) {
+                    if (*handler)
+                        (*handler)(movie);
+                });
+        }
+        return madeEngine.get();
+    }
+
+    // GUI thread, once the engine is made (or failed to be).
+    void open(const std::string& path, Opened opened) {
+        if (MovieEngine* made = engine())
+            made->openMovie(path, std::move(opened));
+        else
+            GuiThread::post([opened = std::move(opened)] { opened(nullptr); });
+    }
+
+    std::mutex engineMutex;
+    bool engineTried = false;
+    std::unique_ptr<MovieEngine> madeEngine;
+
+    // GUI thread only from here on.
+    std::shared_ptr<std::function<void(Movie&)>> endHandler = std::make_shared<std::function<void(Movie&)>>();
+    // Set once the worker has made (or failed to make) the engine.
+    bool ready = false;
+    bool loading = false;
+    std::string pendingPath;
+    Opened pendingOpened;
+};
+
+MpvMovieService::MpvMovieService() : m_state(std::make_shared<State>()) {
+    // libmpv needs the C numeric locale; here, on the GUI thread, after QApplication has
+    // adopted the user's. The player sets it again as it starts.
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+MpvMovieService::~MpvMovieService() {
+    // Movies still held outlive the service: their end reaches no one.
+    *m_state->endHandler = nullptr;
 }
 
 std::vector<std::string> MpvMovieService::movieFileTypes() const {
     return MovieFileTypes::installed();
 }
 
-std::shared_ptr<Movie> MpvMovieService::openMovie(const std::string& path) {
-    return MpvMovie::open(path, m_endHandler);
+void MpvMovieService::openMovie(const std::string& path, Opened opened) {
+    State& state = *m_state;
+    if (state.ready) {
+        state.open(path, std::move(opened));
+        return;
+    }
+    if (state.pendingOpened)
+        GuiThread::post([superseded = std::move(state.pendingOpened)] { superseded(nullptr); });
+    state.pendingPath = path;
+    state.pendingOpened = std::move(opened);
+    if (!state.loading) {
+        state.loading = true;
+        loadModule();
+    }
+}
+
+// The worker loads the module, makes the engine and starts its player; the GUI thread
+// then opens the movie asked for last.
+void MpvMovieService::loadModule() {
+    QThreadPool::globalInstance()->start([weak = std::weak_ptr<State>(m_state)] {
+        if (const std::shared_ptr<State> working = weak.lock())
+            if (MovieEngine* made = working->engine())
+                made->startPlayer();
+        GuiThread::post([weak] {
+            const std::shared_ptr<State> loaded = weak.lock();
+            if (!loaded)
+                return;
+            loaded->ready = true;
+            Opened waiting = std::move(loaded->pendingOpened);
+            loaded->pendingOpened = nullptr;
+            loaded->open(loaded->pendingPath, std::move(waiting));
+        });
+    });
 }
 
 void MpvMovieService::observeMovieEnds(std::function<void(Movie&)> handler) {
-    *m_endHandler = std::move(handler);
+    *m_state->endHandler = std::move(handler);
 }
 
 std::optional<MovieFacts> MpvMovieService::movieFacts(const std::string& path) {
-    return MovieProbe::movieFacts(path);
+    MovieEngine* engine = m_state->engine();
+    return engine ? engine->movieFacts(path) : std::nullopt;
 }
 
 } // namespace vistrel

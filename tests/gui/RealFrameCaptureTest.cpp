@@ -55,9 +55,8 @@ class RealFrameCaptureTest : public ::testing::Test {
 // runs in the background.
 TEST_F(RealFrameCaptureTest, FramesOfAPlayingMovieAreWrittenWhileItPlaysOn) {
     app->start({sample("04-testcard.mp4")});
-    ASSERT_TRUE(app->work().waitForIdle());
+    ASSERT_TRUE(waitUntil([&] { return controller().movie() != nullptr; }));
     const auto movie = controller().movie();
-    ASSERT_NE(movie, nullptr);
     ASSERT_TRUE(waitUntil([&] { return movie->currentTime().value > 300; }));
 
     std::vector<double> costs;

@@ -2,8 +2,9 @@
 
 #include "PaintCounter.h"
 #include "FakeMovie.h"
+#include "OpenedMovie.h"
 #include "display/MovieControlBar.h"
-#include "media/MpvMovie.h"
+#include "media/MpvMovieService.h"
 #include "media/QtPicture.h"
 #include "view/ViewGeometry.h"
 
@@ -304,7 +305,8 @@ TEST_F(VistrelViewTest, ControlBarLiesInTheBottomStripWhenShown) {
 // Under mpv's software renderer the movie shows in the view and every new frame repaints it.
 TEST_F(VistrelViewTest, PlayingMovieIsDrawnAndRepaintedEvenWhenHandedOverTwice) {
     const auto sample = std::filesystem::path(VISTREL_SOURCE_DIR) / "samples/04-testcard.mp4";
-    auto movie = MpvMovie::open(sample.string());
+    MpvMovieService movies;
+    auto movie = test::openedMovie(movies, sample.string());
     ASSERT_NE(movie, nullptr);
     test::PaintCounter counter;
     view->installEventFilter(&counter);

@@ -1,6 +1,7 @@
 #include "FakeAlerts.h"
 #include "FakeBackgroundWork.h"
 #include "MediaFixtures.h"
+#include "OpenedMovie.h"
 #include "TemporaryFolder.h"
 #include "capture/FrameWriter.h"
 #include "media/ExivMetadata.h"
@@ -97,7 +98,7 @@ TEST_F(RealFrameCapture, CopiesComeAsPng) {
 TEST_F(RealFrameCapture, AMovieFrameIsWrittenAtTheMoviesSize) {
     MpvMovieService movies;
     const std::string path = sample("04-testcard.mp4");
-    const auto movie = movies.openMovie(path);
+    const auto movie = test::openedMovie(movies, path);
     ASSERT_NE(movie, nullptr);
     movie->play();
     ASSERT_TRUE(test::waitUntil([&] { return movie->currentTime().value > 0; }));

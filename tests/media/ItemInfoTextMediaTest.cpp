@@ -1,7 +1,7 @@
 #include "info/ItemInfoText.h"
 
 #include "MediaFixtures.h"
-#include "media/MovieProbe.h"
+#include "movies/MovieProbe.h"
 #include "media/MpvMovieService.h"
 #include "media/QtPictureService.h"
 

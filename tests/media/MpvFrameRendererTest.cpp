@@ -1,7 +1,9 @@
-#include "media/MpvFrameRenderer.h"
+#include "movies/MpvFrameRenderer.h"
 
 #include "MediaFixtures.h"
-#include "media/MpvMovie.h"
+#include "OpenedMovie.h"
+#include "movies/MpvMovie.h"
+#include "movies/MpvMovieEngine.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -27,10 +29,16 @@ class FrameRendererTest : public ::testing::Test {
         if (!MediaFixtures::get().canMakeMovies())
             GTEST_SKIP() << "ffmpeg could not generate the test movies";
     }
+
+    std::shared_ptr<MpvMovie> open(const char* name) {
+        return std::dynamic_pointer_cast<MpvMovie>(test::openedMovie(engine, MediaFixtures::get().file(name)));
+    }
+
+    MpvMovieEngine engine;
 };
 
 TEST_F(FrameRendererTest, RendersTheFirstFrameOfAFreshMovie) {
-    const auto movie = MpvMovie::open(MediaFixtures::get().file("clip.mp4"));
+    const auto movie = open("clip.mp4");
     ASSERT_NE(movie, nullptr);
     MpvFrameRenderer renderer(*movie);
     QImage frame;
@@ -46,7 +54,7 @@ TEST_F(FrameRendererTest, RendersTheFirstFrameOfAFreshMovie) {
 // A view stretched by the user has another shape than its movie: the movie is
 // stretched with it, as a picture is, and never boxed in by black bars.
 TEST_F(FrameRendererTest, FillsATargetOfAnyShapeToItsEdges) {
-    const auto movie = MpvMovie::open(MediaFixtures::get().file("clip.mp4"));
+    const auto movie = open("clip.mp4");
     ASSERT_NE(movie, nullptr);
     MpvFrameRenderer renderer(*movie);
     // The movie's own shape first: its edges carry colour, so black edges are bars.
@@ -66,7 +74,7 @@ TEST_F(FrameRendererTest, FillsATargetOfAnyShapeToItsEdges) {
 }
 
 TEST_F(FrameRendererTest, AnnouncesNewFramesWhilePlaying) {
-    const auto movie = MpvMovie::open(MediaFixtures::get().file("clip.mp4"));
+    const auto movie = open("clip.mp4");
     ASSERT_NE(movie, nullptr);
     {
         // Declared first so that it outlives the renderer: mpv's thread may count until
@@ -86,7 +94,7 @@ TEST_F(FrameRendererTest, AnnouncesNewFramesWhilePlaying) {
 
 // The view keeps the last frame until it has the next one.
 TEST_F(FrameRendererTest, NeverDrawsIntoAFrameStillHeldAndReusesReleasedOnes) {
-    const auto movie = MpvMovie::open(MediaFixtures::get().file("clip.mp4"));
+    const auto movie = open("clip.mp4");
     ASSERT_NE(movie, nullptr);
     MpvFrameRenderer renderer(*movie);
     const QSize size(160, 120);
@@ -101,14 +109,14 @@ TEST_F(FrameRendererTest, NeverDrawsIntoAFrameStillHeldAndReusesReleasedOnes) {
 }
 
 TEST_F(FrameRendererTest, RendersNothingForSoundOnly) {
-    const auto movie = MpvMovie::open(MediaFixtures::get().file("tone.wav"));
+    const auto movie = open("tone.wav");
     ASSERT_NE(movie, nullptr);
     MpvFrameRenderer renderer(*movie);
     EXPECT_TRUE(renderer.render(QSize(320, 240)).isNull());
 }
 
 TEST_F(FrameRendererTest, DrawsNothingOnceItsMovieIsGone) {
-    auto movie = MpvMovie::open(MediaFixtures::get().file("clip.mp4"));
+    auto movie = open("clip.mp4");
     ASSERT_NE(movie, nullptr);
     MpvFrameRenderer renderer(*movie);
     movie.reset();

@@ -1,8 +1,10 @@
-#include "media/MpvMovie.h"
+#include "movies/MpvMovie.h"
 
 #include "MediaFixtures.h"
+#include "OpenedMovie.h"
 #include "media/MpvMovieService.h"
 #include "media/QtPicture.h"
+#include "movies/MpvMovieEngine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +17,7 @@ namespace vistrel {
 namespace {
 
 using test::MediaFixtures;
+using test::openedMovie;
 using test::valueOf;
 using test::waitUntil;
 
@@ -24,7 +27,7 @@ const MediaFixtures& fixtures() {
 
 double mpvDouble(const MpvMovie& movie, const char* name) {
     double value = -1.0;
-    mpv_get_property(movie.handle(), name, MPV_FORMAT_DOUBLE, &value);
+    mpv_get_property(movie.player().handle(), name, MPV_FORMAT_DOUBLE, &value);
     return value;
 }
 
@@ -36,12 +39,12 @@ class MovieTest : public ::testing::Test {
     }
 
     std::shared_ptr<MpvMovie> open(const char* name) {
-        auto movie = std::dynamic_pointer_cast<MpvMovie>(service.openMovie(fixtures().file(name)));
+        auto movie = std::dynamic_pointer_cast<MpvMovie>(openedMovie(engine, fixtures().file(name)));
         EXPECT_NE(movie, nullptr) << name;
         return movie;
     }
 
-    MpvMovieService service;
+    MpvMovieEngine engine;
 };
 
 TEST(MpvMovieService, MovieTypesAreTheVideoAndAudioSuffixes) {
@@ -95,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Files, MovieMeasures,
 class UnplayableFile : public MovieTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(UnplayableFile, OpensAsNoMovie) {
-    EXPECT_EQ(service.openMovie(fixtures().file(GetParam())), nullptr);
+    EXPECT_EQ(openedMovie(engine, fixtures().file(GetParam())), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, UnplayableFile,
@@ -208,7 +211,7 @@ TEST_F(MovieTest, ASeekThePlayerRefusesDoesNotStandForThePosition) {
 TEST_F(MovieTest, ReportsItsEndOnceToTheObserver) {
     int ends = 0;
     Movie* ended = nullptr;
-    service.observeMovieEnds([&](Movie& movie) {
+    engine.observeMovieEnds([&](Movie& movie) {
         ++ends;
         ended = &movie;
     });
@@ -235,7 +238,7 @@ TEST_F(MovieTest, AnEndObserverMayReleaseTheMovie) {
     auto movie = open("tone.wav");
     ASSERT_NE(movie, nullptr);
     bool released = false;
-    service.observeMovieEnds([&](Movie&) {
+    engine.observeMovieEnds([&](Movie&) {
         movie.reset();
         released = true;
     });
@@ -246,16 +249,18 @@ TEST_F(MovieTest, AnEndObserverMayReleaseTheMovie) {
 
 TEST_F(MovieTest, CapturesTheFrameOnScreenAtItsNaturalSize) {
     const auto clip = open("clip.mp4");
-    const auto wide = open("wide.mkv");
-    const auto tone = open("tone.wav");
-    ASSERT_TRUE(clip && wide && tone);
+    ASSERT_NE(clip, nullptr);
     const auto frame = std::dynamic_pointer_cast<QtPicture>(clip->currentFrameImage());
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->image().size(), QSize(320, 240));
     EXPECT_EQ(frame->image().pixel(0, 0) >> 24, 0xffu) << "opaque";
+    const auto wide = open("wide.mkv");
+    ASSERT_NE(wide, nullptr);
     const auto wideFrame = wide->currentFrameImage();
     ASSERT_NE(wideFrame, nullptr);
     EXPECT_EQ(wideFrame->extent(), (Size{640, 240}));
+    const auto tone = open("tone.wav");
+    ASSERT_NE(tone, nullptr);
     EXPECT_EQ(tone->currentFrameImage(), nullptr);
 }
 

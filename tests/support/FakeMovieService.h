@@ -3,22 +3,37 @@
 #include "FakeMovie.h"
 #include "media/MovieService.h"
 
+#include <functional>
 #include <map>
 
 namespace vistrel::test {
 
 // Opens a fresh FakeMovie for every path in `openable` (configured from its template);
-// reports the facts of every path in `facts`.
+// reports the facts of every path in `facts`. Calls back at once, or, with `holdOpenings`,
+// only when a test releases the held openings, so it can interleave other steps.
 class FakeMovieService : public MovieService {
   public:
     std::vector<std::string> movieFileTypes() const override { return types; }
-    std::shared_ptr<Movie> openMovie(const std::string& path) override {
+    void openMovie(const std::string& path, std::function<void(std::shared_ptr<Movie>)> done) override {
         opened.push_back(path);
-        const auto found = openable.find(path);
-        if (found == openable.end())
-            return nullptr;
-        lastMovie = std::make_shared<FakeMovie>(found->second);
-        return lastMovie;
+        std::shared_ptr<FakeMovie> movie;
+        if (const auto found = openable.find(path); found != openable.end())
+            movie = std::make_shared<FakeMovie>(found->second);
+        if (movie)
+            lastMovie = movie;
+        if (holdOpenings)
+            held.push_back([movie, done = std::move(done)] { done(movie); });
+        else
+            done(movie);
+    }
+    // Completes the held opening at `index` (in request order); false when there is none.
+    bool completeHeld(std::size_t index = 0) {
+        if (index >= held.size())
+            return false;
+        const auto completion = std::move(held[index]);
+        held.erase(held.begin() + static_cast<std::ptrdiff_t>(index));
+        completion();
+        return true;
     }
     void observeMovieEnds(std::function<void(Movie&)> handler) override { endHandler = std::move(handler); }
     std::optional<MovieFacts> movieFacts(const std::string& path) override {
@@ -36,6 +51,8 @@ class FakeMovieService : public MovieService {
     std::vector<std::string> types{"mov", "mp4", "mpg"};
     std::map<std::string, FakeMovie> openable;
     std::vector<std::string> opened;
+    bool holdOpenings = false;
+    std::vector<std::function<void()>> held;
     // What movieFacts reports per path (a path not here is no movie).
     std::map<std::string, MovieFacts> facts;
     std::vector<std::string> probed;

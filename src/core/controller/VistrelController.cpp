@@ -267,23 +267,30 @@ void VistrelController::requestItem(const std::string& path) {
 }
 
 void VistrelController::showLoaded(const std::string& path, const LoadedItem& item) {
-    if (showItem(path, item))
-        m_unshownRun.shown();
-    else
-        passOverUnshown();
+    noteShowOutcome(showItem(path, item));
     m_itemLoader.preload(neighbourPictures(), pictureSizeNeeded());
+}
+
+void VistrelController::noteShowOutcome(ShowOutcome outcome) {
+    if (outcome == ShowOutcome::shown)
+        m_unshownRun.shown();
+    else if (outcome == ShowOutcome::unshown)
+        passOverUnshown();
 }
 
 // Only a regular file (or a path that is gone, which the services report as unreadable)
 // reaches a decoder: a FIFO or a device handed over directly would block.
-bool VistrelController::showItem(const std::string& path, const LoadedItem& item) {
+VistrelController::ShowOutcome VistrelController::showItem(const std::string& path, const LoadedItem& item) {
     const FileKind kind = item.stamp.kind;
     if (kind != FileKind::regular && kind != FileKind::missing)
-        return false;
+        return ShowOutcome::unshown;
     // A listed picture that does not decode is still tried as a movie of the same extension.
     if (isPicturePath(path) && showPicture(path, item.decoded))
-        return true;
-    return containsType(m_qtTypes, paths::lowercaseAscii(paths::pathExtension(path))) && showMovie(path);
+        return ShowOutcome::shown;
+    if (!containsType(m_qtTypes, paths::lowercaseAscii(paths::pathExtension(path))))
+        return ShowOutcome::unshown;
+    requestMovie(path);
+    return ShowOutcome::pending;
 }
 
 bool VistrelController::showPicture(const std::string& path, const DecodedPicture& decoded) {
@@ -327,10 +334,21 @@ std::vector<std::string> VistrelController::neighbourPictures() const {
     return neighbours;
 }
 
-bool VistrelController::showMovie(const std::string& path) {
-    m_Movie = m_services.movies.openMovie(path);
-    if (!m_Movie)
+// The opening may finish at once or much later: by then the user may have stepped on,
+// and the movie is dropped (which closes it) in favour of the newer request.
+void VistrelController::requestMovie(const std::string& path) {
+    m_services.movies.openMovie(path, [this, ticket = m_itemLoader.newestRequest(),
+                                       path](std::shared_ptr<Movie> movie) {
+        if (!ticket.isCurrent())
+            return;
+        noteShowOutcome(showMovie(path, std::move(movie)) ? ShowOutcome::shown : ShowOutcome::unshown);
+    });
+}
+
+bool VistrelController::showMovie(const std::string& path, std::shared_ptr<Movie> movie) {
+    if (!movie)
         return false;
+    m_Movie = std::move(movie);
     PictureView& view = m_services.movieView;
     view.setControllerVisible(false);
     try {

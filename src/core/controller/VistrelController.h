@@ -219,10 +219,14 @@ private:
     // Asks the item loader for `path`; showLoaded finishes on the GUI thread.
     void requestItem(const std::string& path);
     void showLoaded(const std::string& path, const LoadedItem& item);
-    // Whether the item at `path` is now on screen.
-    bool showItem(const std::string& path, const LoadedItem& item);
+    // Whether an item is on screen now, could not be shown, or (a movie) is still opening.
+    enum class ShowOutcome { shown, unshown, pending };
+    ShowOutcome showItem(const std::string& path, const LoadedItem& item);
+    void noteShowOutcome(ShowOutcome outcome);
     bool showPicture(const std::string& path, const DecodedPicture& decoded);
-    bool showMovie(const std::string& path);
+    // Asks for the movie; it is shown once open, unless another item was asked for since.
+    void requestMovie(const std::string& path);
+    bool showMovie(const std::string& path, std::shared_ptr<Movie> movie);
     bool isPicturePath(const std::string& path) const;
     // The screen's longer side squared: the decoder works in stored orientation,
     // which is only known once the file is read, and this fits either turn.

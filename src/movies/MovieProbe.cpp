@@ -1,4 +1,4 @@
-#include "media/MovieProbe.h"
+#include "movies/MovieProbe.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

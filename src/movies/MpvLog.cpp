@@ -1,4 +1,4 @@
-#include "media/MpvLog.h"
+#include "movies/MpvLog.h"
 
 #include <QByteArray>
 #include <mpv/client.h>

@@ -1,7 +1,7 @@
-#include "media/MpvSoftwareRender.h"
+#include "movies/MpvSoftwareRender.h"
 
-#include "media/Bgr0Frame.h"
-#include "media/MpvLog.h"
+#include "movies/Bgr0Frame.h"
+#include "movies/MpvLog.h"
 
 #include <mpv/render.h>
 

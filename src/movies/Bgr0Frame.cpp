@@ -1,4 +1,4 @@
-#include "media/Bgr0Frame.h"
+#include "movies/Bgr0Frame.h"
 
 #include <cstdint>
 #include <cstring>
