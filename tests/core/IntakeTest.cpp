@@ -12,7 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
-using ::testing::UnorderedElementsAre;
 
 class Intake : public ControllerFixture {
   protected:
@@ -79,7 +78,7 @@ TEST_F(Intake, OpenPanelOffersPictureTypesThenMovieTypes) {
 }
 
 // A real folder on disk, removed afterwards.
-class FolderIntake : public Intake {
+class ScannedFolder : public Intake {
   protected:
     void SetUp() override {
         Intake::SetUp();
@@ -111,7 +110,7 @@ class FolderIntake : public Intake {
     std::vector<fs::path> lockedFolders;
 };
 
-TEST_F(FolderIntake, TakesListedTypesAtAnyDepthAndSkipsTheRest) {
+TEST_F(ScannedFolder, TakesListedTypesAtAnyDepthAndSkipsTheRest) {
     touch("a.mov");
     touch("notes.txt");
     touch("sub/b.png");
@@ -125,8 +124,8 @@ TEST_F(FolderIntake, TakesListedTypesAtAnyDepthAndSkipsTheRest) {
 
     controller->applicationOpenFiles({root.native() + "/"});
     EXPECT_THAT(relativePaths(),
-                UnorderedElementsAre("a.mov", "sub/b.png", "sub/.hidden.JPG", "sub/deeper/c.MPG", "album.mov",
-                                     "album.mov/d.jpg", "sub/loop.jpg", "\xff\xfe weird.jpg"));
+                ElementsAre("a.mov", "album.mov", "album.mov/d.jpg", "sub/.hidden.JPG", "sub/b.png",
+                            "sub/deeper/c.MPG", "sub/loop.jpg", "\xff\xfe weird.jpg"));
     const FileList& list = controller->play().fileList();
     const auto b = std::find_if(list.begin(), list.end(), [](const auto& e) { return e.name == "b.png"; });
     ASSERT_NE(b, list.end());
@@ -134,17 +133,16 @@ TEST_F(FolderIntake, TakesListedTypesAtAnyDepthAndSkipsTheRest) {
     EXPECT_EQ(b->type, "png");
     EXPECT_EQ(std::count_if(list.begin(), list.end(), [](const auto& e) { return e.active; }), 1);
     EXPECT_TRUE(list.front().active);
-    EXPECT_EQ(notified, 1);
 }
 
-TEST_F(FolderIntake, ListsAFolderBeforeItsContents) {
+TEST_F(ScannedFolder, ListsAFolderBeforeItsContents) {
     touch("album.mov/d.jpg");
     touch("album.mov/inner/e.jpg");
     controller->applicationOpenFiles({root.native()});
     EXPECT_THAT(relativePaths(), ElementsAre("album.mov", "album.mov/d.jpg", "album.mov/inner/e.jpg"));
 }
 
-TEST_F(FolderIntake, SkipsAnUnreadableFolderAndGoesOn) {
+TEST_F(ScannedFolder, SkipsAnUnreadableFolderAndGoesOn) {
     touch("a.mov");
     touch("locked/x.jpg");
     touch("open/y.jpg");
@@ -154,10 +152,10 @@ TEST_F(FolderIntake, SkipsAnUnreadableFolderAndGoesOn) {
         GTEST_SKIP() << "running with rights that read every folder";
 
     controller->applicationOpenFiles({root.native()});
-    EXPECT_THAT(relativePaths(), UnorderedElementsAre("a.mov", "open/y.jpg"));
+    EXPECT_THAT(relativePaths(), ElementsAre("a.mov", "open/y.jpg"));
 }
 
-TEST_F(FolderIntake, AFolderWithNothingPlayableShowsTheCurrentEntryAgain) {
+TEST_F(ScannedFolder, AFolderWithNothingPlayableShowsTheCurrentEntryAgain) {
     touch("notes.txt");
     addPicture("/p/1.jpg");
     setList({"/p/0.jpg", "/p/1.jpg"}, 1);
@@ -170,7 +168,7 @@ TEST_F(FolderIntake, AFolderWithNothingPlayableShowsTheCurrentEntryAgain) {
 // Opening a FIFO without a writer blocks for good, and /dev/zero reads without end:
 // such paths are never listed by a scan nor handed to a decoder, which the fakes
 // record without opening anything, so a missing check fails rather than hangs.
-TEST_F(FolderIntake, AFifoOrADeviceIsNeitherListedNorOpened) {
+TEST_F(ScannedFolder, AFifoOrADeviceIsNeitherListedNorOpened) {
     touch("a.jpg");
     ASSERT_EQ(::mkfifo((root / "pipe.jpg").c_str(), 0600), 0);
     fs::create_symlink("/dev/zero", root / "zero.mov");
