@@ -18,7 +18,7 @@ class EntryBatchesTest : public ::testing::Test {
     EntryBatches::Clock::time_point now{};
     std::vector<std::size_t> sizes;
     int added = 0;
-    EntryBatches batches{[this](FileList batch) { sizes.push_back(batch.size()); }, 4, 30ms, [this] { return now; }};
+    EntryBatches batches{[this](FileList batch) { sizes.push_back(batch.size()); }, 4, 30ms, [this] { return now; }, 1};
 };
 
 TEST_F(EntryBatchesTest, SendsTheFirstAloneThenFullBatchesThenTheRest) {

@@ -33,10 +33,14 @@ std::size_t significantStart(std::string_view text, std::size_t start, std::size
 }
 
 // Two digit runs by value: more significant digits is larger, else digit by digit.
+// Runs are short: a plain loop beats a call to memcmp.
 std::strong_ordering compareValues(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return a.size() <=> b.size();
-    return a.compare(b) <=> 0;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (a[k] != b[k])
+            return a[k] <=> b[k];
+    return std::strong_ordering::equal;
 }
 
 } // namespace
@@ -49,6 +53,11 @@ std::strong_ordering NaturalNameOrder::compare(std::string_view a, std::string_v
     while (i < a.size() && j < b.size()) {
         const unsigned char ca = byteAt(a, i);
         const unsigned char cb = byteAt(b, j);
+        if (ca == cb && !isDigit(ca)) { // the common case: a shared stem
+            ++i;
+            ++j;
+            continue;
+        }
         if (isDigit(ca) && isDigit(cb)) {
             const std::size_t endA = digitRunEnd(a, i);
             const std::size_t endB = digitRunEnd(b, j);
