@@ -13,6 +13,10 @@ FailureLog::FailureLog(VistrelController& controller)
       })),
       m_playlists(controller.playlistFiles().failed.connect([](const std::string& reason) {
           qCWarning(lcPlaylist) << "play list file:" << QString::fromStdString(reason);
+      })),
+      m_intake(controller.intake().failed.connect([](const std::string& reason) {
+          // Names are native bytes: shown as the file system would decode them.
+          qCWarning(lcIntake) << QString::fromLocal8Bit(reason.data(), static_cast<qsizetype>(reason.size()));
       })) {}
 
 } // namespace vistrel

@@ -7,8 +7,8 @@ namespace vistrel {
 class VistrelController;
 
 // Writes why something the user asked for failed to the log: a frame not written
-// ("vistrel.capture"), a play list not saved or loaded ("vistrel.playlist"). The
-// user only sees the alert's short text.
+// ("vistrel.capture"), a play list not saved or loaded ("vistrel.playlist"), a folder
+// a scan had to skip ("vistrel.intake"). The user only sees the alert's short text.
 class FailureLog {
   public:
     explicit FailureLog(VistrelController& controller);
@@ -16,6 +16,7 @@ class FailureLog {
   private:
     Connection m_frames;
     Connection m_playlists;
+    Connection m_intake;
 };
 
 } // namespace vistrel

@@ -40,6 +40,18 @@ void QtBackgroundWork::run(std::function<Finish()> work) {
     });
 }
 
+// Straight onto the GUI thread's queue, behind whatever the same thread posted before
+// (the job's own finishing step is posted last, so it comes after its parts).
+void QtBackgroundWork::post(Finish step) {
+    QMetaObject::invokeMethod(
+        &m_context,
+        [step = std::move(step)] {
+            if (step)
+                step();
+        },
+        Qt::QueuedConnection);
+}
+
 bool QtBackgroundWork::waitForIdle(int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     while (m_unfinished > 0 && !deadline.hasExpired())

@@ -15,6 +15,7 @@ class QtBackgroundWork : public BackgroundWork {
     ~QtBackgroundWork() override;
 
     void run(std::function<Finish()> work) override;
+    void post(Finish step) override;
     // Waits until every job has run its finishing step (for tests and shutdown).
     bool waitForIdle(int timeoutMs = 30000);
 

@@ -43,6 +43,17 @@ class FakeBackgroundWork : public BackgroundWork {
         }
     }
 
+    // Runs the oldest waiting finishing step (or posted step); false when none waits.
+    bool finishNext() {
+        if (pending.empty())
+            return false;
+        Finish finish = std::move(pending.front());
+        pending.pop_front();
+        if (finish)
+            finish();
+        return true;
+    }
+
     bool deferFinish = false;
     std::deque<Finish> pending;
     bool deferWork = false;

@@ -10,6 +10,7 @@ namespace vistrel::test {
 class FakePictureView : public PictureView {
   public:
     void setCiImage(std::shared_ptr<Picture> newPicture) override {
+        ++picturesSet;
         picture = std::move(newPicture);
         movie.reset();
     }
@@ -41,6 +42,7 @@ class FakePictureView : public PictureView {
     int orientationValue = 1;
     Rect frameValue;
     int framesSet = 0;
+    int picturesSet = 0;
     bool controllerVisible = true;
     bool editable = false;
     bool showsResizeIndicator = true;

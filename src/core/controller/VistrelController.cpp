@@ -4,7 +4,6 @@
 #include "controller/StatusText.h"
 #include "info/ItemInfoText.h"
 #include "intake/FileKind.h"
-#include "intake/FolderScanner.h"
 #include "intake/TypeLists.h"
 #include "media/Movie.h"
 #include "media/MovieService.h"
@@ -73,7 +72,8 @@ VistrelController::VistrelController(ControllerServices services)
       m_listChangeDropsPreloads(m_play.changed.connect([this](const PlaylistChange& change) {
           if (change.kind != PlaylistChange::Kind::changed)
               m_itemLoader.invalidate();
-      })) {}
+      })),
+      m_intake(m_play, services.work, m_cgiTypes, m_qtTypes, [this] { playIt(); }) {}
 
 // A pending advance must not reach a controller that is gone.
 VistrelController::~VistrelController() {
@@ -199,35 +199,20 @@ void VistrelController::showLoadedListIfIdle() {
     playIt();
 }
 
+// Folders are scanned on a worker; the first entry added is shown as soon as it lands.
 void VistrelController::takeIn(const std::vector<std::string>& paths) {
-    const std::size_t firstAdded = m_play.fileList().size();
-    m_play.append(entriesFor(paths));
-    if (m_play.fileList().size() > firstAdded)
-        m_play.markOnly(firstAdded);
-    playIt();
+    m_intake.takeIn(paths);
 }
 
 bool VistrelController::applicationOpenFile(const std::string&) {
     return true;
 }
 
+// Queued behind any running intake like every other, so the GUI never waits for the
+// scan and the entries land in the order the requests came.
 void VistrelController::addRecursicveDirectoryInFilelist(const std::string& folder) {
-    m_play.append(FolderScanner(m_cgiTypes, m_qtTypes).entriesBelow(folder));
-}
-
-// Every file handed over directly, and the listed files below every folder, in order.
-FileList VistrelController::entriesFor(const std::vector<std::string>& paths) const {
-    const FolderScanner scanner(m_cgiTypes, m_qtTypes);
-    FileList entries;
-    for (const auto& path : paths) {
-        if (!isFolder(path)) {
-            entries.push_back(PlaylistEntry::forPath(path));
-            continue;
-        }
-        FileList found = scanner.entriesBelow(path);
-        entries.insert(entries.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
-    }
-    return entries;
+    if (fileKindOf(folder) == FileKind::folder)
+        m_intake.takeIn({folder}, FolderIntake::Showing::nothing);
 }
 
 // ---------------------------------------------------------------- showing an item

@@ -9,6 +9,7 @@
 #include "events/Signal.h"
 #include "geometry/Geometry.h"
 #include "geometry/ItemLayout.h"
+#include "intake/FolderIntake.h"
 #include "platform/Scheduler.h"
 #include "playlist/PlaylistFileCommands.h"
 #include "playlist/PlaylistStore.h"
@@ -81,6 +82,8 @@ public:
     const std::vector<std::string>& qtTypes() const { return m_qtTypes; }
     const std::vector<std::string>& cgiTypes() const { return m_cgiTypes; }
     std::int32_t lActualIndex() const { return m_lActualIndex; }
+    // Files and folders on their way into the list; its `failed` reports skipped folders.
+    FolderIntake& intake() { return m_intake; }
 
     // --- showing an item
     // The current entry's path (the mark wins over the index), or nullopt.
@@ -211,7 +214,6 @@ private:
     void readSettings();
     void takeIn(const std::vector<std::string>& paths);
     void showLoadedListIfIdle();
-    FileList entriesFor(const std::vector<std::string>& paths) const;
     void buildTypeLists();
     void createPrefsWhenAbsent();
     // The entry at lActualIndex when it is marked, else the first marked entry.
@@ -271,6 +273,9 @@ private:
     std::vector<std::string> m_cgiTypes;
     std::vector<std::string> m_servicesSendTypes;
     std::vector<std::string> m_servicesReturnTypes;
+    // Reads the type lists above and shows through playIt: declared after them, destroyed
+    // first, which ends a running scan before anything it reaches goes.
+    FolderIntake m_intake;
     // Refers to m_defaults and to the controller: declared after them, destroyed first.
     std::unique_ptr<Preferences> m_prefs;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 
 namespace vistrel {
 
@@ -12,6 +13,12 @@ public:
     using Finish = std::function<void()>;
     virtual ~BackgroundWork() = default;
     virtual void run(std::function<Finish()> work) = 0;
+    // Runs `step` later on the GUI thread; callable from any thread, so work that
+    // delivers its results in parts posts each part. Steps posted from one thread run
+    // in the order posted, and before the finishing step of the job that posted them.
+    virtual void post(Finish step) {
+        run([step = std::move(step)] { return step; });
+    }
 };
 
 } // namespace vistrel
