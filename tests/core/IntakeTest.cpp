@@ -1,4 +1,5 @@
 #include "ControllerFixture.h"
+#include "Unprivileged.h"
 #include "intake/FolderScanner.h"
 
 #include <filesystem>
@@ -146,18 +147,6 @@ TEST_F(ScannedFolder, ListsAFolderBeforeItsContents) {
     touch("album.mov/inner/e.jpg");
     controller->applicationOpenFiles({root.native()});
     EXPECT_THAT(relativePaths(), ElementsAre("album.mov", "album.mov/d.jpg", "album.mov/inner/e.jpg"));
-}
-
-// Root reads every folder whatever its mode, so as root the scan runs in a child that
-// first gives up root for the unprivileged "nobody", as a user would run the program.
-void becomeNobody() {
-    const passwd* nobody = ::getpwnam("nobody");
-    const uid_t uid = nobody != nullptr ? nobody->pw_uid : 65534;
-    const gid_t gid = nobody != nullptr ? nobody->pw_gid : 65534;
-    if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0) {
-        std::fprintf(stderr, "could not become nobody\n");
-        std::_Exit(3);
-    }
 }
 
 TEST_F(ScannedFolder, SkipsAnUnreadableFolderAndGoesOn) {
