@@ -16,18 +16,23 @@ namespace {
 
 const QString moduleFileName = QStringLiteral("libvistrel_movies.so");
 
+// Held for the life of the process: unloading mpv while its threads run would crash,
+// and a QLibrary that goes away leaves its library loaded.
+QLibrary& moduleLibrary() {
+    static QLibrary library;
+    return library;
+}
+
 CreateMovieEngine loadFactory() {
     for (const QString& path : MovieModule::candidatePaths()) {
         if (!QFileInfo(path).isFile())
             continue;
-        // Held for the life of the process: unloading mpv while its threads run would crash.
-        auto* library = new QLibrary(path);
-        auto factory = reinterpret_cast<CreateMovieEngine>(library->resolve(createMovieEngineSymbol));
-        if (factory != nullptr)
-            return factory;
-        qCWarning(lcMovieModule).noquote() << "cannot load the movie module:" << library->errorString();
-        delete library;
-        return nullptr;
+        QLibrary& library = moduleLibrary();
+        library.setFileName(path);
+        auto factory = reinterpret_cast<CreateMovieEngine>(library.resolve(createMovieEngineSymbol));
+        if (factory == nullptr)
+            qCWarning(lcMovieModule).noquote() << "cannot load the movie module:" << library.errorString();
+        return factory;
     }
     qCWarning(lcMovieModule).noquote()
         << "no movie module found in" << MovieModule::candidatePaths().join(", ");
