@@ -118,6 +118,10 @@ float KeyWindow::menuBarHeight() const {
 }
 
 Size KeyWindow::screenSize() const {
+    return deepestScreenSize();
+}
+
+Size KeyWindow::deepestScreenSize() {
     const QScreen* screen = deepestScreen();
     if (!screen)
         return {};

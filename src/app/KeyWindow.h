@@ -24,6 +24,8 @@ class KeyWindow : public QWidget, public MainWindow {
 
     // The screen with the greatest colour depth; the primary screen on ties.
     static QScreen* deepestScreen();
+    // The size of the screen the window covers; known as soon as the application is.
+    static Size deepestScreenSize();
 
     // Receives menu-strip entries, dropped files and key presses. Not owned.
     void setMovieController(VistrelController* controller) { m_controller = controller; }

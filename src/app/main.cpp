@@ -1,12 +1,16 @@
 #include "app/Application.h"
+#include "app/KeyWindow.h"
 #include "app/RunningViewer.h"
 #include "intake/ArgumentPaths.h"
 #include "intake/CommandLine.h"
+#include "media/QtPictureService.h"
+#include "show/PictureSize.h"
 
 #include <QApplication>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -55,6 +59,17 @@ std::optional<int> answeredByRunningViewer(const vistrel::RunningViewer::Claim& 
     return 1;
 }
 
+// The first file handed over starts decoding now, on a thread of its own, while the
+// windows are built; if it is no picture, or the list starts elsewhere, the work is
+// simply not used.
+std::unique_ptr<vistrel::QtPictureService> picturesDecodingFirstOf(const std::vector<std::string>& paths) {
+    auto pictures = std::make_unique<vistrel::QtPictureService>();
+    const vistrel::Size screen = vistrel::KeyWindow::deepestScreenSize();
+    if (!paths.empty() && screen.width > 0.0f)
+        pictures->decodeAhead(paths.front(), vistrel::pictureSizeForScreen(screen));
+    return pictures;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -88,7 +103,9 @@ int main(int argc, char** argv) {
     if (claim.role == Role::toServe && runningViewer.serve() == Role::handedOver)
         return 0;
 
-    vistrel::Application application;
+    vistrel::ApplicationServices services;
+    services.pictures = picturesDecodingFirstOf(paths);
+    vistrel::Application application(std::move(services));
     if (auto* server = runningViewer.server())
         server->setReceiver([&application](const std::vector<std::string>& handedOver) {
             application.openHandedOver(handedOver);

@@ -269,7 +269,17 @@ std::vector<std::string> QtPictureService::pictureFileTypes() const {
     return suffixes;
 }
 
+void QtPictureService::decodeAhead(const std::string& path, Size neededSize) {
+    m_headStart.start(path, neededSize, [](const std::string& file, Size size) { return decodeNow(file, size); });
+}
+
 DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::optional<Size> neededSize) {
+    if (std::optional<DecodedPicture> ahead = m_headStart.take(path, neededSize))
+        return std::move(*ahead);
+    return decodeNow(path, neededSize);
+}
+
+DecodedPicture QtPictureService::decodeNow(const std::string& path, std::optional<Size> neededSize) {
     PictureDecoder::Result decoded = PictureDecoder::decode(path, boundFor(neededSize));
     if (decoded.image.isNull()) {
         qCInfo(lcPicture) << "cannot decode" << QFile::decodeName(QByteArray::fromStdString(path)) << "-"

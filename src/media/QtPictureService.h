@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/PictureService.h"
+#include "show/DecodeHeadStart.h"
 
 namespace vistrel {
 
@@ -10,6 +11,11 @@ class QtPictureService final : public PictureService {
   public:
     QtPictureService();
 
+    // Begins decoding `path` for `neededSize` at once, on a thread of its own; the first
+    // decodeFirstImage asking for the same takes the result. For the first picture,
+    // before the windows that will show it exist.
+    void decodeAhead(const std::string& path, Size neededSize);
+
     std::vector<std::string> pictureFileTypes() const override;
     DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) override;
     PictureInfo inspect(const std::string& path) override;
@@ -17,6 +23,11 @@ class QtPictureService final : public PictureService {
                                        int orientation) override;
     std::vector<std::uint8_t> tiffData(const Picture& picture) override;
     std::vector<std::uint8_t> pngData(const Picture& picture) override;
+
+  private:
+    static DecodedPicture decodeNow(const std::string& path, std::optional<Size> neededSize);
+
+    DecodeHeadStart m_headStart;
 };
 
 } // namespace vistrel

@@ -21,6 +21,7 @@
 #include "settings/Preferences.h"
 #include "playlist/PlaylistFile.h"
 #include "settings/SettingsKeys.h"
+#include "show/PictureSize.h"
 #include "view/OrientationTransform.h"
 #include "view/PictureView.h"
 
@@ -299,9 +300,7 @@ bool VistrelController::isPicturePath(const std::string& path) const {
 }
 
 Size VistrelController::pictureSizeNeeded() const {
-    const Size screen = m_services.window.screenSize();
-    const float side = std::max(screen.width, screen.height);
-    return Size{side, side};
+    return pictureSizeForScreen(m_services.window.screenSize());
 }
 
 // Movies are never decoded ahead: opening one is costly and holds a player.

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "geometry/Geometry.h"
+#include "intake/FileStamp.h"
+#include "media/PictureService.h"
+
+#include <functional>
+#include <future>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace vistrel {
+
+// A decode begun before anyone asks for it: the program's first picture decodes on a
+// thread of its own while the windows are still being built, instead of after them.
+// The first decode that asks for the same path at the same size takes the result,
+// provided the file is still the one that was decoded; every other decode goes on as
+// usual. Only a regular file is opened, so a FIFO cannot hold the thread. Thread-safe.
+class DecodeHeadStart {
+  public:
+    using Decode = std::function<DecodedPicture(const std::string& path, Size neededSize)>;
+
+    DecodeHeadStart() = default;
+    // Waits for a decode still under way.
+    ~DecodeHeadStart();
+    DecodeHeadStart(const DecodeHeadStart&) = delete;
+    DecodeHeadStart& operator=(const DecodeHeadStart&) = delete;
+
+    // Starts decoding `path` with `decode`; replaces a head start nobody took.
+    void start(const std::string& path, Size neededSize, Decode decode);
+
+    // The head start's picture when it is for `path` at `neededSize` and the file is
+    // unchanged, once it is done (this waits for it: call it off the GUI thread). A head
+    // start for this path and size is used up either way; one for another is left alone.
+    std::optional<DecodedPicture> take(const std::string& path, std::optional<Size> neededSize);
+
+  private:
+    struct Outcome {
+        FileStamp stamp; // taken before decoding
+        DecodedPicture decoded;
+    };
+    static Outcome decodeRegularFile(const std::string& path, Size neededSize, const Decode& decode);
+
+    std::mutex m_mutex;
+    std::string m_path;
+    Size m_neededSize;
+    std::future<Outcome> m_outcome;
+};
+
+} // namespace vistrel
