@@ -35,6 +35,7 @@ KeyWindow::KeyWindow(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_content->setObjectName(QStringLiteral("content"));
     m_menuBar->setNativeMenuBar(false); // it must lie inside this window, not in a global bar
+    useActiveColoursWhenInactive();
     fitToScreen();
 }
 
@@ -46,6 +47,18 @@ QScreen* KeyWindow::deepestScreen() {
         if (!deepest || screen->depth() > deepest->depth())
             deepest = screen;
     return deepest;
+}
+
+// Widgets repaint the whole window when it is activated if their palette's inactive
+// colours differ from the active ones. The window manager activates the window just
+// after mapping it, and that full-screen repaint would hold back the first picture.
+void KeyWindow::useActiveColoursWhenInactive() {
+    QPalette colours = palette();
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto colourRole = static_cast<QPalette::ColorRole>(role);
+        colours.setBrush(QPalette::Inactive, colourRole, colours.brush(QPalette::Active, colourRole));
+    }
+    setPalette(colours);
 }
 
 // Without a window manager (plain X servers) nothing makes a window full-screen for

@@ -58,6 +58,7 @@ class KeyWindow : public QWidget, public MainWindow {
 
   private:
     void fitToScreen();
+    void useActiveColoursWhenInactive();
     void showCoveringScreen();
     void layOutChildren();
 

@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/FontWarmUp.h"
 #include "app/KeyWindow.h"
 #include "app/RunningViewer.h"
 #include "intake/ArgumentPaths.h"
@@ -88,6 +89,10 @@ int main(int argc, char** argv) {
     if (const auto status = answeredByRunningViewer(claim))
         return *status;
 
+    const vistrel::FontWarmUp fonts;
+    // The menu bar lies inside the window. Without this, building it asks the session
+    // bus for a global menu service first, which costs a launch several milliseconds.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     // Qt sees only the program's name: a file called "-style" is a file, not Qt's option.
     // (A program started with no arguments at all, not even its name, gets one.)
     int qtArgumentCount = 1;

@@ -37,9 +37,8 @@ QTransform qtTransform(const AffineMap& m) {
 
 } // namespace
 
-VistrelView::VistrelView(QWidget* parent) : QWidget(parent), m_controlBar(new MovieControlBar(this)) {
+VistrelView::VistrelView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_controlBar->hide();
     // One decode at a time: zooming in steps asks for the sizes in growing order.
     m_resolutionWork.setMaxThreadCount(1);
     if (parent)
@@ -47,7 +46,8 @@ VistrelView::VistrelView(QWidget* parent) : QWidget(parent), m_controlBar(new Mo
 }
 
 VistrelView::~VistrelView() {
-    m_controlBar->setMovie(nullptr);
+    if (m_controlBar)
+        m_controlBar->setMovie(nullptr);
     m_renderer.reset();
 }
 
@@ -90,7 +90,8 @@ void VistrelView::setMovie(std::shared_ptr<Movie> movie) {
                 Qt::QueuedConnection);
         });
     }
-    m_controlBar->setMovie(movie.get());
+    if (m_controlBar)
+        m_controlBar->setMovie(movie.get());
     m_renderer = std::move(renderer); // the old renderer goes before the old movie
     m_movie = std::move(movie);
     m_movieFrame = QImage();
@@ -144,22 +145,35 @@ void VistrelView::placeInParent() {
     setGeometry(left, qtTop, std::max(0, right - left), std::max(0, bottom - qtTop));
 }
 
+MovieControlBar* VistrelView::controlBar() {
+    if (!m_controlBar) {
+        m_controlBar = new MovieControlBar(this);
+        m_controlBar->hide();
+        m_controlBar->setMovie(m_movie.get());
+        placeControlBar();
+    }
+    return m_controlBar;
+}
+
 void VistrelView::setControllerVisible(bool visible) {
+    if (!visible && !m_controlBar)
+        return;
     if (visible) {
         placeControlBar();
-        m_controlBar->raise();
+        controlBar()->raise();
     }
-    m_controlBar->setVisible(visible);
+    controlBar()->setVisible(visible);
 }
 
 bool VistrelView::isControllerVisible() const {
-    return !m_controlBar->isHidden();
+    return m_controlBar && !m_controlBar->isHidden();
 }
 
 void VistrelView::play() {
     if (m_movie)
         m_movie->play();
-    m_controlBar->refresh();
+    if (m_controlBar)
+        m_controlBar->refresh();
 }
 
 bool VistrelView::event(QEvent* event) {
@@ -334,7 +348,8 @@ void VistrelView::fitContents() {
 }
 
 void VistrelView::placeControlBar() {
-    m_controlBar->setGeometry(0, height() - MovieControlBar::barHeight, width(), MovieControlBar::barHeight);
+    if (m_controlBar)
+        m_controlBar->setGeometry(0, height() - MovieControlBar::barHeight, width(), MovieControlBar::barHeight);
 }
 
 Point VistrelView::viewPoint(QPointF qtPosition) const {

@@ -59,7 +59,9 @@ class VistrelView : public QWidget, public PictureView {
     void setFirstResponder(bool flag) override { m_firstResponder = flag; }
     bool firstResponder() const override { return m_firstResponder; }
 
-    MovieControlBar* controlBar() const { return m_controlBar; }
+    // The movie controls, made the first time they are wanted: their icons and texts
+    // cost a launch that only shows a picture several milliseconds.
+    MovieControlBar* controlBar();
 
   protected:
     bool event(QEvent* event) override;
@@ -106,7 +108,7 @@ class VistrelView : public QWidget, public PictureView {
     QImage m_turnedPicture;
     TurnedPictureKey m_turnedKey;
     std::unique_ptr<ViewGeometry> m_geometry;
-    MovieControlBar* m_controlBar;
+    MovieControlBar* m_controlBar = nullptr;
     ViewGestures m_gestures;
     Rect m_frame;
     bool m_hasFrame = false;

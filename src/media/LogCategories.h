@@ -16,3 +16,4 @@ Q_DECLARE_LOGGING_CATEGORY(lcCapture)  // vistrel.capture
 Q_DECLARE_LOGGING_CATEGORY(lcWork)     // vistrel.work
 Q_DECLARE_LOGGING_CATEGORY(lcWindows)  // vistrel.windows
 Q_DECLARE_LOGGING_CATEGORY(lcView)     // vistrel.view
+Q_DECLARE_LOGGING_CATEGORY(lcStartup)  // vistrel.startup
