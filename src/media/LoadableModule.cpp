@@ -29,8 +29,8 @@ QFunctionPointer LoadableModule::resolve(const char* symbol) {
         m_library.setFileName(path);
         const QFunctionPointer function = m_library.resolve(symbol);
         if (function == nullptr)
-            qCWarning(m_category).noquote() << "cannot load the module" << m_fileName << ":"
-                                            << m_library.errorString();
+            qCWarning(m_category).noquote()
+                << "cannot load the module" << m_fileName + QLatin1Char(':') << m_library.errorString();
         return function;
     }
     qCWarning(m_category).noquote() << "no module" << m_fileName << "found in" << paths.join(", ");
