@@ -31,6 +31,10 @@ std::optional<sockaddr_un> addressOf(const QString& path) {
     return address;
 }
 
+const sockaddr* generic(const sockaddr_un& address) {
+    return reinterpret_cast<const sockaddr*>(&address);
+}
+
 int newSocket() {
     return ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
 }
@@ -71,13 +75,13 @@ UnixSocket UnixSocket::listenOn(const QString& path, QString& error) {
         return {};
     }
     UnixSocket socket(newSocket());
-    if (!socket.isOpen() || ::bind(socket.m_descriptor, reinterpret_cast<const sockaddr*>(&*address),
-                                   sizeof *address) != 0) {
+    if (!socket.isOpen() || ::bind(socket.m_descriptor, generic(*address), sizeof *address) != 0) {
         error = systemError();
         return {};
     }
     // Others cannot reach the folder anyway; the file says the same on its own.
-    if (::chmod(address->sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(socket.m_descriptor, pendingClients) != 0) {
+    if (::chmod(address->sun_path, S_IRUSR | S_IWUSR) != 0 ||
+        ::listen(socket.m_descriptor, pendingClients) != 0) {
         error = systemError();
         ::unlink(address->sun_path);
         return {};
@@ -123,7 +127,7 @@ UnixSocket UnixSocket::connectTo(const QString& path, QDeadlineTimer deadline) {
         return {};
     UnixSocket socket(newSocket());
     while (socket.isOpen()) {
-        if (::connect(socket.m_descriptor, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0)
+        if (::connect(socket.m_descriptor, generic(*address), sizeof *address) == 0)
             return socket;
         // A full queue is worth waiting on; anything else means nobody listens.
         if (!(wouldBlock() || errno == EINTR) || deadline.hasExpired())

@@ -6,7 +6,8 @@
 
 namespace vistrel {
 
-std::unique_ptr<LibraryImageReader> LibraryFormatEngine::createReader(LibraryFormat format, const QString& path) {
+std::unique_ptr<LibraryImageReader> LibraryFormatEngine::createReader(LibraryFormat format,
+                                                                      const QString& path) {
     switch (format) {
     case LibraryFormat::heif:
         return std::make_unique<HeifImageReader>(path, QByteArrayLiteral("heif"));

@@ -16,8 +16,8 @@ QStringList LoadableModule::candidatePaths() const {
         paths << named;
     const QDir programFolder(QCoreApplication::applicationDirPath());
     paths << programFolder.filePath(m_fileName)
-          << QDir::cleanPath(programFolder.filePath(QStringLiteral(VISTREL_MODULE_DIR_FROM_PROGRAM "/") +
-                                                    m_fileName));
+          << QDir::cleanPath(
+                 programFolder.filePath(QStringLiteral(VISTREL_MODULE_DIR_FROM_PROGRAM "/") + m_fileName));
     return paths;
 }
 

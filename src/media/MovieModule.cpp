@@ -12,10 +12,12 @@ namespace vistrel {
 
 std::unique_ptr<MovieEngine> MovieModule::createEngine() {
     static std::once_flag loaded;
-    static LoadableModule module(QStringLiteral("libvistrel_movies.so"), "VISTREL_MOVIE_MODULE", lcMovieModule);
+    static LoadableModule module(QStringLiteral("libvistrel_movies.so"), "VISTREL_MOVIE_MODULE",
+                                 lcMovieModule);
     static CreateMovieEngine factory = nullptr;
-    std::call_once(loaded,
-                   [] { factory = reinterpret_cast<CreateMovieEngine>(module.resolve(createMovieEngineSymbol)); });
+    std::call_once(loaded, [] {
+        factory = reinterpret_cast<CreateMovieEngine>(module.resolve(createMovieEngineSymbol));
+    });
     if (factory == nullptr)
         return nullptr;
     return std::unique_ptr<MovieEngine>(factory());

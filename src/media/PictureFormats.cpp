@@ -28,7 +28,8 @@ const QLoggingCategory& pictureCategory() {
 // Made once, by whichever thread first needs it; null when the module is missing.
 PictureFormatEngine* engine() {
     static std::once_flag loaded;
-    static LoadableModule module(QStringLiteral("libvistrel_formats.so"), "VISTREL_FORMATS_MODULE", pictureCategory);
+    static LoadableModule module(QStringLiteral("libvistrel_formats.so"), "VISTREL_FORMATS_MODULE",
+                                 pictureCategory);
     static std::unique_ptr<PictureFormatEngine> made;
     std::call_once(loaded, [] {
         if (const auto factory =

@@ -44,11 +44,13 @@ TEST(LibraryFormat, IsoMediaFilesCountOnlyWithAnImageBrand) {
 
 TEST(LibraryFormat, JpegXlByEitherSignatureAndNothingElse) {
     EXPECT_EQ(libraryFormatOf(QByteArray::fromHex("ff0a fa7f")), LibraryFormat::jxl);
-    EXPECT_EQ(libraryFormatOf(QByteArray::fromHex("0000000c 4a584c20 0d0a870a 00000014")), LibraryFormat::jxl);
+    EXPECT_EQ(libraryFormatOf(QByteArray::fromHex("0000000c 4a584c20 0d0a870a 00000014")),
+              LibraryFormat::jxl);
     EXPECT_EQ(libraryFormatOf(QByteArray::fromHex("0000000c 4a584c20 0d0a87")), LibraryFormat::none);
     EXPECT_EQ(libraryFormatOf(QByteArray::fromHex("ff")), LibraryFormat::none);
     EXPECT_EQ(libraryFormatOf(QByteArray::fromHex("ffd8ffe0 00104a46 4946")), LibraryFormat::none);
-    EXPECT_EQ(libraryFormatOf(QByteArray::fromHex("89504e47 0d0a1a0a 0000000d 49484452")), LibraryFormat::none);
+    EXPECT_EQ(libraryFormatOf(QByteArray::fromHex("89504e47 0d0a1a0a 0000000d 49484452")),
+              LibraryFormat::none);
     EXPECT_EQ(libraryFormatOf(QByteArray()), LibraryFormat::none);
 }
 
