@@ -5,7 +5,7 @@
 #include "FuzzFault.h"
 #include "FuzzInputFile.h"
 #include "info/DictionaryDescription.h"
-#include "media/ExivMetadata.h"
+#include "formats/ExivMetadata.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "app/UnixSocket.h"
+
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <chrono>
 #include <string>
 #include <vector>
-
-class QLocalSocket;
 
 namespace vistrel {
 
@@ -17,8 +18,8 @@ namespace vistrel {
 class HandOverConnection : public QObject {
     Q_OBJECT
   public:
-    // Takes over `socket`.
-    HandOverConnection(QLocalSocket* socket, std::chrono::milliseconds deadline, QObject* parent);
+    // Takes over `socket`, a connected client.
+    HandOverConnection(UnixSocket socket, std::chrono::milliseconds deadline, QObject* parent);
 
   signals:
     // A whole, valid message arrived and was acknowledged.
@@ -27,11 +28,12 @@ class HandOverConnection : public QObject {
   private:
     void readAvailable();
     void answer(char reply);
+    void hangUp();
 
-    QLocalSocket* m_socket;
+    UnixSocket m_socket;
+    QSocketNotifier m_readable;
     QTimer m_deadline;
     std::string m_received;
-    bool m_answered = false;
 };
 
 } // namespace vistrel

@@ -3,22 +3,35 @@
 #include "app/HandOverConnection.h"
 #include "app/InstanceLog.h"
 
-#include <QLocalSocket>
+#include <QFile>
 #include <QTimer>
+#include <unistd.h>
 
 namespace vistrel {
 
 HandOverServer::HandOverServer(std::chrono::milliseconds clientDeadline, QObject* parent)
-    : QObject(parent), m_clientDeadline(clientDeadline) {
-    connect(&m_server, &QLocalServer::newConnection, this, &HandOverServer::acceptClients);
+    : QObject(parent), m_clientDeadline(clientDeadline) {}
+
+// The socket file goes with the server, so the next viewer finds no stale one.
+HandOverServer::~HandOverServer() {
+    if (!m_listening.isOpen())
+        return;
+    m_waitingClients.reset();
+    m_listening.close();
+    ::unlink(QFile::encodeName(m_path).constData());
 }
 
 bool HandOverServer::listen(const QString& path) {
-    if (m_server.listen(path))
-        return true;
-    qCWarning(lcInstance).noquote() << "cannot listen on" << path
-                                    << "for files handed over:" << m_server.errorString();
-    return false;
+    QString error;
+    m_listening = UnixSocket::listenOn(path, error);
+    if (!m_listening.isOpen()) {
+        qCWarning(lcInstance).noquote() << "cannot listen on" << path << "for files handed over:" << error;
+        return false;
+    }
+    m_path = path;
+    m_waitingClients = std::make_unique<QSocketNotifier>(m_listening.descriptor(), QSocketNotifier::Read);
+    connect(m_waitingClients.get(), &QSocketNotifier::activated, this, &HandOverServer::acceptClients);
+    return true;
 }
 
 int HandOverServer::connectedClients() const {
@@ -26,14 +39,12 @@ int HandOverServer::connectedClients() const {
 }
 
 void HandOverServer::acceptClients() {
-    while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+    for (UnixSocket client = m_listening.accept(); client.isOpen(); client = m_listening.accept()) {
         if (connectedClients() >= maxClients) {
             qCWarning(lcInstance) << "turned a client away:" << maxClients << "are already connected";
-            socket->abort();
-            socket->deleteLater();
-            continue;
+            continue; // closed as the next one is taken
         }
-        auto* connection = new HandOverConnection(socket, m_clientDeadline, this);
+        auto* connection = new HandOverConnection(std::move(client), m_clientDeadline, this);
         connect(connection, &HandOverConnection::pathsReceived, this,
                 [this](const std::vector<std::string>& paths) {
                     // Taking the files in may scan a large folder: not while the socket is served.

@@ -1,9 +1,12 @@
 #pragma once
 
-#include <QLocalServer>
+#include "app/UnixSocket.h"
+
 #include <QObject>
+#include <QSocketNotifier>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,19 +25,22 @@ class HandOverServer : public QObject {
 
     explicit HandOverServer(std::chrono::milliseconds clientDeadline = std::chrono::seconds(3),
                             QObject* parent = nullptr);
+    ~HandOverServer() override;
 
     // Listens on the socket file `path`, which must not exist (the caller removes a
     // stale one). False, with the reason logged, when that fails.
     bool listen(const QString& path);
     void setReceiver(Receiver receiver) { m_receiver = std::move(receiver); }
 
-    QString path() const { return m_server.fullServerName(); }
+    QString path() const { return m_path; }
 
   private:
     void acceptClients();
     int connectedClients() const;
 
-    QLocalServer m_server;
+    UnixSocket m_listening;
+    std::unique_ptr<QSocketNotifier> m_waitingClients;
+    QString m_path;
     std::chrono::milliseconds m_clientDeadline;
     Receiver m_receiver;
 };

@@ -85,7 +85,7 @@ RunningViewer::Role RunningViewer::serve() {
 // Nobody answers on the socket, so a file there was left by a viewer that ended
 // without removing it.
 bool RunningViewer::listen() {
-    QLocalServer::removeServer(m_socketPath);
+    ::unlink(QFile::encodeName(m_socketPath).constData());
     auto server = std::make_unique<HandOverServer>();
     if (!server->listen(m_socketPath))
         return false;

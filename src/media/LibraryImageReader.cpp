@@ -1,7 +1,7 @@
 #include "media/LibraryImageReader.h"
 
-#include "media/HeifImageReader.h"
-#include "media/JxlImageReader.h"
+#include "media/LibraryFormat.h"
+#include "media/PictureFormats.h"
 
 #include <QFile>
 
@@ -20,26 +20,32 @@ QByteArray firstBytesOf(const QString& path) {
     return file.read(sniffedBytes);
 }
 
+// A file of such a format while its readers are missing: unreadable, like a damaged
+// one, rather than handed to Qt's readers, which would call it no picture at all.
+class MissingImageReader final : public LibraryImageReader {
+  public:
+    std::optional<Header> header() override { return std::nullopt; }
+    QImage read() override { return {}; }
+};
+
 } // namespace
 
 // Told apart by content rather than by name: a photo saved as "IMG_0001.jpg" that is
 // really HEIC still shows, and a JPEG named ".heic" still goes to Qt's reader.
 std::unique_ptr<LibraryImageReader> LibraryImageReader::forFile(const QString& path) {
-    const QByteArray head = firstBytesOf(path);
-    if (head.isEmpty())
+    const LibraryFormat format = libraryFormatOf(firstBytesOf(path));
+    if (format == LibraryFormat::none)
         return nullptr;
-    if (HeifImageReader::recognises(head))
-        return std::make_unique<HeifImageReader>(path, head);
-    if (JxlImageReader::recognises(head))
-        return std::make_unique<JxlImageReader>(path);
-    return nullptr;
+    if (std::unique_ptr<LibraryImageReader> reader = PictureFormats::createReader(format, path))
+        return reader;
+    return std::make_unique<MissingImageReader>();
 }
 
+// A fixed list, so that the start-up's type lists need not load the formats module: the
+// distribution's libheif and libjxl always come with their HEVC, AV1 and JPEG XL
+// decoders.
 std::vector<std::string> LibraryImageReader::suffixes() {
-    std::vector<std::string> result = HeifImageReader::suffixes();
-    const std::vector<std::string> jxl = JxlImageReader::suffixes();
-    result.insert(result.end(), jxl.begin(), jxl.end());
-    return result;
+    return {"heic", "heif", "hif", "avif", "jxl"};
 }
 
 } // namespace vistrel

@@ -1,12 +1,12 @@
 #include "media/QtPictureService.h"
 
 #include "media/ExifOrientationSegment.h"
-#include "media/ExivMetadata.h"
 #include "media/JpegHeader.h"
 #include "media/LibraryImageReader.h"
 #include "media/LogCategories.h"
 #include "media/MimeSuffixes.h"
 #include "media/PictureDecoder.h"
+#include "media/PictureFormats.h"
 #include "media/QtPicture.h"
 
 #include <QBuffer>
@@ -47,7 +47,7 @@ std::optional<int> orientationOf(QImageIOHandler::Transformations transformation
 }
 
 // exiv2 knows more containers; the reader's own reading of the tag covers the rest.
-std::optional<int> storedOrientation(const ExivMetadata& metadata, QImageReader& reader) {
+std::optional<int> storedOrientation(const PictureMetadata& metadata, QImageReader& reader) {
     if (const auto orientation = metadata.orientation())
         return orientation;
     return orientationOf(reader.transformation());
@@ -58,7 +58,7 @@ std::optional<int> storedOrientation(const ExivMetadata& metadata, QImageReader&
 std::optional<int> decodedOrientation(const PictureDecoder::Result& decoded, const std::string& path) {
     if (decoded.transformation)
         return orientationOf(*decoded.transformation);
-    return ExivMetadata(path).orientation();
+    return PictureFormats::readMetadata(path)->orientation();
 }
 
 QSize boundFor(std::optional<Size> neededSize) {
@@ -218,11 +218,16 @@ QByteArray encode(const Picture& picture, const char* format, std::optional<int>
     return bytes;
 }
 
-void addResolution(const ExivMetadata& metadata, PictureInfo& info) {
+void addResolution(const PictureMetadata& metadata, PictureInfo& info) {
     if (const auto dpi = metadata.resolutionDpi()) {
         info.dpiWidth = dpi->x;
         info.dpiHeight = dpi->y;
     }
+}
+
+void appendProperties(const PictureMetadata& metadata, PictureInfo& info) {
+    const Attributes& properties = metadata.properties();
+    info.properties.insert(info.properties.end(), properties.begin(), properties.end());
 }
 
 // The format's own header tells size, depth and orientation; exiv2 reads the Exif and
@@ -241,10 +246,10 @@ PictureInfo inspectWith(LibraryImageReader& reader, const std::string& path) {
     info.depth = header->bitsPerSample;
     info.colorModel = header->gray ? "Gray" : "RGB";
     info.orientation = orientationOf(header->transformation);
-    const ExivMetadata metadata(path);
-    addResolution(metadata, info);
+    const std::unique_ptr<PictureMetadata> metadata = PictureFormats::readMetadata(path);
+    addResolution(*metadata, info);
     addReadableProperties(header->format, header->alpha, info);
-    info.properties.insert(info.properties.end(), metadata.properties().begin(), metadata.properties().end());
+    appendProperties(*metadata, info);
     return info;
 }
 
@@ -318,11 +323,11 @@ PictureInfo QtPictureService::inspect(const std::string& path) {
     info.pixelHeight = size.height();
     describePixels(file, format, imageFormat, info);
 
-    const ExivMetadata metadata(path);
-    info.orientation = storedOrientation(metadata, reader);
-    addResolution(metadata, info);
+    const std::unique_ptr<PictureMetadata> metadata = PictureFormats::readMetadata(path);
+    info.orientation = storedOrientation(*metadata, reader);
+    addResolution(*metadata, info);
     addReadableProperties(format, hasAlpha(imageFormat), info);
-    info.properties.insert(info.properties.end(), metadata.properties().begin(), metadata.properties().end());
+    appendProperties(*metadata, info);
     return info;
 }
 

@@ -8,6 +8,7 @@
 #include <QLocalSocket>
 #include <future>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -72,7 +73,8 @@ TEST_F(HandOverTest, HandedOverFilesAreTakenInAsFilesOpenedWithTheApplication) {
     EXPECT_EQ(listPaths(),
               (std::vector<std::string>{"/pictures/0.png", "/pictures/1.png", "/elsewhere/\xff\xfe.png"}));
     EXPECT_EQ(controller().lActualIndex(), 1) << "the first one handed over is shown";
-    EXPECT_EQ(pictures->decoded.back(), "/pictures/1.png");
+    // Decoded on a worker: shown a moment after the list takes the files in.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pictures->decoded.back() == "/pictures/1.png"; }));
     EXPECT_TRUE(window().isActiveWindow());
 
     EXPECT_EQ(handOverInBackground(socket, {}), Outcome::accepted)
@@ -135,6 +137,26 @@ void leaveStaleSocket(const std::string& path) {
     path.copy(address.sun_path, sizeof address.sun_path - 1);
     ASSERT_EQ(::bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ::close(descriptor);
+}
+
+TEST(HandOverServerTest, TheSocketFileIsTheOwnersAloneAndGoesWithTheServer) {
+    TemporaryFolder folder;
+    const auto path = folder.file("viewer.socket");
+    {
+        HandOverServer server;
+        ASSERT_TRUE(server.listen(QString::fromStdString(path)));
+        struct stat status {};
+        ASSERT_EQ(::stat(path.c_str(), &status), 0);
+        EXPECT_TRUE(S_ISSOCK(status.st_mode));
+        EXPECT_EQ(status.st_mode & 0777, 0600u);
+        HandOverServer another;
+        EXPECT_FALSE(another.listen(QString::fromStdString(path))) << "a file already there stays";
+    }
+    EXPECT_NE(::access(path.c_str(), F_OK), 0);
+
+    const QString tooLong = QString::fromStdString(folder.file(std::string(120, 'x')));
+    EXPECT_FALSE(HandOverServer().listen(tooLong));
+    EXPECT_EQ(handoverclient::handOver(tooLong, {"/a.png"}), Outcome::noViewer);
 }
 
 TEST(RunningViewerTest, TheFirstServesLaterOnesHandOverOrStandAlone) {

@@ -12,6 +12,7 @@ prefix=$work/prefix
 
 check_file_list "$prefix"
 [[ -x "$prefix/bin/vistrel" ]] || fail "the program is not executable"
+check_modules "$prefix"
 check_icons "$prefix/share/icons/hicolor"
 check_desktop_files "$prefix/share"
 check_release_version "$prefix/share" "$version"

@@ -4,7 +4,7 @@
 #include "OpenedMovie.h"
 #include "TemporaryFolder.h"
 #include "capture/FrameWriter.h"
-#include "media/ExivMetadata.h"
+#include "formats/ExivMetadata.h"
 #include "media/MpvMovieService.h"
 #include "media/QtPicture.h"
 #include "media/QtPictureService.h"

@@ -1,4 +1,4 @@
-#include "media/ExivMetadata.h"
+#include "formats/ExivMetadata.h"
 
 #include "media/LogCategories.h"
 

@@ -1,4 +1,4 @@
-#include "media/JxlImageReader.h"
+#include "formats/JxlImageReader.h"
 
 #include "media/LogCategories.h"
 
@@ -85,15 +85,6 @@ JxlDecoderPtr decoderFor(const QByteArray& bytes, int events) {
 } // namespace
 
 JxlImageReader::JxlImageReader(QString path) : m_path(std::move(path)) {}
-
-bool JxlImageReader::recognises(const QByteArray& head) {
-    const JxlSignature signature = JxlSignatureCheck(bytesOf(head), static_cast<size_t>(head.size()));
-    return signature == JXL_SIG_CODESTREAM || signature == JXL_SIG_CONTAINER;
-}
-
-std::vector<std::string> JxlImageReader::suffixes() {
-    return {"jxl"};
-}
 
 bool JxlImageReader::load() {
     if (!m_bytes.isEmpty())

@@ -11,10 +11,6 @@ class JxlImageReader final : public LibraryImageReader {
   public:
     explicit JxlImageReader(QString path);
 
-    // True for the first bytes of a bare JPEG XL codestream or of its container.
-    static bool recognises(const QByteArray& head);
-    static std::vector<std::string> suffixes();
-
     std::optional<Header> header() override;
     QImage read() override;
 

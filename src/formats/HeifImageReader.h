@@ -19,13 +19,9 @@ namespace vistrel {
 // never applied on top, or the picture would turn twice.
 class HeifImageReader final : public LibraryImageReader {
   public:
-    // `head` is the file's first bytes, which tell HEIC from AVIF.
-    HeifImageReader(QString path, const QByteArray& head);
+    // `format` is the name the header reports: "heif" or "avif".
+    HeifImageReader(QString path, QByteArray format);
     ~HeifImageReader() override;
-
-    // True for the first bytes of a HEIF file libheif may read.
-    static bool recognises(const QByteArray& head);
-    static std::vector<std::string> suffixes();
 
     std::optional<Header> header() override;
     QImage read() override;

@@ -1,4 +1,4 @@
-#include "media/HeifImageReader.h"
+#include "formats/HeifImageReader.h"
 
 #include "media/LogCategories.h"
 
@@ -16,15 +16,6 @@ void initialiseLibraryOnce() {
     // Loads the decoder plugins; kept for the life of the process, so never undone.
     static std::once_flag once;
     std::call_once(once, [] { heif_init(nullptr); });
-}
-
-const uint8_t* bytesOf(const QByteArray& data) {
-    return reinterpret_cast<const uint8_t*>(data.constData());
-}
-
-bool isAvif(const QByteArray& head) {
-    const heif_brand2 brand = heif_read_main_brand(bytesOf(head), static_cast<int>(head.size()));
-    return brand == heif_fourcc_to_brand("avif") || brand == heif_fourcc_to_brand("avis");
 }
 
 struct Transfer {
@@ -110,27 +101,13 @@ void releaseImage(heif_image* image) {
 
 } // namespace
 
-HeifImageReader::HeifImageReader(QString path, const QByteArray& head)
-    : m_path(std::move(path)), m_format(isAvif(head) ? "avif" : "heif"),
+HeifImageReader::HeifImageReader(QString path, QByteArray format)
+    : m_path(std::move(path)), m_format(std::move(format)),
       m_context(nullptr, heif_context_free), m_handle(nullptr, heif_image_handle_release) {
     initialiseLibraryOnce();
 }
 
 HeifImageReader::~HeifImageReader() = default;
-
-bool HeifImageReader::recognises(const QByteArray& head) {
-    return heif_check_filetype(bytesOf(head), static_cast<int>(head.size())) != heif_filetype_no;
-}
-
-std::vector<std::string> HeifImageReader::suffixes() {
-    initialiseLibraryOnce();
-    std::vector<std::string> result;
-    if (heif_have_decoder_for_format(heif_compression_HEVC))
-        result.insert(result.end(), {"heic", "heif", "hif"});
-    if (heif_have_decoder_for_format(heif_compression_AV1))
-        result.push_back("avif");
-    return result;
-}
 
 bool HeifImageReader::open() {
     if (m_handle)

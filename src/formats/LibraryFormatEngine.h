@@ -1,0 +1,15 @@
+#pragma once
+
+#include "media/PictureFormatEngine.h"
+
+namespace vistrel {
+
+// The formats module's engine: HEIF and AVIF through libheif, JPEG XL through libjxl,
+// metadata through exiv2.
+class LibraryFormatEngine final : public PictureFormatEngine {
+  public:
+    std::unique_ptr<LibraryImageReader> createReader(LibraryFormat format, const QString& path) override;
+    std::unique_ptr<PictureMetadata> readMetadata(const std::string& path) override;
+};
+
+} // namespace vistrel

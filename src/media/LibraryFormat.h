@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArrayView>
+
+namespace vistrel {
+
+// The picture formats read through their own libraries rather than Qt's readers.
+enum class LibraryFormat { none, heif, avif, jxl };
+
+// Which of those formats a file's first bytes announce, told without the libraries so
+// that a JPEG or a PNG never loads them. An ISO media file counts only when its type
+// box names an image brand: a movie's "mp42" or "isom" stays a movie.
+LibraryFormat libraryFormatOf(QByteArrayView head);
+
+} // namespace vistrel

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QFunctionPointer>
+#include <QLibrary>
+#include <QLoggingCategory>
+#include <QString>
+#include <QStringList>
+
+namespace vistrel {
+
+// A module of the program (a shared library it loads by itself, not through the
+// dynamic linker at start-up), so that the libraries it carries cost nothing until
+// first needed. Looked for, in order: the file named by the given environment
+// variable; next to the program (the build tree); in the installed module folder
+// beside the program's. Never unloaded: code of the module may still run on other
+// threads while the process ends, and a QLibrary going away leaves its library loaded.
+class LoadableModule {
+  public:
+    using Category = const QLoggingCategory& (*)();
+
+    // `fileName` as "libvistrel_x.so"; failures are logged in `category`.
+    LoadableModule(QString fileName, const char* pathVariable, Category category);
+
+    // The module's exported function `symbol`; nullptr (logged) when the module cannot
+    // be found or loaded. Blocks while the module loads; not thread-safe by itself:
+    // callers resolve once, under std::call_once.
+    QFunctionPointer resolve(const char* symbol);
+
+  private:
+    QStringList candidatePaths() const;
+
+    QString m_fileName;
+    const char* m_pathVariable;
+    Category m_category;
+    QLibrary m_library;
+};
+
+} // namespace vistrel
