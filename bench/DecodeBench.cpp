@@ -1,0 +1,123 @@
+// How long a 24-megapixel PNG and JPEG take to decode to screen size through the
+// picture decoder, next to a plain scaled read by the general image reader in the same
+// run, and the PNG path with folding on the decoding thread against its own thread.
+// Files given on the command line are decoded once each as well.
+
+#include "media/PictureDecoder.h"
+#include "media/PngScaledDecoder.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <random>
+#include <unistd.h>
+#include <vector>
+
+using namespace vistrel;
+
+namespace {
+
+constexpr int rounds = 5;
+constexpr QSize photoSize{6000, 4000};
+constexpr QSize bound{1920, 1920};
+
+// Noise around a colour with a flat middle third, as a photo costs a decoder: noise
+// compresses as badly as fine detail does.
+QImage noisyPicture() {
+    QImage picture(photoSize, QImage::Format_RGB32);
+    std::minstd_rand random(7);
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        const bool flat = y >= picture.height() / 3 && y < 2 * picture.height() / 3;
+        for (int x = 0; x < picture.width(); ++x) {
+            const unsigned bits = flat ? 0x1E1E1Eu : unsigned(random());
+            row[x] = qRgb(90 + int(bits & 0x3F), 140 + int((bits >> 8) & 0x3F), 60 + int((bits >> 16) & 0x3F));
+        }
+    }
+    return picture;
+}
+
+double milliseconds(const std::function<void()>& work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+double medianMilliseconds(const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int i = 0; i < rounds; ++i)
+        times.push_back(milliseconds(work));
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void check(const QImage& image, const char* what) {
+    if (image.isNull())
+        std::fprintf(stderr, "%s: no picture\n", what);
+}
+
+void decodeThroughDecoder(const QString& path) {
+    check(PictureDecoder::decode(path, bound).image, "picture decoder");
+}
+
+void decodeThroughReader(const QString& path) {
+    QImageReader reader(path);
+    reader.setAutoTransform(false);
+    reader.setScaledSize(reader.size().scaled(bound, Qt::KeepAspectRatio));
+    check(reader.read(), "image reader");
+}
+
+void decodePng(const QString& path, RowPipeline::Folding folding) {
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const auto result =
+        PngScaledDecoder::decode(descriptor, photoSize.scaled(bound, Qt::KeepAspectRatio), folding);
+    ::close(descriptor);
+    check(result ? result->image : QImage(), "streaming PNG decoder");
+}
+
+// Median figures for one file; false when the decoder is slower than the general reader.
+bool compare(const char* name, const QString& path) {
+    const double reader = medianMilliseconds([&] { decodeThroughReader(path); });
+    const double decoder = medianMilliseconds([&] { decodeThroughDecoder(path); });
+    std::printf("%-5s image reader, scaled       %8.1f ms\n", name, reader);
+    std::printf("%-5s picture decoder            %8.1f ms   ratio %.2f\n", name, decoder, decoder / reader);
+    return decoder <= reader;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    PictureDecoder::applyAllocationLimit();
+    QTemporaryDir dir;
+    const QImage picture = noisyPicture();
+    const QString png = dir.filePath("noisy-24mp.png");
+    const QString jpeg = dir.filePath("noisy-24mp.jpg");
+    if (!picture.save(png, "PNG") || !picture.save(jpeg, "JPEG", 95)) {
+        std::fprintf(stderr, "cannot write the pictures\n");
+        return 1;
+    }
+    std::printf("%dx%d noisy pictures decoded to fit %dx%d, median of %d\n", photoSize.width(), photoSize.height(),
+                bound.width(), bound.height(), rounds);
+    bool met = compare("PNG", png);
+    met = compare("JPEG", jpeg) && met;
+    const double one = medianMilliseconds([&] { decodePng(png, RowPipeline::Folding::onSubmittingThread); });
+    const double two = medianMilliseconds([&] { decodePng(png, RowPipeline::Folding::onOwnThread); });
+    std::printf("PNG   folding on the decoding thread %8.1f ms\n", one);
+    std::printf("PNG   folding on a thread of its own %8.1f ms   ratio %.2f\n", two, two / one);
+
+    for (int i = 1; i < argc; ++i) {
+        const QString path = QFile::decodeName(argv[i]);
+        const double reader = milliseconds([&] { decodeThroughReader(path); });
+        const double decoder = milliseconds([&] { decodeThroughDecoder(path); });
+        std::printf("%s: image reader %.1f ms, picture decoder %.1f ms (single runs)\n", argv[i], reader, decoder);
+    }
+    return met ? 0 : 1;
+}
