@@ -13,6 +13,21 @@ constexpr std::uint64_t largestSample = 255;
 constexpr std::uint64_t largestColumnUnits = 0xFFFFFFFFull / largestSample;
 // Well inside a double's exact integers, so the quotient estimate is off by one at most.
 constexpr std::uint64_t largestDivisor = 1ull << 44;
+// Dividing a rounded sum (below 256 times the divisor) by the divisor is multiplying
+// by inverse = ceil(2^55 / divisor) and shifting: the product stays below 2^64, and
+// the inverse's error, under 256 * divisor / 2^55 in the quotient, stays below
+// 1 / divisor, too little to move the quotient past a whole number, while the divisor
+// is below 2^23.
+constexpr int inverseShift = 55;
+constexpr std::uint64_t largestShiftedDivisor = 1ull << 23;
+
+AreaDownscaler::Channels fourChannelsAt(const std::uint8_t* pixel) {
+    return AreaDownscaler::Channels{pixel[0], pixel[1], pixel[2], pixel[3]};
+}
+
+AreaDownscaler::Channels opaqueBlueGreenRedAt(const std::uint8_t* pixel) {
+    return AreaDownscaler::Channels{pixel[2], pixel[1], pixel[0], std::uint32_t(largestSample)};
+}
 
 } // namespace
 
@@ -25,8 +40,8 @@ bool AreaDownscaler::supports(int sourceWidth, int sourceHeight, int targetWidth
 }
 
 AreaDownscaler::AreaDownscaler(int sourceWidth, int sourceHeight, int targetWidth, int targetHeight,
-                               std::uint8_t* target, std::ptrdiff_t targetStride)
-    : m_sourceHeight(sourceHeight), m_targetWidth(targetWidth), m_targetHeight(targetHeight), m_target(target),
+                               std::uint8_t* target, std::ptrdiff_t targetStride, SourceLayout layout)
+    : m_layout(layout), m_sourceHeight(sourceHeight), m_targetWidth(targetWidth), m_targetHeight(targetHeight), m_target(target),
       m_targetStride(targetStride) {
     const int commonX = std::gcd(sourceWidth, targetWidth);
     m_sourceUnitsX = std::uint32_t(targetWidth / commonX);
@@ -36,6 +51,7 @@ AreaDownscaler::AreaDownscaler(int sourceWidth, int sourceHeight, int targetWidt
     m_targetUnitsY = std::uint64_t(sourceHeight / commonY);
     m_divisor = std::uint64_t(m_targetUnitsX) * m_targetUnitsY;
     m_reciprocal = 1.0 / double(m_divisor);
+    m_inverse = ((1ull << inverseShift) + m_divisor - 1) / m_divisor;
 
     m_spans.resize(std::size_t(targetWidth));
     for (int x = 0; x < targetWidth; ++x) {
@@ -49,7 +65,7 @@ AreaDownscaler::AreaDownscaler(int sourceWidth, int sourceHeight, int targetWidt
         span.whole = int(wholeEnd > std::uint64_t(span.first) + 1 ? wholeEnd - std::uint64_t(span.first) - 1 : 0);
         span.lastWeight = std::uint32_t(end - std::max(firstEnd, (std::uint64_t(span.first) + 1 + std::uint64_t(span.whole)) * m_sourceUnitsX));
     }
-    m_rowSums.assign(std::size_t(targetWidth) * channels, 0);
+    m_rowSums.assign(std::size_t(targetWidth), Channels{});
     m_accumulated.assign(std::size_t(targetWidth) * channels, 0);
 }
 
@@ -57,7 +73,10 @@ void AreaDownscaler::addRow(const std::uint8_t* row) {
     if (m_rowsAdded >= m_sourceHeight)
         return;
     ++m_rowsAdded;
-    sumRow(row);
+    if (m_layout == SourceLayout::redGreenBlue)
+        sumRow<3>(row, opaqueBlueGreenRedAt);
+    else
+        sumRow<channels>(row, fourChannelsAt);
     // A source row is never taller than a target row: it lies in one, or straddles two.
     std::uint64_t remaining = m_sourceUnitsY;
     while (remaining > 0) {
@@ -70,31 +89,28 @@ void AreaDownscaler::addRow(const std::uint8_t* row) {
     }
 }
 
-void AreaDownscaler::sumRow(const std::uint8_t* row) {
-    std::uint32_t* sums = m_rowSums.data();
+template <int bytesPerPixel, typename Load>
+void AreaDownscaler::sumRow(const std::uint8_t* row, Load load) {
+    Channels* sums = m_rowSums.data();
     for (const Span& span : m_spans) {
-        const std::uint8_t* pixel = row + std::ptrdiff_t(span.first) * channels;
-        std::uint32_t whole[channels] = {};
+        const std::uint8_t* pixel = row + std::ptrdiff_t(span.first) * bytesPerPixel;
+        Channels whole = {};
         for (int i = 1; i <= span.whole; ++i)
-            for (int c = 0; c < channels; ++c)
-                whole[c] += pixel[i * channels + c];
-        const std::uint8_t* last = pixel + std::ptrdiff_t(span.whole + 1) * channels;
-        for (int c = 0; c < channels; ++c) {
-            std::uint32_t sum = pixel[c] * span.firstWeight + whole[c] * m_sourceUnitsX;
-            if (span.lastWeight != 0)
-                sum += last[c] * span.lastWeight;
-            sums[c] = sum;
-        }
-        sums += channels;
+            whole += load(pixel + i * bytesPerPixel);
+        Channels sum = load(pixel) * span.firstWeight + whole * m_sourceUnitsX;
+        if (span.lastWeight != 0)
+            sum += load(pixel + std::ptrdiff_t(span.whole + 1) * bytesPerPixel) * span.lastWeight;
+        *sums++ = sum;
     }
 }
 
 void AreaDownscaler::accumulate(std::uint64_t weight) {
-    const std::size_t count = m_accumulated.size();
     std::uint64_t* accumulated = m_accumulated.data();
-    const std::uint32_t* sums = m_rowSums.data();
-    for (std::size_t i = 0; i < count; ++i)
-        accumulated[i] += sums[i] * weight;
+    for (const Channels& sum : m_rowSums) {
+        for (int c = 0; c < channels; ++c)
+            accumulated[c] += sum[c] * weight;
+        accumulated += channels;
+    }
 }
 
 void AreaDownscaler::writeTargetRow() {
@@ -103,19 +119,27 @@ void AreaDownscaler::writeTargetRow() {
         return;
     std::uint8_t* out = m_target + m_targetStride * m_targetRow;
     const std::uint64_t half = m_divisor / 2;
-    for (std::size_t i = 0; i < m_accumulated.size(); ++i) {
-        // Rounded to nearest: the double quotient of these exact integers is at most
-        // one off, which the integer comparison corrects.
-        const std::uint64_t rounded = m_accumulated[i] + half;
-        auto quotient = std::uint64_t(double(rounded) * m_reciprocal);
-        if (quotient * m_divisor > rounded)
-            --quotient;
-        else if ((quotient + 1) * m_divisor <= rounded)
-            ++quotient;
-        out[i] = std::uint8_t(std::min<std::uint64_t>(quotient, largestSample));
+    const std::size_t count = m_accumulated.size();
+    if (m_divisor < largestShiftedDivisor) {
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = std::uint8_t(((m_accumulated[i] + half) * m_inverse) >> inverseShift);
+    } else {
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = std::uint8_t(std::min<std::uint64_t>(quotient(m_accumulated[i] + half), largestSample));
     }
     std::fill(m_accumulated.begin(), m_accumulated.end(), 0);
     ++m_targetRow;
+}
+
+// The double quotient of these exact integers is at most one off, which the integer
+// comparison corrects.
+std::uint64_t AreaDownscaler::quotient(std::uint64_t dividend) const {
+    auto result = std::uint64_t(double(dividend) * m_reciprocal);
+    if (result * m_divisor > dividend)
+        --result;
+    else if ((result + 1) * m_divisor <= dividend)
+        ++result;
+    return result;
 }
 
 } // namespace vistrel

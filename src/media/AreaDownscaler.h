@@ -15,16 +15,23 @@ namespace vistrel {
 class AreaDownscaler {
   public:
     static constexpr int channels = 4;
+    // One pixel's four channels, summed side by side.
+    using Channels = std::uint32_t __attribute__((vector_size(16)));
 
     // True when rows of `sourceWidth` fold into `targetWidth` (and heights likewise)
     // without overflowing the sums: the target is no larger on either axis, and the
     // sides are positive and within what the accumulators hold.
     static bool supports(int sourceWidth, int sourceHeight, int targetWidth, int targetHeight);
 
+    // How source rows lie: four channels per pixel as the target has them, or three
+    // bytes red, green, blue, folded into blue, green, red and opaque alpha (the byte
+    // order of 32-bit images), which spares a decoder expanding every row first.
+    enum class SourceLayout { fourChannels, redGreenBlue };
+
     // `target` holds targetHeight rows of targetWidth pixels, `targetStride` bytes
     // apart; it must stay valid while rows are added. Requires supports().
     AreaDownscaler(int sourceWidth, int sourceHeight, int targetWidth, int targetHeight, std::uint8_t* target,
-                   std::ptrdiff_t targetStride);
+                   std::ptrdiff_t targetStride, SourceLayout layout = SourceLayout::fourChannels);
 
     // Folds the next source row (sourceWidth pixels) in; rows beyond the source
     // height are ignored. A target row is written as soon as its last source row is in.
@@ -44,10 +51,13 @@ class AreaDownscaler {
         std::uint32_t lastWeight = 0;
     };
 
-    void sumRow(const std::uint8_t* row);
+    template <int bytesPerPixel, typename Load>
+    void sumRow(const std::uint8_t* row, Load load);
     void accumulate(std::uint64_t weight);
     void writeTargetRow();
+    std::uint64_t quotient(std::uint64_t dividend) const;
 
+    SourceLayout m_layout;
     int m_sourceHeight;
     int m_targetWidth;
     int m_targetHeight;
@@ -62,9 +72,10 @@ class AreaDownscaler {
     std::uint64_t m_targetUnitsY;
     std::uint64_t m_divisor; // the total weight of one target pixel
     double m_reciprocal;
+    std::uint64_t m_inverse;
 
     std::vector<Span> m_spans;
-    std::vector<std::uint32_t> m_rowSums;     // the current source row, summed per target column
+    std::vector<Channels> m_rowSums;          // the current source row, summed per target column
     std::vector<std::uint64_t> m_accumulated; // the current target row so far
     int m_rowsAdded = 0;
     int m_targetRow = 0;

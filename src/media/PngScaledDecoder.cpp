@@ -15,8 +15,6 @@ namespace vistrel {
 
 namespace {
 
-constexpr int bytesPerPixel = 4;
-
 // One libpng reading. libpng reports errors by a long jump: the functions below that
 // call into it set the jump target and hold nothing that needs destroying, so that
 // jumping out of them skips no destructor.
@@ -51,6 +49,9 @@ PngSession::PngSession(DescriptorReader& reader) {
         return;
     info = png_create_info_struct(png);
     png_set_read_fn(png, &reader, readFromFile);
+    // Every chunk's CRC already guards the compressed bytes; checking the stream's
+    // own checksum as well would cost the decoding thread a pass over every row.
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
 }
 
 bool readInfo(PngSession& session) {
@@ -60,18 +61,22 @@ bool readInfo(PngSession& session) {
     return true;
 }
 
-// Every colour type and depth becomes 8-bit blue, green, red, alpha in memory order,
-// which is how 32-bit images lie on a little-endian machine; alpha is 255 when the
-// file has none.
-bool expandToFourChannels(PngSession& session) {
+// 8-bit RGB, the common layout of large pictures, is read as it is stored: the
+// downscaler reorders it on the folding thread, sparing the decoding thread a pass.
+// Every other colour type and depth becomes 8-bit blue, green, red, alpha in memory
+// order, which is how 32-bit images lie on a little-endian machine; alpha is 255 when
+// the file has none.
+bool prepareRows(PngSession& session, AreaDownscaler::SourceLayout layout) {
     if (setjmp(png_jmpbuf(session.png)))
         return false;
     png_structp png = session.png;
-    png_set_expand(png); // palette to RGB, tRNS to alpha, low-depth gray to 8 bits
-    png_set_scale_16(png);
-    png_set_gray_to_rgb(png);
-    png_set_bgr(png);
-    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    if (layout == AreaDownscaler::SourceLayout::fourChannels) {
+        png_set_expand(png); // palette to RGB, tRNS to alpha, low-depth gray to 8 bits
+        png_set_scale_16(png);
+        png_set_gray_to_rgb(png);
+        png_set_bgr(png);
+        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    }
     png_read_update_info(png, session.info);
     return true;
 }
@@ -87,8 +92,15 @@ bool readRows(PngSession& session, std::uint8_t* rows, std::size_t rowBytes, int
 struct Header {
     QSize size;
     int colourType = 0;
+    int bitDepth = 8;
     bool interlaced = false;
     bool alpha = false;
+
+    AreaDownscaler::SourceLayout layout() const {
+        return colourType == PNG_COLOR_TYPE_RGB && bitDepth == 8 && !alpha ? AreaDownscaler::SourceLayout::redGreenBlue
+                                                                          : AreaDownscaler::SourceLayout::fourChannels;
+    }
+    int bytesPerPixel() const { return layout() == AreaDownscaler::SourceLayout::redGreenBlue ? 3 : 4; }
 };
 
 Header headerOf(const PngSession& session) {
@@ -96,6 +108,7 @@ Header headerOf(const PngSession& session) {
     header.size = QSize(int(png_get_image_width(session.png, session.info)),
                         int(png_get_image_height(session.png, session.info)));
     header.colourType = png_get_color_type(session.png, session.info);
+    header.bitDepth = png_get_bit_depth(session.png, session.info);
     header.interlaced = png_get_interlace_type(session.png, session.info) != PNG_INTERLACE_NONE;
     header.alpha = (header.colourType & PNG_COLOR_MASK_ALPHA) != 0 ||
                    png_get_valid(session.png, session.info, PNG_INFO_tRNS) != 0;
@@ -146,10 +159,10 @@ std::optional<PictureDecoder::Result> PngScaledDecoder::decode(int descriptor, Q
     if (header.interlaced || !colourSpace ||
         !AreaDownscaler::supports(header.size.width(), header.size.height(), target.width(), target.height()))
         return std::nullopt;
-    if (!expandToFourChannels(session))
+    if (!prepareRows(session, header.layout()))
         return failure(header.size, session.error);
     const std::size_t rowBytes = png_get_rowbytes(session.png, session.info);
-    if (rowBytes != std::size_t(header.size.width()) * bytesPerPixel)
+    if (rowBytes != std::size_t(header.size.width()) * std::size_t(header.bytesPerPixel()))
         return failure(header.size, "unexpected row layout");
 
     QImage image(target, header.alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
@@ -157,7 +170,7 @@ std::optional<PictureDecoder::Result> PngScaledDecoder::decode(int descriptor, Q
         return failure(header.size, "not enough memory for the scaled picture");
     image.setColorSpace(*colourSpace);
     AreaDownscaler downscaler(header.size.width(), header.size.height(), target.width(), target.height(),
-                              image.bits(), image.bytesPerLine());
+                              image.bits(), image.bytesPerLine(), header.layout());
     const int width = header.size.width();
     const bool premultiply = header.alpha;
     RowPipeline pipeline(rowBytes, PixelRows::rowsPerBatch(rowBytes),

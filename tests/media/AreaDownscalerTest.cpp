@@ -113,6 +113,22 @@ TEST(AreaDownscaler, IgnoresRowsBeyondTheSourceAndWritesRowsAsTheyComplete) {
     EXPECT_EQ(downscaler.rowsWritten(), 2);
 }
 
+// Three-byte red, green, blue rows fold as their blue, green, red, opaque expansion.
+TEST(AreaDownscaler, FoldsRedGreenBlueRowsAsOpaqueBlueGreenRed) {
+    const Pixels expanded = noise(23, 9, 5);
+    std::vector<std::uint8_t> packed;
+    for (std::size_t i = 0; i < expanded.bytes.size(); i += channels)
+        packed.insert(packed.end(), {expanded.bytes[i + 2], expanded.bytes[i + 1], expanded.bytes[i]});
+    Pixels opaque = expanded;
+    for (std::size_t i = 3; i < opaque.bytes.size(); i += channels)
+        opaque.bytes[i] = 255;
+    std::vector<std::uint8_t> target(7 * 4 * channels);
+    AreaDownscaler downscaler(23, 9, 7, 4, target.data(), 7 * channels, AreaDownscaler::SourceLayout::redGreenBlue);
+    for (int y = 0; y < 9; ++y)
+        downscaler.addRow(packed.data() + y * 23 * 3);
+    EXPECT_EQ(target, reference(opaque, 7, 4).bytes);
+}
+
 TEST(AreaDownscaler, RefusesEnlargingAndEmptySides) {
     EXPECT_FALSE(AreaDownscaler::supports(10, 10, 11, 5));
     EXPECT_FALSE(AreaDownscaler::supports(10, 10, 0, 5));
