@@ -50,12 +50,19 @@ double milliseconds(const std::function<void()>& work) {
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-double medianMilliseconds(const std::function<void()>& work) {
-    std::vector<double> times;
-    for (int i = 0; i < rounds; ++i)
-        times.push_back(milliseconds(work));
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+// Medians of each of `works`, run in turns rather than one after another, so that a
+// change in the machine's load while measuring weighs on all of them alike.
+std::vector<double> medianMilliseconds(const std::vector<std::function<void()>>& works) {
+    std::vector<std::vector<double>> times(works.size());
+    for (int round = 0; round < rounds; ++round)
+        for (std::size_t i = 0; i < works.size(); ++i)
+            times[i].push_back(milliseconds(works[i]));
+    std::vector<double> medians;
+    for (std::vector<double>& each : times) {
+        std::sort(each.begin(), each.end());
+        medians.push_back(each[each.size() / 2]);
+    }
+    return medians;
 }
 
 void check(const QImage& image, const char* what) {
@@ -84,11 +91,12 @@ void decodePng(const QString& path, RowPipeline::Folding folding) {
 
 // Median figures for one file; false when the decoder is slower than the general reader.
 bool compare(const char* name, const QString& path) {
-    const double reader = medianMilliseconds([&] { decodeThroughReader(path); });
-    const double decoder = medianMilliseconds([&] { decodeThroughDecoder(path); });
-    std::printf("%-5s image reader, scaled       %8.1f ms\n", name, reader);
-    std::printf("%-5s picture decoder            %8.1f ms   ratio %.2f\n", name, decoder, decoder / reader);
-    return decoder <= reader;
+    const std::vector<double> medians =
+        medianMilliseconds({[&] { decodeThroughReader(path); }, [&] { decodeThroughDecoder(path); }});
+    std::printf("%-5s image reader, scaled       %8.1f ms\n", name, medians[0]);
+    std::printf("%-5s picture decoder            %8.1f ms   ratio %.2f\n", name, medians[1],
+                medians[1] / medians[0]);
+    return medians[1] <= medians[0];
 }
 
 } // namespace
@@ -108,10 +116,11 @@ int main(int argc, char** argv) {
                 bound.width(), bound.height(), rounds);
     bool met = compare("PNG", png);
     met = compare("JPEG", jpeg) && met;
-    const double one = medianMilliseconds([&] { decodePng(png, RowPipeline::Folding::onSubmittingThread); });
-    const double two = medianMilliseconds([&] { decodePng(png, RowPipeline::Folding::onOwnThread); });
-    std::printf("PNG   folding on the decoding thread %8.1f ms\n", one);
-    std::printf("PNG   folding on a thread of its own %8.1f ms   ratio %.2f\n", two, two / one);
+    const std::vector<double> folding =
+        medianMilliseconds({[&] { decodePng(png, RowPipeline::Folding::onSubmittingThread); },
+                            [&] { decodePng(png, RowPipeline::Folding::onOwnThread); }});
+    std::printf("PNG   folding on the decoding thread %8.1f ms\n", folding[0]);
+    std::printf("PNG   folding on a thread of its own %8.1f ms   ratio %.2f\n", folding[1], folding[1] / folding[0]);
 
     for (int i = 1; i < argc; ++i) {
         const QString path = QFile::decodeName(argv[i]);

@@ -159,6 +159,24 @@ bool readRows(JpegSession& session, std::uint8_t* rows, std::size_t rowBytes, in
     return true;
 }
 
+// The decoder's rows folded into `image` as they come; false when the library failed.
+bool foldRows(JpegSession& session, QImage& image, RowPipeline::Folding folding) {
+    const int width = int(session.info.output_width);
+    const int height = int(session.info.output_height);
+    AreaDownscaler downscaler(width, height, image.width(), image.height(), image.bits(), image.bytesPerLine());
+    const std::size_t rowBytes = std::size_t(width) * bytesPerPixel;
+    RowPipeline pipeline(rowBytes, PixelRows::rowsPerBatch(rowBytes),
+                         [&downscaler](std::uint8_t* row) { downscaler.addRow(row); }, folding);
+    for (int y = 0; y < height; y += pipeline.rowsPerBatch()) {
+        const int rows = std::min(pipeline.rowsPerBatch(), height - y);
+        if (!readRows(session, pipeline.batch(), rowBytes, rows))
+            return false;
+        pipeline.submit(rows);
+    }
+    pipeline.finish();
+    return true;
+}
+
 PictureDecoder::Result failure(QSize storedSize, const char* why) {
     PictureDecoder::Result result;
     result.storedSize = storedSize;
@@ -190,17 +208,11 @@ std::optional<PictureDecoder::Result> JpegScaledDecoder::decode(int descriptor, 
     if (image.isNull())
         return failure(storedSize, "not enough memory for the scaled picture");
     image.setColorSpace(colourSpace);
-    AreaDownscaler downscaler(width, height, target.width(), target.height(), image.bits(), image.bytesPerLine());
-    const std::size_t rowBytes = std::size_t(width) * bytesPerPixel;
-    RowPipeline pipeline(rowBytes, PixelRows::rowsPerBatch(rowBytes),
-                         [&downscaler](std::uint8_t* row) { downscaler.addRow(row); }, folding);
-    for (int y = 0; y < height; y += pipeline.rowsPerBatch()) {
-        const int rows = std::min(pipeline.rowsPerBatch(), height - y);
-        if (!readRows(session, pipeline.batch(), rowBytes, rows))
-            return failure(storedSize, session.error);
-        pipeline.submit(rows);
-    }
-    pipeline.finish();
+    // At an exact eighth of the stored size the decoder's rows are the image's rows.
+    const bool decodedInPlace = QSize(width, height) == target;
+    if (decodedInPlace ? !readRows(session, image.bits(), std::size_t(image.bytesPerLine()), height)
+                       : !foldRows(session, image, folding))
+        return failure(storedSize, session.error);
 
     PictureDecoder::Result result;
     result.storedSize = storedSize;
