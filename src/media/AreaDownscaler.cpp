@@ -13,13 +13,13 @@ constexpr std::uint64_t largestSample = 255;
 constexpr std::uint64_t largestColumnUnits = 0xFFFFFFFFull / largestSample;
 // Well inside a double's exact integers, so the quotient estimate is off by one at most.
 constexpr std::uint64_t largestDivisor = 1ull << 44;
-// Dividing a rounded sum (below 256 times the divisor) by the divisor is multiplying
+// Below this divisor a target pixel's sums fit 32 bits (255 times the divisor), and
+// dividing a rounded sum (below 256 times the divisor) by the divisor is multiplying
 // by inverse = ceil(2^55 / divisor) and shifting: the product stays below 2^64, and
 // the inverse's error, under 256 * divisor / 2^55 in the quotient, stays below
-// 1 / divisor, too little to move the quotient past a whole number, while the divisor
-// is below 2^23.
+// 1 / divisor, too little to move the quotient past a whole number.
 constexpr int inverseShift = 55;
-constexpr std::uint64_t largestShiftedDivisor = 1ull << 23;
+constexpr std::uint64_t largestNarrowDivisor = 1ull << 23;
 
 AreaDownscaler::Channels fourChannelsAt(const std::uint8_t* pixel) {
     return AreaDownscaler::Channels{pixel[0], pixel[1], pixel[2], pixel[3]};
@@ -66,7 +66,10 @@ AreaDownscaler::AreaDownscaler(int sourceWidth, int sourceHeight, int targetWidt
         span.lastWeight = std::uint32_t(end - std::max(firstEnd, (std::uint64_t(span.first) + 1 + std::uint64_t(span.whole)) * m_sourceUnitsX));
     }
     m_rowSums.assign(std::size_t(targetWidth), Channels{});
-    m_accumulated.assign(std::size_t(targetWidth) * channels, 0);
+    if (narrow())
+        m_narrowAccumulated.assign(std::size_t(targetWidth), Channels{});
+    else
+        m_accumulated.assign(std::size_t(targetWidth) * channels, 0);
 }
 
 void AreaDownscaler::addRow(const std::uint8_t* row) {
@@ -105,6 +108,13 @@ void AreaDownscaler::sumRow(const std::uint8_t* row, Load load) {
 }
 
 void AreaDownscaler::accumulate(std::uint64_t weight) {
+    if (narrow()) {
+        Channels* accumulated = m_narrowAccumulated.data();
+        const auto narrowWeight = std::uint32_t(weight);
+        for (const Channels& sum : m_rowSums)
+            *accumulated++ += sum * narrowWeight;
+        return;
+    }
     std::uint64_t* accumulated = m_accumulated.data();
     for (const Channels& sum : m_rowSums) {
         for (int c = 0; c < channels; ++c)
@@ -119,16 +129,21 @@ void AreaDownscaler::writeTargetRow() {
         return;
     std::uint8_t* out = m_target + m_targetStride * m_targetRow;
     const std::uint64_t half = m_divisor / 2;
-    const std::size_t count = m_accumulated.size();
-    if (m_divisor < largestShiftedDivisor) {
-        for (std::size_t i = 0; i < count; ++i)
-            out[i] = std::uint8_t(((m_accumulated[i] + half) * m_inverse) >> inverseShift);
+    if (narrow()) {
+        for (const Channels& sums : m_narrowAccumulated)
+            for (int c = 0; c < channels; ++c)
+                *out++ = std::uint8_t(((sums[c] + half) * m_inverse) >> inverseShift);
+        std::fill(m_narrowAccumulated.begin(), m_narrowAccumulated.end(), Channels{});
     } else {
-        for (std::size_t i = 0; i < count; ++i)
-            out[i] = std::uint8_t(std::min<std::uint64_t>(quotient(m_accumulated[i] + half), largestSample));
+        for (const std::uint64_t sum : m_accumulated)
+            *out++ = std::uint8_t(std::min<std::uint64_t>(quotient(sum + half), largestSample));
+        std::fill(m_accumulated.begin(), m_accumulated.end(), 0);
     }
-    std::fill(m_accumulated.begin(), m_accumulated.end(), 0);
     ++m_targetRow;
+}
+
+bool AreaDownscaler::narrow() const {
+    return m_divisor < largestNarrowDivisor;
 }
 
 // The double quotient of these exact integers is at most one off, which the integer

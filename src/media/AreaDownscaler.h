@@ -56,6 +56,8 @@ class AreaDownscaler {
     void accumulate(std::uint64_t weight);
     void writeTargetRow();
     std::uint64_t quotient(std::uint64_t dividend) const;
+    // Whether sums of one target pixel fit 32 bits and divide by a multiplication.
+    bool narrow() const;
 
     SourceLayout m_layout;
     int m_sourceHeight;
@@ -76,7 +78,9 @@ class AreaDownscaler {
 
     std::vector<Span> m_spans;
     std::vector<Channels> m_rowSums;          // the current source row, summed per target column
-    std::vector<std::uint64_t> m_accumulated; // the current target row so far
+    // The current target row so far: in 32 bits when narrow(), otherwise in 64.
+    std::vector<Channels> m_narrowAccumulated;
+    std::vector<std::uint64_t> m_accumulated;
     int m_rowsAdded = 0;
     int m_targetRow = 0;
     std::uint64_t m_filledY = 0; // units of the current target row covered so far

@@ -83,12 +83,13 @@ TEST_P(AreaDownscalerRatio, MatchesTheExactAreaAverage) {
         ASSERT_EQ(int(actual.bytes[i]), int(expected.bytes[i])) << "byte " << i;
 }
 
-// Whole, fractional and prime ratios, one axis kept, a single row or column.
+// Whole, fractional and prime ratios, one axis kept, a single row or column; the last
+// one's sides share no factor, so its sums need 64 bits.
 INSTANTIATE_TEST_SUITE_P(Sizes, AreaDownscalerRatio,
                          ::testing::Values(Ratio{8, 8, 4, 4}, Ratio{9, 7, 4, 3}, Ratio{23, 17, 7, 5},
                                            Ratio{10, 6, 10, 4}, Ratio{25, 25, 8, 8}, Ratio{13, 11, 12, 10},
                                            Ratio{31, 1, 3, 1}, Ratio{1, 29, 1, 6}, Ratio{5, 5, 1, 1},
-                                           Ratio{6, 4, 6, 4}));
+                                           Ratio{6, 4, 6, 4}, Ratio{4099, 2053, 2, 2}));
 
 // A half-way average rounds up, and a flat area keeps its exact value.
 TEST(AreaDownscaler, RoundsHalfUpAndKeepsFlatAreas) {
