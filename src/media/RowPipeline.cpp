@@ -1,5 +1,6 @@
 #include "media/RowPipeline.h"
 
+#include <system_error>
 #include <utility>
 
 namespace vistrel {
@@ -18,8 +19,13 @@ RowPipeline::RowPipeline(std::size_t rowBytes, int rowsPerBatch, Fold fold, Fold
         m_buffers.emplace_back(rowBytes * std::size_t(rowsPerBatch));
         m_free.push_back(i);
     }
-    if (ownThread)
+    if (!ownThread)
+        return;
+    try {
         m_thread = std::thread([this] { foldWhatArrives(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the buffers serve folding on the submitting thread.
+    }
 }
 
 RowPipeline::~RowPipeline() {
