@@ -177,13 +177,6 @@ bool foldRows(JpegSession& session, QImage& image, RowPipeline::Folding folding)
     return true;
 }
 
-PictureDecoder::Result failure(QSize storedSize, const char* why) {
-    PictureDecoder::Result result;
-    result.storedSize = storedSize;
-    result.failure = QString::fromUtf8(why);
-    return result;
-}
-
 } // namespace
 
 std::optional<PictureDecoder::Result> JpegScaledDecoder::decode(int descriptor, QSize target,
@@ -191,28 +184,28 @@ std::optional<PictureDecoder::Result> JpegScaledDecoder::decode(int descriptor, 
     DescriptorReader reader(descriptor);
     JpegSession session(reader);
     if (!readHeader(session))
-        return failure({}, session.error);
+        return PictureDecoder::Result::failed({}, QString::fromUtf8(session.error));
     const QSize storedSize(int(session.info.image_width), int(session.info.image_height));
     if (!decodable(session.info))
         return std::nullopt;
     const QColorSpace colourSpace = colourSpaceOf(session);
     if (!startScaled(session, target))
-        return failure(storedSize, session.error);
+        return PictureDecoder::Result::failed(storedSize, QString::fromUtf8(session.error));
     const int width = int(session.info.output_width);
     const int height = int(session.info.output_height);
     if (session.info.output_components != bytesPerPixel ||
         !AreaDownscaler::supports(width, height, target.width(), target.height()))
-        return failure(storedSize, "unexpected decoded layout");
+        return PictureDecoder::Result::failed(storedSize, QStringLiteral("unexpected decoded layout"));
 
     QImage image(target, QImage::Format_RGB32);
     if (image.isNull())
-        return failure(storedSize, "not enough memory for the scaled picture");
+        return PictureDecoder::Result::failed(storedSize, QStringLiteral("not enough memory for the scaled picture"));
     image.setColorSpace(colourSpace);
     // At an exact eighth of the stored size the decoder's rows are the image's rows.
     const bool decodedInPlace = QSize(width, height) == target;
     if (decodedInPlace ? !readRows(session, image.bits(), std::size_t(image.bytesPerLine()), height)
                        : !foldRows(session, image, folding))
-        return failure(storedSize, session.error);
+        return PictureDecoder::Result::failed(storedSize, QString::fromUtf8(session.error));
 
     PictureDecoder::Result result;
     result.storedSize = storedSize;

@@ -85,12 +85,9 @@ std::optional<PictureDecoder::Result> decodeStreaming(int descriptor, QSize stor
     case StreamedFormat::png:
         // No full-size copy is held, but a picture that could not be held either would
         // take minutes to stream: refused as the general reader refuses it.
-        if (!PictureDecoder::fitsAllocationLimit(storedSize)) {
-            PictureDecoder::Result result;
-            result.storedSize = storedSize;
-            result.failure = QStringLiteral("too large to decode within the allocation limit");
-            return result;
-        }
+        if (!PictureDecoder::fitsAllocationLimit(storedSize))
+            return PictureDecoder::Result::failed(storedSize,
+                                                  QStringLiteral("too large to decode within the allocation limit"));
         return PngScaledDecoder::decode(descriptor, target, streamingFolding());
     case StreamedFormat::jpeg:
         return JpegScaledDecoder::decode(descriptor, target, streamingFolding());

@@ -28,6 +28,14 @@ class PictureDecoder {
         // the file; empty when the reader of this format cannot tell.
         std::optional<QImageIOHandler::Transformations> transformation;
         QString failure; // why the image is null, for the log
+
+        // No pixels, and why.
+        static Result failed(QSize storedSize, const QString& why) {
+            Result result;
+            result.storedSize = storedSize;
+            result.failure = why;
+            return result;
+        }
     };
 
     // True when an image of `size` decodes within our allocation limit.

@@ -138,36 +138,29 @@ std::optional<QColorSpace> colourSpaceOf(const PngSession& session, const Header
     return QColorSpace();
 }
 
-PictureDecoder::Result failure(QSize storedSize, const char* why) {
-    PictureDecoder::Result result;
-    result.storedSize = storedSize;
-    result.failure = QString::fromUtf8(why);
-    return result;
-}
-
 } // namespace
 
 std::optional<PictureDecoder::Result> PngScaledDecoder::decode(int descriptor, QSize target, RowPipeline::Folding folding) {
     DescriptorReader reader(descriptor);
     PngSession session(reader);
     if (!session.png || !session.info)
-        return failure({}, "libpng could not start");
+        return PictureDecoder::Result::failed({}, QStringLiteral("libpng could not start"));
     if (!readInfo(session))
-        return failure({}, session.error);
+        return PictureDecoder::Result::failed({}, QString::fromUtf8(session.error));
     const Header header = headerOf(session);
     const std::optional<QColorSpace> colourSpace = colourSpaceOf(session, header);
     if (header.interlaced || !colourSpace ||
         !AreaDownscaler::supports(header.size.width(), header.size.height(), target.width(), target.height()))
         return std::nullopt;
     if (!prepareRows(session, header.layout()))
-        return failure(header.size, session.error);
+        return PictureDecoder::Result::failed(header.size, QString::fromUtf8(session.error));
     const std::size_t rowBytes = png_get_rowbytes(session.png, session.info);
     if (rowBytes != std::size_t(header.size.width()) * std::size_t(header.bytesPerPixel()))
-        return failure(header.size, "unexpected row layout");
+        return PictureDecoder::Result::failed(header.size, QStringLiteral("unexpected row layout"));
 
     QImage image(target, header.alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (image.isNull())
-        return failure(header.size, "not enough memory for the scaled picture");
+        return PictureDecoder::Result::failed(header.size, QStringLiteral("not enough memory for the scaled picture"));
     image.setColorSpace(*colourSpace);
     AreaDownscaler downscaler(header.size.width(), header.size.height(), target.width(), target.height(),
                               image.bits(), image.bytesPerLine(), header.layout());
@@ -183,7 +176,7 @@ std::optional<PictureDecoder::Result> PngScaledDecoder::decode(int descriptor, Q
     for (int y = 0; y < header.size.height(); y += pipeline.rowsPerBatch()) {
         const int rows = std::min(pipeline.rowsPerBatch(), header.size.height() - y);
         if (!readRows(session, pipeline.batch(), rowBytes, rows))
-            return failure(header.size, session.error);
+            return PictureDecoder::Result::failed(header.size, QString::fromUtf8(session.error));
         pipeline.submit(rows);
     }
     pipeline.finish();

@@ -15,9 +15,7 @@
 #include <QImageWriter>
 #include <QLinearGradient>
 #include <QPainter>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace vistrel {
 namespace {
@@ -61,10 +59,7 @@ class JpegScaledDecoding : public ::testing::Test {
 
     static std::optional<PictureDecoder::Result> streamed(const std::string& path, RowPipeline::Folding folding,
                                                           QSize toFit = bound) {
-        const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        auto result = JpegScaledDecoder::decode(descriptor, test::fitted(pictureSize, toFit), folding);
-        ::close(descriptor);
-        return result;
+        return test::decodeFile(JpegScaledDecoder::decode, path, test::fitted(pictureSize, toFit), folding);
     }
 
     TemporaryFolder folder;
@@ -131,9 +126,7 @@ TEST_F(JpegScaledDecoding, LeavesCmykPicturesToTheGeneralReader) {
     const std::string path = test::MediaFixtures::get().file("cmyk.jpg");
     const QSize stored(16, 16);
     const QSize small(8, 8);
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    EXPECT_FALSE(JpegScaledDecoder::decode(descriptor, small, RowPipeline::Folding::onSubmittingThread));
-    ::close(descriptor);
+    EXPECT_FALSE(test::decodeFile(JpegScaledDecoder::decode, path, small, RowPipeline::Folding::onSubmittingThread));
     const PictureDecoder::Result decoded = PictureDecoder::decode(path, small);
     EXPECT_EQ(decoded.storedSize, stored);
     EXPECT_EQ(decoded.image.size(), small);

@@ -11,9 +11,7 @@
 #include <QColorSpace>
 #include <QElapsedTimer>
 #include <QtEndian>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace vistrel {
 namespace {
@@ -122,10 +120,7 @@ class PngScaledDecoding : public ::testing::Test {
     }
 
     static std::optional<PictureDecoder::Result> streamed(const std::string& path, RowPipeline::Folding folding) {
-        const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        auto result = PngScaledDecoder::decode(descriptor, test::fitted(pictureSize, bound), folding);
-        ::close(descriptor);
-        return result;
+        return test::decodeFile(PngScaledDecoder::decode, path, test::fitted(pictureSize, bound), folding);
     }
 
     TemporaryFolder folder;

@@ -4,19 +4,33 @@
 // scaled read of the same file, as the picture decoder did it before.
 
 #include "media/PictureDecoder.h"
+#include "media/RowPipeline.h"
 
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <algorithm>
 #include <cstdlib>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <unistd.h>
 
 namespace vistrel::test {
 
 inline QSize fitted(QSize stored, QSize bound) {
     return stored.scaled(bound, Qt::KeepAspectRatio);
+}
+
+using StreamingDecoder = std::optional<PictureDecoder::Result> (*)(int, QSize, RowPipeline::Folding);
+
+// `decoder` run on the file at `path`, as the picture decoder runs it.
+inline std::optional<PictureDecoder::Result> decodeFile(StreamingDecoder decoder, const std::string& path,
+                                                        QSize target, RowPipeline::Folding folding) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    std::optional<PictureDecoder::Result> result = decoder(descriptor, target, folding);
+    ::close(descriptor);
+    return result;
 }
 
 inline QImage readerScaledRead(const std::string& path, QSize bound) {
