@@ -1,9 +1,10 @@
 // How long a 24-megapixel PNG and JPEG take to decode to screen size through the
 // picture decoder, next to a plain scaled read by the general image reader in the same
-// run, and the PNG path with folding on the decoding thread against its own thread.
+// run, and the streaming decoders folding on the decoding thread against their own.
 // Files given on the command line are decoded once each as well.
 
 #include "media/PictureDecoder.h"
+#include "media/JpegScaledDecoder.h"
 #include "media/PngScaledDecoder.h"
 
 #include <QElapsedTimer>
@@ -81,22 +82,34 @@ void decodeThroughReader(const QString& path) {
     check(reader.read(), "image reader");
 }
 
-void decodePng(const QString& path, RowPipeline::Folding folding) {
+using StreamingDecoder = std::optional<PictureDecoder::Result> (*)(int, QSize, RowPipeline::Folding);
+
+void decodeStreaming(StreamingDecoder decoder, const QString& path, RowPipeline::Folding folding) {
     const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    const auto result =
-        PngScaledDecoder::decode(descriptor, photoSize.scaled(bound, Qt::KeepAspectRatio), folding);
+    const auto result = decoder(descriptor, photoSize.scaled(bound, Qt::KeepAspectRatio), folding);
     ::close(descriptor);
-    check(result ? result->image : QImage(), "streaming PNG decoder");
+    check(result ? result->image : QImage(), "streaming decoder");
 }
 
-// Median figures for one file; false when the decoder is slower than the general reader.
-bool compare(const char* name, const QString& path) {
+// Folding beside decoding against folding in turn with it.
+void compareFolding(const char* name, StreamingDecoder decoder, const QString& path) {
+    const std::vector<double> medians =
+        medianMilliseconds({[&] { decodeStreaming(decoder, path, RowPipeline::Folding::onSubmittingThread); },
+                            [&] { decodeStreaming(decoder, path, RowPipeline::Folding::onOwnThread); }});
+    std::printf("%-5s folding on the decoding thread %8.1f ms\n", name, medians[0]);
+    std::printf("%-5s folding on a thread of its own %8.1f ms   ratio %.2f\n", name, medians[1],
+                medians[1] / medians[0]);
+}
+
+// Median figures for one file; false when the decoder's ratio to the general reader
+// passes `goal`.
+bool compare(const char* name, const QString& path, double goal) {
     const std::vector<double> medians =
         medianMilliseconds({[&] { decodeThroughReader(path); }, [&] { decodeThroughDecoder(path); }});
     std::printf("%-5s image reader, scaled       %8.1f ms\n", name, medians[0]);
     std::printf("%-5s picture decoder            %8.1f ms   ratio %.2f\n", name, medians[1],
                 medians[1] / medians[0]);
-    return medians[1] <= medians[0];
+    return medians[1] <= medians[0] * goal;
 }
 
 } // namespace
@@ -114,13 +127,13 @@ int main(int argc, char** argv) {
     }
     std::printf("%dx%d noisy pictures decoded to fit %dx%d, median of %d\n", photoSize.width(), photoSize.height(),
                 bound.width(), bound.height(), rounds);
-    bool met = compare("PNG", png);
-    met = compare("JPEG", jpeg) && met;
-    const std::vector<double> folding =
-        medianMilliseconds({[&] { decodePng(png, RowPipeline::Folding::onSubmittingThread); },
-                            [&] { decodePng(png, RowPipeline::Folding::onOwnThread); }});
-    std::printf("PNG   folding on the decoding thread %8.1f ms\n", folding[0]);
-    std::printf("PNG   folding on a thread of its own %8.1f ms   ratio %.2f\n", folding[1], folding[1] / folding[0]);
+    // PNG decodes clearly quicker. A JPEG is decoded at the same eighth of its size
+    // either way, so only the general reader's rescaling is saved: parity within the
+    // noise of a shared machine is the goal there.
+    bool met = compare("PNG", png, 0.9);
+    met = compare("JPEG", jpeg, 1.1) && met;
+    compareFolding("PNG", PngScaledDecoder::decode, png);
+    compareFolding("JPEG", JpegScaledDecoder::decode, jpeg);
 
     for (int i = 1; i < argc; ++i) {
         const QString path = QFile::decodeName(argv[i]);
