@@ -1,7 +1,7 @@
 #include "media/PictureDecoder.h"
 
-#include "media/LibraryImageReader.h"
 #include "media/JpegScaledDecoder.h"
+#include "media/LibraryImageReader.h"
 #include "media/LogCategories.h"
 #include "media/PngScaledDecoder.h"
 
@@ -12,8 +12,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
-#include <thread>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace vistrel {
@@ -108,6 +108,9 @@ PictureDecoder::Result decodeWith(QImageReader& reader, int descriptor, QSize bo
         std::optional<PictureDecoder::Result> streamed =
             decodeStreaming(descriptor, result.storedSize, scaledBound(result.storedSize, bound));
         if (streamed) {
+            // A streaming decoder that fails before its header leaves the size untold.
+            if (!streamed->storedSize.isValid())
+                streamed->storedSize = result.storedSize;
             streamed->transformation = result.transformation;
             return std::move(*streamed);
         }

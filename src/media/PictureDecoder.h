@@ -11,7 +11,8 @@ namespace vistrel {
 
 // Decodes the first image of a picture file with its stored (unturned) pixels.
 // Pictures larger than the display needs are decoded scaled down, natively where the
-// format can (JPEG), so that a gigantic picture shows without exhausting memory.
+// format can, so that a gigantic picture shows without exhausting memory: PNG and JPEG
+// rows are folded into the smaller image as they are decoded, and only that is held.
 // Formats Qt does not read (HEIF, AVIF, JPEG XL) go through a LibraryImageReader.
 // Pixels come back in sRGB, converted from the colour space the file embeds, since
 // that is what the display is drawn as. Re-entrant: it keeps no state between calls.
