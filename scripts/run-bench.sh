@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every benchmark built in <build dir>/bench and prints their figures
-# (open_picture, playlist_file, playlist_model, folder_scan, ...). A benchmark that
+# (open_picture, decode, playlist_file, playlist_model, folder_scan, ...). A benchmark that
 # misses its goal exits non-zero; the others still run, and the script then fails.
 # Launch-to-pixel timing against other viewers is separate: ./dev.sh launch-bench.
 set -euo pipefail

@@ -11,7 +11,8 @@ namespace vistrel {
 
 // Decodes the first image of a picture file with its stored (unturned) pixels.
 // Pictures larger than the display needs are decoded scaled down, natively where the
-// format can (JPEG), so that a gigantic picture shows without exhausting memory.
+// format can, so that a gigantic picture shows without exhausting memory: PNG and JPEG
+// rows are folded into the smaller image as they are decoded, and only that is held.
 // Formats Qt does not read (HEIF, AVIF, JPEG XL) go through a LibraryImageReader.
 // Pixels come back in sRGB, converted from the colour space the file embeds, since
 // that is what the display is drawn as. Re-entrant: it keeps no state between calls.
@@ -28,6 +29,14 @@ class PictureDecoder {
         // the file; empty when the reader of this format cannot tell.
         std::optional<QImageIOHandler::Transformations> transformation;
         QString failure; // why the image is null, for the log
+
+        // No pixels, and why.
+        static Result failed(QSize storedSize, const QString& why) {
+            Result result;
+            result.storedSize = storedSize;
+            result.failure = why;
+            return result;
+        }
     };
 
     // True when an image of `size` decodes within our allocation limit.

@@ -1,0 +1,216 @@
+#include "media/JpegScaledDecoder.h"
+
+#include "media/AreaDownscaler.h"
+#include "media/DescriptorReader.h"
+#include "media/LogCategories.h"
+#include "media/PixelRows.h"
+
+#include <QByteArray>
+#include <QColorSpace>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace vistrel {
+
+namespace {
+
+constexpr int bytesPerPixel = 4;
+constexpr int eighths = 8;
+constexpr JOCTET endOfImage[] = {0xFF, JPEG_EOI};
+
+// One libjpeg reading. libjpeg reports errors through error_exit, which must not
+// return: ours jumps back into the function below that called the library. Those
+// functions hold nothing that needs destroying, so the jump skips no destructor.
+struct JpegSession {
+    explicit JpegSession(DescriptorReader& reader);
+    ~JpegSession() { jpeg_destroy_decompress(&info); }
+    JpegSession(const JpegSession&) = delete;
+    JpegSession& operator=(const JpegSession&) = delete;
+
+    jpeg_error_mgr errors{}; // first: libjpeg hands it back as the whole session
+    jpeg_source_mgr source{};
+    jpeg_decompress_struct info{};
+    DescriptorReader* reader;
+    std::jmp_buf failed{};
+    char error[JMSG_LENGTH_MAX] = "libjpeg failed";
+};
+
+JpegSession& sessionOf(j_common_ptr common) {
+    return *reinterpret_cast<JpegSession*>(common->err);
+}
+
+[[noreturn]] void stopReading(j_common_ptr common) {
+    JpegSession& session = sessionOf(common);
+    (*common->err->format_message)(common, session.error);
+    std::longjmp(session.failed, 1);
+}
+
+// Warnings (damaged data the library decodes past) go to the log, not to stderr.
+void logMessage(j_common_ptr common) {
+    char message[JMSG_LENGTH_MAX];
+    (*common->err->format_message)(common, message);
+    qCDebug(lcPicture) << "libjpeg:" << message;
+}
+
+void startSource(j_decompress_ptr) {}
+void endSource(j_decompress_ptr) {}
+
+// A file that ends early ends as a picture would: the rest decodes as flat gray,
+// as the general reader shows it.
+boolean fillSource(j_decompress_ptr info) {
+    JpegSession& session = sessionOf(reinterpret_cast<j_common_ptr>(info));
+    const std::span<const std::uint8_t> chunk = session.reader->nextChunk();
+    if (chunk.empty()) {
+        WARNMS(info, JWRN_JPEG_EOF);
+        info->src->next_input_byte = endOfImage;
+        info->src->bytes_in_buffer = sizeof endOfImage;
+    } else {
+        info->src->next_input_byte = chunk.data();
+        info->src->bytes_in_buffer = chunk.size();
+    }
+    return TRUE;
+}
+
+bool atEnd(const JpegSession& session) {
+    return session.source.next_input_byte == endOfImage;
+}
+
+// Skipping past the end leaves the inserted end marker to be read.
+void skipSource(j_decompress_ptr info, long count) {
+    if (count <= 0)
+        return;
+    auto remaining = std::size_t(count);
+    while (remaining > info->src->bytes_in_buffer) {
+        remaining -= info->src->bytes_in_buffer;
+        fillSource(info);
+        if (atEnd(sessionOf(reinterpret_cast<j_common_ptr>(info))))
+            return;
+    }
+    info->src->next_input_byte += remaining;
+    info->src->bytes_in_buffer -= remaining;
+}
+
+JpegSession::JpegSession(DescriptorReader& fileReader) : reader(&fileReader) {
+    info.err = jpeg_std_error(&errors);
+    errors.error_exit = stopReading;
+    errors.output_message = logMessage;
+    jpeg_create_decompress(&info);
+    source.init_source = startSource;
+    source.fill_input_buffer = fillSource;
+    source.skip_input_data = skipSource;
+    source.resync_to_restart = jpeg_resync_to_restart;
+    source.term_source = endSource;
+    info.src = &source;
+}
+
+// The ICC profile travels in APP2 segments.
+bool readHeader(JpegSession& session) {
+    if (setjmp(session.failed))
+        return false;
+    jpeg_save_markers(&session.info, JPEG_APP0 + 2, 0xFFFF);
+    return jpeg_read_header(&session.info, TRUE) == JPEG_HEADER_OK;
+}
+
+bool decodable(const jpeg_decompress_struct& info) {
+    return info.data_precision == 8 &&
+           ((info.num_components == 1 && info.jpeg_color_space == JCS_GRAYSCALE) ||
+            (info.num_components == 3 && (info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB)));
+}
+
+QColorSpace colourSpaceOf(JpegSession& session) {
+    if (session.info.num_components != 3)
+        return {}; // an RGB profile says nothing about gray pixels
+    JOCTET* profile = nullptr;
+    unsigned length = 0;
+    if (!jpeg_read_icc_profile(&session.info, &profile, &length))
+        return {};
+    QColorSpace space = QColorSpace::fromIccProfile(QByteArray(reinterpret_cast<const char*>(profile), qsizetype(length)));
+    std::free(profile);
+    return space;
+}
+
+// The smallest eighth of the stored size whose decode still covers `target`.
+bool startScaled(JpegSession& session, QSize target) {
+    if (setjmp(session.failed))
+        return false;
+    jpeg_decompress_struct& info = session.info;
+    info.out_color_space = JCS_EXT_BGRA; // alpha 255: the layout of an opaque 32-bit image
+    info.scale_denom = eighths;
+    for (info.scale_num = 1; info.scale_num < eighths; ++info.scale_num) {
+        jpeg_calc_output_dimensions(&info);
+        if (int(info.output_width) >= target.width() && int(info.output_height) >= target.height())
+            break;
+    }
+    jpeg_start_decompress(&info);
+    return true;
+}
+
+bool readRows(JpegSession& session, std::uint8_t* rows, std::size_t rowBytes, int count) {
+    if (setjmp(session.failed))
+        return false;
+    for (int done = 0; done < count;) {
+        JSAMPROW row = rows + rowBytes * std::size_t(done);
+        done += int(jpeg_read_scanlines(&session.info, &row, 1));
+    }
+    return true;
+}
+
+// The decoder's rows folded into `image` as they come; false when the library failed.
+bool foldRows(JpegSession& session, QImage& image, RowPipeline::Folding folding) {
+    const int width = int(session.info.output_width);
+    const int height = int(session.info.output_height);
+    AreaDownscaler downscaler(width, height, image.width(), image.height(), image.bits(), image.bytesPerLine());
+    const std::size_t rowBytes = std::size_t(width) * bytesPerPixel;
+    RowPipeline pipeline(rowBytes, PixelRows::rowsPerBatch(rowBytes),
+                         [&downscaler](std::uint8_t* row) { downscaler.addRow(row); }, folding);
+    for (int y = 0; y < height; y += pipeline.rowsPerBatch()) {
+        const int rows = std::min(pipeline.rowsPerBatch(), height - y);
+        if (!readRows(session, pipeline.batch(), rowBytes, rows))
+            return false;
+        pipeline.submit(rows);
+    }
+    pipeline.finish();
+    return true;
+}
+
+} // namespace
+
+std::optional<PictureDecoder::Result> JpegScaledDecoder::decode(int descriptor, QSize target,
+                                                                RowPipeline::Folding folding) {
+    DescriptorReader reader(descriptor);
+    JpegSession session(reader);
+    if (!readHeader(session))
+        return PictureDecoder::Result::failed({}, QString::fromUtf8(session.error));
+    const QSize storedSize(int(session.info.image_width), int(session.info.image_height));
+    if (!decodable(session.info))
+        return std::nullopt;
+    const QColorSpace colourSpace = colourSpaceOf(session);
+    if (!startScaled(session, target))
+        return PictureDecoder::Result::failed(storedSize, QString::fromUtf8(session.error));
+    const int width = int(session.info.output_width);
+    const int height = int(session.info.output_height);
+    if (session.info.output_components != bytesPerPixel ||
+        !AreaDownscaler::supports(width, height, target.width(), target.height()))
+        return PictureDecoder::Result::failed(storedSize, QStringLiteral("unexpected decoded layout"));
+
+    QImage image(target, QImage::Format_RGB32);
+    if (image.isNull())
+        return PictureDecoder::Result::failed(storedSize, QStringLiteral("not enough memory for the scaled picture"));
+    image.setColorSpace(colourSpace);
+    // At an exact eighth of the stored size the decoder's rows are the image's rows.
+    const bool decodedInPlace = QSize(width, height) == target;
+    if (decodedInPlace ? !readRows(session, image.bits(), std::size_t(image.bytesPerLine()), height)
+                       : !foldRows(session, image, folding))
+        return PictureDecoder::Result::failed(storedSize, QString::fromUtf8(session.error));
+
+    PictureDecoder::Result result;
+    result.storedSize = storedSize;
+    result.image = std::move(image);
+    return result;
+}
+
+} // namespace vistrel

@@ -1,0 +1,232 @@
+// The streaming PNG path against the general image reader's full read of the same
+// bytes, scaled: every colour type and depth, colour profiles, and damaged or lying files.
+
+#include "media/PictureDecoder.h"
+#include "media/PngScaledDecoder.h"
+
+#include "ScaledDecodingChecks.h"
+#include "TemporaryFolder.h"
+
+#include <QByteArray>
+#include <QColorSpace>
+#include <QElapsedTimer>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+namespace vistrel {
+namespace {
+
+using test::TemporaryFolder;
+
+constexpr QSize pictureSize{240, 160};
+constexpr QSize bound{100, 100};
+
+std::uint32_t crcOf(const QByteArray& bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= std::uint8_t(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+QByteArray bigEndian(std::uint32_t value) {
+    QByteArray bytes(4, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+
+QByteArray chunk(const char* type, const QByteArray& data) {
+    const QByteArray typed = QByteArray(type) + data;
+    return bigEndian(std::uint32_t(data.size())) + typed + bigEndian(crcOf(typed));
+}
+
+QByteArray zlibStream(const QByteArray& data) {
+    return qCompress(data).mid(4); // qCompress puts the length first
+}
+
+// A PNG written byte by byte, so that every colour type and depth can be made; rows
+// carry all five filter types, which both decoders must undo alike.
+struct PngFile {
+    int colourType = 2;
+    int depth = 8;
+    QSize size = pictureSize;
+    QByteArray extraChunks; // between the header and the pixels
+    QByteArray idat;        // instead of the pattern's pixels
+
+    int samplesPerPixel() const {
+        switch (colourType) {
+        case 0:
+        case 3:
+            return 1;
+        case 4:
+            return 2;
+        case 6:
+            return 4;
+        default:
+            return 3;
+        }
+    }
+
+    // A smooth pattern with a little texture: each sample a different mix of x and y.
+    QByteArray rows() const {
+        const int bitsPerPixel = samplesPerPixel() * depth;
+        const int rowBytes = (size.width() * bitsPerPixel + 7) / 8;
+        QByteArray data;
+        for (int y = 0; y < size.height(); ++y) {
+            data.append(char(y % 5));
+            for (int i = 0; i < rowBytes; ++i)
+                data.append(char((i * 3 + y * 2 + (i % 7) * 5) & 0xFF));
+        }
+        return data;
+    }
+
+    QByteArray bytes() const {
+        QByteArray header = bigEndian(std::uint32_t(size.width())) + bigEndian(std::uint32_t(size.height()));
+        header.append(char(depth)).append(char(colourType)).append(3, '\0');
+        return QByteArray("\x89PNG\r\n\x1A\n", 8) + chunk("IHDR", header) + extraChunks +
+               chunk("IDAT", idat.isNull() ? zlibStream(rows()) : idat) + chunk("IEND", {});
+    }
+};
+
+QByteArray palette(int entries) {
+    QByteArray colours;
+    for (int i = 0; i < entries; ++i)
+        colours.append(char(i * 7)).append(char(255 - i)).append(char(i * 13));
+    return chunk("PLTE", colours);
+}
+
+QByteArray transparency(int entries) {
+    QByteArray alphas;
+    for (int i = 0; i < entries; ++i)
+        alphas.append(char(i * 37));
+    return chunk("tRNS", alphas);
+}
+
+QByteArray iccChunk(const QColorSpace& space) {
+    return chunk("iCCP", QByteArray("profile", 8).append('\0') + zlibStream(space.iccProfile()));
+}
+
+QByteArray gammaChunk(std::uint32_t gammaTimes100000) {
+    return chunk("gAMA", bigEndian(gammaTimes100000));
+}
+
+class PngScaledDecoding : public ::testing::Test {
+  protected:
+    std::string write(const PngFile& png, const char* name = "picture.png") {
+        folder.write(name, png.bytes().toStdString());
+        return folder.file(name);
+    }
+
+    static std::optional<PictureDecoder::Result> streamed(const std::string& path, RowPipeline::Folding folding) {
+        return test::decodeFile(PngScaledDecoder::decode, path, test::fitted(pictureSize, bound), folding);
+    }
+
+    TemporaryFolder folder;
+};
+
+struct Layout {
+    const char* name;
+    int colourType;
+    int depth;
+    QByteArray extraChunks;
+};
+
+void PrintTo(const Layout& layout, std::ostream* out) {
+    *out << layout.name;
+}
+
+class PngLayout : public PngScaledDecoding, public ::testing::WithParamInterface<Layout> {};
+
+TEST_P(PngLayout, MatchesTheGeneralReaderOnOneThreadAndTwo) {
+    const std::string path = write({GetParam().colourType, GetParam().depth, pictureSize, GetParam().extraChunks, {}});
+    const QImage expected = test::smoothlyScaledFullRead(path, bound);
+    ASSERT_FALSE(expected.isNull());
+    for (const auto folding : {RowPipeline::Folding::onSubmittingThread, RowPipeline::Folding::onOwnThread}) {
+        const std::optional<PictureDecoder::Result> result = streamed(path, folding);
+        ASSERT_TRUE(result.has_value());
+        EXPECT_EQ(result->storedSize, pictureSize);
+        QImage image = result->image;
+        PictureDecoder::convertToSrgb(image);
+        // Exact area averages both; the profile is applied before averaging by one and
+        // after by the other.
+        test::expectClose(image, expected, 10, 0.6);
+        EXPECT_EQ(image.hasAlphaChannel(), expected.hasAlphaChannel());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ColourTypes, PngLayout,
+    ::testing::Values(Layout{"rgb8", 2, 8, {}}, Layout{"rgba8", 6, 8, {}}, Layout{"gray8", 0, 8, {}},
+                      Layout{"grayAlpha8", 4, 8, {}}, Layout{"gray1", 0, 1, {}}, Layout{"gray4", 0, 4, {}},
+                      Layout{"rgb16", 2, 16, {}}, Layout{"rgba16", 6, 16, {}}, Layout{"gray16", 0, 16, {}},
+                      Layout{"grayAlpha16", 4, 16, {}}, Layout{"palette8", 3, 8, palette(256)},
+                      Layout{"palette4Transparent", 3, 4, palette(16) + transparency(16)},
+                      Layout{"grayTransparent", 0, 8, chunk("tRNS", QByteArray::fromHex("0010"))},
+                      Layout{"rgbProfile", 2, 8, iccChunk(QColorSpace::DisplayP3)},
+                      Layout{"rgbSrgbChunk", 2, 8, chunk("sRGB", QByteArray(1, '\0'))}));
+
+// The picture decoder takes the streaming path for a large PNG, and leaves colour it
+// cannot describe (gamma alone) and interlaced rows to the general reader.
+TEST_F(PngScaledDecoding, LeavesGammaAloneAndInterlacedPicturesToTheGeneralReader) {
+    const std::string gamma = write({2, 8, pictureSize, gammaChunk(100000), {}}, "gamma.png");
+    EXPECT_FALSE(streamed(gamma, RowPipeline::Folding::onSubmittingThread).has_value());
+    const PictureDecoder::Result decoded = PictureDecoder::decode(gamma, bound);
+    EXPECT_EQ(decoded.image, test::readerScaledRead(gamma, bound));
+
+    PngFile interlaced;
+    const QByteArray bytes = interlaced.bytes();
+    QByteArray header = bytes.mid(16, 13);
+    header[12] = 1;
+    folder.write("interlaced.png",
+                 (bytes.left(8) + chunk("IHDR", header) + bytes.mid(33)).toStdString());
+    EXPECT_FALSE(streamed(folder.file("interlaced.png"), RowPipeline::Folding::onSubmittingThread).has_value());
+}
+
+TEST_F(PngScaledDecoding, GoesThroughThePictureDecoderForALargePicture) {
+    const std::string path = write({6, 8, pictureSize, {}, {}}, "large.png");
+    const PictureDecoder::Result decoded = PictureDecoder::decode(path, bound);
+    EXPECT_EQ(decoded.storedSize, pictureSize);
+    EXPECT_EQ(decoded.image.size(), test::fitted(pictureSize, bound));
+    EXPECT_EQ(decoded.image.format(), QImage::Format_ARGB32_Premultiplied);
+}
+
+// A cut file, damaged compressed data and a wrong checksum fail with a reason, as
+// the general reader fails on them.
+TEST_F(PngScaledDecoding, FailsCleanlyOnDamagedFiles) {
+    const QByteArray whole = PngFile().bytes();
+    PngFile garbled;
+    garbled.idat = QByteArray(4000, '\x5A');
+    QByteArray badChecksum = whole;
+    badChecksum[badChecksum.size() - 20] = char(badChecksum[badChecksum.size() - 20] ^ 0x01);
+    const std::vector<std::pair<const char*, QByteArray>> files = {
+        {"cut.png", whole.left(whole.size() / 2)}, {"garbled.png", garbled.bytes()}, {"checksum.png", badChecksum}};
+    for (const auto& [name, bytes] : files) {
+        folder.write(name, bytes.toStdString());
+        const PictureDecoder::Result decoded = PictureDecoder::decode(folder.file(name), bound);
+        EXPECT_TRUE(decoded.image.isNull()) << name;
+        EXPECT_FALSE(decoded.failure.isEmpty()) << name;
+        EXPECT_TRUE(test::readerScaledRead(folder.file(name), bound).isNull()) << name;
+    }
+}
+
+// A header may claim any size: beyond what could be held the picture is refused at
+// once; within it, the missing rows end the decode as soon as the data ends.
+TEST_F(PngScaledDecoding, RefusesOrQuicklyFailsPicturesLargerThanTheirData) {
+    for (const QSize claimed : {QSize(100000, 100000), QSize(20000, 20000)}) {
+        PngFile liar;
+        liar.size = claimed;
+        liar.idat = zlibStream(QByteArray(100000, '\0'));
+        const std::string path = write(liar, "liar.png");
+        QElapsedTimer timer;
+        timer.start();
+        const PictureDecoder::Result decoded = PictureDecoder::decode(path, QSize(1920, 1920));
+        EXPECT_LT(timer.elapsed(), 2000) << claimed.width();
+        EXPECT_TRUE(decoded.image.isNull()) << claimed.width();
+        EXPECT_FALSE(decoded.failure.isEmpty()) << claimed.width();
+    }
+}
+
+} // namespace
+} // namespace vistrel
