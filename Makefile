@@ -13,4 +13,4 @@ samples:
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 clean:
-	rm -rf build build-asan build-release
+	rm -rf build build-asan build-ci build-release

@@ -7,8 +7,9 @@
 #                             Debian package (build-release/vistrel_*.deb)
 #   ./dev.sh launch-bench [options]  also install the peer viewers, then time launch to
 #                             first pixel against them (bench/launch/launch-bench.py --help)
-# PRESET=asan ./dev.sh test builds and tests with the sanitizers; PRESET=ci ./dev.sh test
-# is the development build with warnings as errors, as the CI runs it.
+# PRESET=ci ./dev.sh test builds and tests with the address and undefined-behaviour
+# sanitizers and warnings as errors, as the CI runs it; PRESET=asan is the same build
+# where warnings stay warnings.
 set -euo pipefail
 cd "$(dirname "$0")"
 

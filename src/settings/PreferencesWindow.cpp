@@ -13,6 +13,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <functional>
 
 namespace vistrel {
 
@@ -160,7 +161,10 @@ QWidget* PreferencesWindow::buildButtons() {
     const auto addButton = [&](const char* name, const QString& title, void (Preferences::*action)(Sender*)) {
         auto* button = new QPushButton(title);
         button->setObjectName(QString::fromLatin1(name));
-        connect(button, &QPushButton::clicked, this, [this, action] { (m_prefs.*action)(nullptr); });
+        // std::invoke rather than `.*`: GCC 12's type checks (-fsanitize=vptr) read an
+        // uninitialised temporary for `this` when a lambda calls a member function
+        // pointer on a reference member, and stop the program there.
+        connect(button, &QPushButton::clicked, this, [this, action] { std::invoke(action, m_prefs, nullptr); });
         layout->addWidget(button);
         return button;
     };
@@ -179,7 +183,8 @@ SliderSpinBox* PreferencesWindow::addPair(const char* name, const SliderSpinBox:
     auto* pair = new SliderSpinBox(range);
     pair->setObjectName(QString::fromLatin1(name));
     connect(pair, &SliderSpinBox::valueEdited, this, [this, pair, setter](double value) {
-        editFrom(pair, [&] { (m_prefs.*setter)(static_cast<float>(value)); });
+        // std::invoke for the reason given in buildButtons.
+        editFrom(pair, [&] { std::invoke(setter, m_prefs, static_cast<float>(value)); });
     });
     return pair;
 }
