@@ -3,6 +3,7 @@
 #include "media/JpegScaledDecoder.h"
 #include "media/LibraryImageReader.h"
 #include "media/LogCategories.h"
+#include "media/PngMetadataChunks.h"
 #include "media/PngScaledDecoder.h"
 
 #include <QColorSpace>
@@ -102,6 +103,10 @@ PictureDecoder::Result decodeWith(QImageReader& reader, int descriptor, QSize bo
     result.storedSize = reader.size();
     if (reader.supportsOption(QImageIOHandler::ImageTransformation))
         result.transformation = reader.transformation();
+    else if (streamedFormatOf(descriptor) == StreamedFormat::png && !pngMayCarryExif(descriptor))
+        // Told here at the cost of a walk over the chunk headers, which spares loading the
+        // metadata library just to learn that there is no orientation.
+        result.transformation = QImageIOHandler::TransformationNone;
     const bool scaleDown =
         result.storedSize.isValid() && bound.isValid() && exceeds(result.storedSize, bound);
     if (scaleDown) {

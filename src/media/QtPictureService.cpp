@@ -278,6 +278,11 @@ void QtPictureService::decodeAhead(const std::string& path, Size neededSize) {
     m_headStart.start(path, neededSize, [](const std::string& file, Size size) { return decodeNow(file, size); });
 }
 
+std::optional<PictureDecodedAhead> QtPictureService::takeFinishedDecode(const std::string& path,
+                                                                      Size neededSize) {
+    return m_headStart.takeIfDone(path, neededSize);
+}
+
 DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::optional<Size> neededSize) {
     if (std::optional<DecodedPicture> ahead = m_headStart.take(path, neededSize))
         return std::move(*ahead);

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
+#include <thread>
 #include <sys/stat.h>
 
 namespace vistrel::test {
@@ -72,6 +74,30 @@ TEST_F(DecodeHeadStartTest, OnlyARegularFileIsEverDecoded) {
 
     EXPECT_FALSE(headStart.take(folder.file("gone.jpg"), screenSquare));
     EXPECT_EQ(decodes, 0) << "a FIFO would have held the thread for ever";
+}
+
+// The GUI thread may ask: nothing is taken, and nothing waited for, until it is done.
+TEST_F(DecodeHeadStartTest, TakingWithoutWaitingGetsOnlyAFinishedDecode) {
+    folder.write("first.png", "pixels");
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    DecodeHeadStart headStart;
+    headStart.start(folder.file("first.png"), screenSquare, [&, released](const std::string& path, Size size) {
+        released.wait();
+        return countingDecoder()(path, size);
+    });
+
+    EXPECT_FALSE(headStart.takeIfDone(folder.file("first.png"), screenSquare)) << "still decoding";
+    release.set_value();
+    while (decodes == 0)
+        std::this_thread::yield();
+    EXPECT_FALSE(headStart.takeIfDone(folder.file("first.png"), Size{1280.0f, 1280.0f}));
+    std::optional<PictureDecodedAhead> taken;
+    while (!taken)
+        taken = headStart.takeIfDone(folder.file("first.png"), screenSquare);
+    EXPECT_EQ(taken->stamp, FileStamp::of(folder.file("first.png")));
+    EXPECT_EQ(taken->decoded.orientation, 6);
+    EXPECT_FALSE(headStart.take(folder.file("first.png"), screenSquare)) << "used up";
 }
 
 TEST_F(DecodeHeadStartTest, ANewHeadStartReplacesOneNobodyTook) {

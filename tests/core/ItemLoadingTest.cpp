@@ -1,6 +1,7 @@
 #include "ControllerFixture.h"
 #include "TemporaryFolder.h"
 #include "show/ItemLoader.h"
+#include "show/PictureSize.h"
 
 #include <algorithm>
 #include <gmock/gmock.h>
@@ -166,6 +167,30 @@ TEST_F(ItemLoading, AnUnshownItemInASlideShowIsPassedOverOnlyOnceLookedAt) {
     work.finishAll();
     EXPECT_EQ(scheduler.pendingCount(), timersBefore + 1) << "passed over after the interval";
     EXPECT_EQ(shownWidth(), 100.0f) << "the last picture stays";
+}
+
+// The first picture, decoded while the program started, reaches the screen before the
+// request returns, so the window's first paint already has it; later requests go
+// through the worker as usual.
+TEST_F(ItemLoading, APictureDecodedAheadIsShownAtOnceAndOnlyOnce) {
+    pictures.decodedAheadSize = pictureSizeForScreen(window.screen);
+    const DecodedPicture early{std::make_shared<FakePicture>(Size{321.0f, 100.0f}), 3};
+    pictures.decodedAhead = {path('a'), {FileStamp::of(path('a')), early}};
+    work.deferWork = true;
+    setList(paths, 0);
+    controller->playIt();
+
+    EXPECT_EQ(shownWidth(), 321.0f);
+    EXPECT_EQ(view.orientationValue, 3);
+    EXPECT_THAT(controller->recentDocuments().recentDocumentPaths(), ElementsAre(path('a')));
+    EXPECT_THAT(pictures.decoded, Not(Contains(path('a'))));
+
+    work.finishAll();
+    controller->playNext();
+    controller->playPrevious();
+    work.finishAll();
+    EXPECT_EQ(shownWidth(), 321.0f) << "kept in the cache like any shown picture";
+    EXPECT_FALSE(pictures.decodedAhead);
 }
 
 TEST(ItemLoader, TheCacheHoldsAtMostItsCapacityAndAFailedDecodeLeavesIt) {

@@ -44,6 +44,11 @@ class FakePictureService : public PictureService {
         known.orientation = found->second.orientation;
         return known;
     }
+    std::optional<PictureDecodedAhead> takeFinishedDecode(const std::string& path, Size neededSize) override {
+        if (!decodedAhead || decodedAhead->first != path || !(neededSize == decodedAheadSize))
+            return std::nullopt;
+        return std::exchange(decodedAhead, std::nullopt)->second;
+    }
     // Encoders answer their `...Bytes` and note what they were given.
     std::vector<std::uint8_t> jpegData(const Picture& picture, float factor, int orientation) override {
         encodedJpegs.push_back({picture.extent(), factor, orientation});
@@ -58,6 +63,9 @@ class FakePictureService : public PictureService {
     std::vector<std::string> decoded;
     std::optional<Size> lastNeededSize;
     std::function<void(const std::string&)> beforeDecode;
+    // What takeFinishedDecode hands out once: a path's picture at `decodedAheadSize`.
+    std::optional<std::pair<std::string, PictureDecodedAhead>> decodedAhead;
+    Size decodedAheadSize;
 
     struct EncodedJpeg {
         Size size;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "geometry/Geometry.h"
+#include "intake/FileStamp.h"
 #include "media/PictureInfo.h"
 
 #include <cstdint>
@@ -19,6 +20,12 @@ struct DecodedPicture {
     std::optional<int> orientation;
 };
 
+// A picture decoded before anyone asked for it, with the stamp its file had then.
+struct PictureDecodedAhead {
+    FileStamp stamp;
+    DecodedPicture decoded;
+};
+
 class PictureService {
 public:
     virtual ~PictureService() = default;
@@ -32,6 +39,14 @@ public:
     virtual DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) = 0;
 
     virtual PictureInfo inspect(const std::string& path) = 0;
+    // The picture of `path` at `neededSize` when one was decoded ahead (the first
+    // picture, while the program starts) and is done; it is handed out once. Never
+    // waits, so the GUI thread may ask.
+    virtual std::optional<PictureDecodedAhead> takeFinishedDecode(const std::string& path, Size neededSize) {
+        (void)path;
+        (void)neededSize;
+        return std::nullopt;
+    }
 
     // JPEG bytes of every stored pixel at quality `compressionFactor` (0..1, 1 best);
     // empty on failure. The pixels are kept as stored; an `orientation` of 2..8 (Exif)

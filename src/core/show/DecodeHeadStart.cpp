@@ -1,5 +1,6 @@
 #include "show/DecodeHeadStart.h"
 
+#include <chrono>
 #include <utility>
 
 namespace vistrel {
@@ -45,6 +46,21 @@ std::optional<DecodedPicture> DecodeHeadStart::take(const std::string& path, std
     if (done.stamp.kind != FileKind::regular || !(FileStamp::of(path) == done.stamp))
         return std::nullopt;
     return std::move(done.decoded);
+}
+
+std::optional<PictureDecodedAhead> DecodeHeadStart::takeIfDone(const std::string& path, Size neededSize) {
+    std::future<Outcome> outcome;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_outcome.valid() || path != m_path || !(neededSize == m_neededSize) ||
+            m_outcome.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return std::nullopt;
+        outcome = std::move(m_outcome);
+    }
+    Outcome done = outcome.get();
+    if (done.stamp.kind != FileKind::regular || !done.decoded.picture)
+        return std::nullopt;
+    return done;
 }
 
 } // namespace vistrel

@@ -35,11 +35,14 @@ class DecodeHeadStart {
     // start for this path and size is used up either way; one for another is left alone.
     std::optional<DecodedPicture> take(const std::string& path, std::optional<Size> neededSize);
 
+    // The same without waiting: the picture and the stamp its file had before decoding,
+    // when the head start for `path` at `neededSize` is done and gave a picture. Not
+    // compared with the file again (that would be a file access on the asking thread):
+    // it was read moments ago. One that is not done yet is left for take().
+    std::optional<PictureDecodedAhead> takeIfDone(const std::string& path, Size neededSize);
+
   private:
-    struct Outcome {
-        FileStamp stamp; // taken before decoding
-        DecodedPicture decoded;
-    };
+    using Outcome = PictureDecodedAhead; // its stamp taken before decoding
     static Outcome decodeRegularFile(const std::string& path, Size neededSize, const Decode& decode);
 
     std::mutex m_mutex;

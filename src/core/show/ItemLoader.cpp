@@ -12,7 +12,22 @@ ItemLoader::ItemLoader(BackgroundWork& work, PictureService& pictures) : m_work(
 void ItemLoader::request(const std::string& path, bool asPicture, Size neededSize, Done done) {
     m_preloads.supersedeAll();
     forgetOtherSizes(neededSize);
-    run(Job{path, asPicture, false, neededSize, m_requests.begin()}, std::move(done));
+    Job job{path, asPicture, false, neededSize, m_requests.begin()};
+    if (asPicture && finishWithPictureDecodedAhead(job, done))
+        return;
+    run(std::move(job), std::move(done));
+}
+
+// The first picture, decoded while the program started, is shown at once when it is
+// ready: a round trip through a worker would let the window's first paint go first.
+bool ItemLoader::finishWithPictureDecodedAhead(const Job& job, const Done& done) {
+    std::optional<PictureDecodedAhead> ahead = m_pictures.takeFinishedDecode(job.path, job.neededSize);
+    if (!ahead)
+        return false;
+    const LoadedItem item{ahead->stamp, std::move(ahead->decoded)};
+    keepInCache(job, item);
+    done(item);
+    return true;
 }
 
 void ItemLoader::preload(std::vector<std::string> paths, Size neededSize) {

@@ -39,7 +39,8 @@ class ItemLoader {
     // Supersedes every earlier request and the preloads under way. Stats `path` and,
     // `asPicture`, decodes it at `neededSize` (stored orientation) or takes it from the
     // cache when the file is unchanged. `done` runs on the GUI thread, and only while
-    // this is still the newest request.
+    // this is still the newest request; a picture the service finished decoding ahead
+    // is taken at once, `done` running before this returns.
     void request(const std::string& path, bool asPicture, Size neededSize, Done done);
 
     // Decodes `paths` in order, one after another, into the cache; paths cached from an
@@ -65,6 +66,7 @@ class ItemLoader {
     // Runs `job` on a worker; `done` gets what it found on the GUI thread, after the
     // cache took it, while the job's ticket is current.
     void run(Job job, Done done);
+    bool finishWithPictureDecodedAhead(const Job& job, const Done& done);
     static LoadedItem load(PictureService& pictures, const Job& job,
                            const std::optional<FileStamp>& cachedStamp, bool& fromCache);
     void keepInCache(const Job& job, const LoadedItem& item);

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace vistrel {
+
+// Whether a PNG file holds a chunk that can carry Exif: eXIf itself, or a text chunk
+// (tEXt, zTXt, iTXt), where some writers keep Exif as a "Raw profile". Walks the chunk
+// headers of the open file without reading their data and without moving the
+// descriptor's offset. Anything that is not a well-formed chunk list answers true, so
+// that a closer reader decides; only a clean list without such a chunk answers false.
+bool pngMayCarryExif(int descriptor);
+
+} // namespace vistrel
