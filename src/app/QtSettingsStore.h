@@ -1,9 +1,10 @@
 #pragma once
 
+#include "app/CoalescingWriter.h"
 #include "platform/SettingsStore.h"
 
 #include <QString>
-#include <memory>
+#include <QVariantMap>
 
 class QSettings;
 
@@ -13,6 +14,10 @@ namespace vistrel {
 // config directory). Values are kept as text and lists as string lists; whether a
 // text is a valid number is decided by UserDefaults, key by key. A damaged file
 // reads as far as QSettings can parse it and is rewritten on the next write.
+// The file is read once, when the store is made; reads are answered from memory and
+// writes reach the file on a thread of their own (a write syncs the disk, and the
+// recent documents change with every picture shown), at the latest when the store
+// is destroyed.
 class QtSettingsStore : public SettingsStore {
   public:
     // The user's own settings: organisation "Vistrel", application "vistrel".
@@ -29,9 +34,18 @@ class QtSettingsStore : public SettingsStore {
     void writeStringList(const std::string& key, const std::vector<std::string>& values) override;
 
     QString fileName() const;
+    // Returns once every change made so far is in the file (or its failure logged).
+    void waitUntilWritten();
 
   private:
-    std::unique_ptr<QSettings> m_settings;
+    void load(const QSettings& settings);
+    void store(const QString& key, const QVariant& value);
+
+    QString m_fileName;
+    QVariantMap m_values;  // everything read and written, as QSettings would read it back
+    QVariantMap m_changes; // what this run wrote, written again each time
+    // Last: destroyed first, so that its final write is done before the rest goes.
+    CoalescingWriter m_writer;
 };
 
 } // namespace vistrel

@@ -76,6 +76,7 @@ TEST_P(FailureLogging, ASettingsWriteThatFails) {
     file("blocked", "a file, not a folder");
     QtSettingsStore store(folder.filePath(QStringLiteral("blocked/settings.conf")));
     store.writeString("ScaleX", "2");
+    store.waitUntilWritten();
     expectLogged("vistrel.settings");
 }
 

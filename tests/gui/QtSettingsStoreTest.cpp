@@ -1,12 +1,15 @@
 #include "app/QtSettingsStore.h"
+#include "app/CoalescingWriter.h"
 
 #include "settings/SettingsKeys.h"
 #include "settings/UserDefaults.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <future>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -26,7 +29,8 @@ class QtSettingsStoreTest : public ::testing::Test {
 
     // QSettings keeps what one process wrote in memory; a copy of the file under
     // another name is read afresh, as after a restart.
-    QString restarted(const QtSettingsStore& store, const char* name) {
+    QString restarted(QtSettingsStore& store, const char* name) {
+        store.waitUntilWritten();
         const QString copy = path(name);
         EXPECT_TRUE(QFile::copy(store.fileName(), copy));
         return copy;
@@ -96,6 +100,48 @@ TEST_F(QtSettingsStoreTest, BinaryGarbageReadsAsNothing) {
     defaults.registerViewerDefaults();
     EXPECT_FLOAT_EQ(defaults.floatForKey(SettingsKeys::sleep), 5.0f);
     EXPECT_EQ(defaults.stringForKey(SettingsKeys::imagePath), "");
+}
+
+// Writes go to the disk on a thread of their own; nothing written is lost at exit,
+// and what another viewer stored meanwhile under other keys is kept.
+TEST_F(QtSettingsStoreTest, EveryChangeIsInTheFileOnceTheStoreIsGoneAndOthersKeysStay) {
+    {
+        QtSettingsStore store(path("shared.conf"));
+        store.writeString("Sleep", "3");
+        store.waitUntilWritten();
+        QSettings other(path("shared.conf"), QSettings::IniFormat);
+        other.setValue("ImagePath", "/elsewhere");
+        other.sync();
+        for (int i = 0; i < 50; ++i)
+            store.writeStringList("RecentDocuments", {"/p/" + std::to_string(i) + ".png"});
+        store.writeString("Sleep", "4");
+        EXPECT_EQ(store.readString("Sleep"), "4") << "read back at once, written or not";
+    }
+    QtSettingsStore again(path("shared.conf"));
+    EXPECT_EQ(again.readString("Sleep"), "4");
+    EXPECT_EQ(again.readStringList("RecentDocuments"), std::vector<std::string>{"/p/49.png"});
+    EXPECT_EQ(again.readString("ImagePath"), "/elsewhere");
+}
+
+TEST(CoalescingWriter, AWriteWaitingIsReplacedByANewerOne) {
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::vector<int> written;
+    {
+        CoalescingWriter writer;
+        writer.submit([&, released] {
+            released.wait();
+            written.push_back(0);
+        });
+        for (int i = 1; i <= 5; ++i)
+            writer.submit([&written, i] { written.push_back(i); });
+        release.set_value();
+        writer.waitUntilWritten();
+        EXPECT_EQ(written.back(), 5);
+        writer.submit([&written] { written.push_back(6); });
+    }
+    EXPECT_EQ(written.back(), 6) << "written before the writer went";
+    EXPECT_LE(written.size(), 3u) << "the first, perhaps the second, and the newest";
 }
 
 TEST_F(QtSettingsStoreTest, UserStoreLivesUnderTheConfigFolderByOrganisationAndName) {
