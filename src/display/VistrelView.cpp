@@ -225,6 +225,13 @@ const QImage& VistrelView::turnedPicture() {
     const TurnedPictureKey key{picture->image().cacheKey(), m_orientation, size(), area, ratio};
     if (!m_turnedPicture.isNull() && key == m_turnedKey)
         return m_turnedPicture;
+    // The first paint of a picture draws it straight onto the window: building the copy
+    // first would hold the picture's appearance by a pass over a screen of fresh memory.
+    // The copy is made when the same picture is painted again.
+    if (!(key == m_paintedKey)) {
+        m_paintedKey = key;
+        return m_turnedPicture = QImage();
+    }
 
     const QSize pixels(qCeil(area.width() * ratio), qCeil(area.height() * ratio));
     QImage turned(pixels, QImage::Format_RGB32);

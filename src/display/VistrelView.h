@@ -107,6 +107,8 @@ class VistrelView : public QWidget, public PictureView {
     // The visible part of the picture as painted, in device pixels, so that repaints only copy it.
     QImage m_turnedPicture;
     TurnedPictureKey m_turnedKey;
+    // What was last painted straight onto the window, before any copy was kept.
+    TurnedPictureKey m_paintedKey;
     std::unique_ptr<ViewGeometry> m_geometry;
     MovieControlBar* m_controlBar = nullptr;
     ViewGestures m_gestures;
