@@ -1,7 +1,7 @@
 #include "app/Application.h"
-#include "app/FontWarmUp.h"
 #include "app/KeyWindow.h"
 #include "app/RunningViewer.h"
+#include "app/StartUpWarmUp.h"
 #include "intake/ArgumentPaths.h"
 #include "intake/CommandLine.h"
 #include "media/QtPictureService.h"
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     if (const auto status = answeredByRunningViewer(claim))
         return *status;
 
-    const vistrel::FontWarmUp fonts;
+    const vistrel::StartUpWarmUp warmUp;
     // The menu bar lies inside the window. Without this, building it asks the session
     // bus for a global menu service first, which costs a launch several milliseconds.
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
