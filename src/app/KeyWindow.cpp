@@ -21,11 +21,19 @@ std::vector<std::string> droppedPaths(const QMimeData* data) {
     return data && data->hasUrls() ? pathsFromUrls(data->urls()) : std::vector<std::string>{};
 }
 
+// The menu bar lies inside the window. Without the attribute, building it asks the
+// session bus for a global menu service first, which costs a launch several
+// milliseconds and keeps a D-Bus thread for the life of the process.
+QMenuBar* menuBarInside(QWidget* window) {
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
+    return new QMenuBar(window);
+}
+
 } // namespace
 
 KeyWindow::KeyWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_content(new QWidget(this)),
-      m_menuBar(new QMenuBar(this)) {
+      m_menuBar(menuBarInside(this)) {
     setObjectName(QStringLiteral("keyWindow"));
     setWindowTitle(QStringLiteral("Vistrel"));
     setFocusPolicy(Qt::StrongFocus);

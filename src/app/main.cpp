@@ -90,9 +90,6 @@ int main(int argc, char** argv) {
         return *status;
 
     const vistrel::StartUpWarmUp warmUp;
-    // The menu bar lies inside the window. Without this, building it asks the session
-    // bus for a global menu service first, which costs a launch several milliseconds.
-    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     // Qt sees only the program's name: a file called "-style" is a file, not Qt's option.
     // (A program started with no arguments at all, not even its name, gets one.)
     int qtArgumentCount = 1;
