@@ -35,6 +35,10 @@ centre() {
     import -display "$DISPLAY" -window root -crop 1x1+640+512 -depth 8 txt:- 2>/dev/null |
         sed -n 2p | sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/'
 }
+# Seen on a loaded machine: the first client right after the display number came
+# back could not connect. The viewers start once the server answers a client.
+for _ in $(seq 100); do [ -n "$(centre)" ] && break; sleep 0.1; done
+[ -n "$(centre)" ] || fail "Xvfb on $DISPLAY does not answer"
 waitForCentre() { # colour "R G B", what for
     local deadline=$((SECONDS + 20))
     while [ "$SECONDS" -lt "$deadline" ]; do
