@@ -60,7 +60,6 @@ enum class StreamedFormat { none, png, jpeg };
 
 // By the file's first bytes, not its name or the reader's guess, which follows the name.
 StreamedFormat streamedFormatOf(int descriptor) {
-    static constexpr std::array<unsigned char, 8> pngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     static constexpr std::array<unsigned char, 3> jpegStart = {0xFF, 0xD8, 0xFF};
     std::array<unsigned char, 8> first{};
     if (::pread(descriptor, first.data(), first.size(), 0) != ssize_t(first.size()))

@@ -10,7 +10,6 @@ namespace vistrel {
 
 namespace {
 
-constexpr std::array<unsigned char, 8> pngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::array<const char*, 4> exifCarriers = {"eXIf", "tEXt", "zTXt", "iTXt"};
 // Chunk lengths are 31-bit by the format's rule.
 constexpr std::uint32_t longestChunk = 0x7FFFFFFFu;

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <array>
+
 namespace vistrel {
+
+// The eight bytes every PNG file begins with.
+inline constexpr std::array<unsigned char, 8> pngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 // Whether a PNG file holds a chunk that can carry Exif: eXIf itself, or a text chunk
 // (tEXt, zTXt, iTXt), where some writers keep Exif as a "Raw profile". Walks the chunk
