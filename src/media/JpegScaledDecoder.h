@@ -20,7 +20,14 @@ class JpegScaledDecoder {
     // YCCK pictures, and any layout other than one or three 8-bit components.
     // `target` must not be larger than the picture. `descriptor` is read from its
     // start, without moving its offset.
+    //
+    // A large baseline picture is decoded by several decoders at once (see
+    // JpegSplitDecoder), as many as there are cores, up to four.
     static std::optional<PictureDecoder::Result> decode(int descriptor, QSize target, RowPipeline::Folding folding);
+    // As decode(), with `segments` decoders for any baseline picture JpegSplitDecoder
+    // handles, whatever its size.
+    static std::optional<PictureDecoder::Result> decodeInSegments(int descriptor, QSize target,
+                                                                  RowPipeline::Folding folding, int segments);
 };
 
 } // namespace vistrel

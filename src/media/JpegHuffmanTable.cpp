@@ -1,0 +1,44 @@
+#include "media/JpegHuffmanTable.h"
+
+namespace vistrel {
+
+std::optional<JpegHuffmanTable> JpegHuffmanTable::build(std::span<const std::uint8_t, 17> counts,
+                                                        std::span<const std::uint8_t> symbols, int largestSymbol) {
+    JpegHuffmanTable table;
+    std::uint32_t code = 0;
+    std::size_t index = 0;
+    for (int length = 1; length <= longestCode; ++length) {
+        const std::uint32_t count = counts[std::size_t(length)];
+        if (index + count > symbols.size() || index + count > table.m_symbols.size() ||
+            code + count > (std::uint32_t(1) << length))
+            return std::nullopt;
+        table.m_symbolOffset[std::size_t(length)] = std::int32_t(index) - std::int32_t(code);
+        for (std::uint32_t each = 0; each < count; ++each, ++code, ++index) {
+            if (symbols[index] > largestSymbol)
+                return std::nullopt;
+            table.m_symbols[index] = symbols[index];
+            if (length > lookaheadBits)
+                continue;
+            // Every look-ahead the code begins gives its symbol.
+            const int free = lookaheadBits - length;
+            for (std::uint32_t tail = 0; tail < (std::uint32_t(1) << free); ++tail)
+                table.m_lookahead[(code << free) | tail] = {std::uint8_t(length), symbols[index]};
+        }
+        table.m_codesEnd[std::size_t(length)] = count == 0 ? 0 : code;
+        code <<= 1;
+    }
+    return table;
+}
+
+JpegHuffmanTable::Entry JpegHuffmanTable::decodeLong(std::uint64_t bits) const {
+    for (int length = lookaheadBits + 1; length <= longestCode; ++length) {
+        const auto code = std::uint32_t(bits >> (64 - length));
+        if (code < m_codesEnd[std::size_t(length)]) {
+            const std::int32_t index = std::int32_t(code) + m_symbolOffset[std::size_t(length)];
+            return {std::uint8_t(length), m_symbols[std::size_t(index)]};
+        }
+    }
+    return {std::uint8_t(longestCode), 0};
+}
+
+} // namespace vistrel

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace vistrel {
+
+// One Huffman table of a JPEG scan, laid out for decoding: codes of up to
+// `lookaheadBits` are found by one look-up of the next bits, longer ones by the
+// canonical code ranges of each length.
+class JpegHuffmanTable {
+  public:
+    static constexpr int lookaheadBits = 9;
+    static constexpr int longestCode = 16;
+
+    // `counts[l]` codes of length l (1 to 16; counts[0] is unused) for `symbols` in
+    // order, as a DHT segment lists them. nullopt when the lengths overflow the code
+    // space, or list more symbols than given. `largestSymbol` bounds the symbols: a
+    // DC table's are bit counts of at most 15.
+    static std::optional<JpegHuffmanTable> build(std::span<const std::uint8_t, 17> counts,
+                                                 std::span<const std::uint8_t> symbols, int largestSymbol = 255);
+
+    struct Entry {
+        std::uint8_t length = 0; // 0: the code is longer than the look-ahead
+        std::uint8_t symbol = 0;
+    };
+
+    // What the next `lookaheadBits` bits start with.
+    Entry lookahead(std::uint32_t bits) const { return m_lookahead[bits]; }
+
+    // The symbol of a code longer than the look-ahead in the top bits of `bits`, and
+    // its length; a code no symbol has counts as symbol 0, sixteen bits long, as the
+    // reference decoder reads it.
+    Entry decodeLong(std::uint64_t bits) const;
+
+  private:
+    std::array<Entry, std::size_t(1) << lookaheadBits> m_lookahead{};
+    // For each length, the largest code plus one (0 when none), and where its
+    // symbols start among m_symbols less its first code.
+    std::array<std::uint32_t, longestCode + 1> m_codesEnd{};
+    std::array<std::int32_t, longestCode + 1> m_symbolOffset{};
+    std::array<std::uint8_t, 256> m_symbols{};
+};
+
+} // namespace vistrel

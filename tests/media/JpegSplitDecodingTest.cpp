@@ -1,0 +1,193 @@
+// Decoding a JPEG's one stream in several segments at once: the result must be exactly
+// that of one decoder, for every layout of components and every scale, damaged data
+// included, and close to the general reader's scaled read.
+
+#include "media/JpegScaledDecoder.h"
+#include "media/PictureDecoder.h"
+
+#include "ScaledDecodingChecks.h"
+#include "TemporaryFolder.h"
+
+#include <QImage>
+#include <QPainter>
+#include <cstdio>
+#include <random>
+#include <vector>
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+namespace vistrel {
+namespace {
+
+using test::TemporaryFolder;
+
+constexpr QSize pictureSize{1001, 757}; // no whole number of MCUs either way
+
+// Shapes over a gradient with a little noise: detail to keep in place, and data
+// enough for several segments.
+QImage photo() {
+    QImage image(pictureSize, QImage::Format_RGB888);
+    std::minstd_rand random(11);
+    for (int y = 0; y < image.height(); ++y) {
+        uchar* row = image.scanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            row[3 * x] = uchar(40 + x / 6 + int(random() % 8));
+            row[3 * x + 1] = uchar(60 + y / 5 + int(random() % 8));
+            row[3 * x + 2] = uchar(200 - (x + y) / 12 + int(random() % 8));
+        }
+    }
+    QPainter painter(&image);
+    for (int i = 0; i < 30; ++i)
+        painter.fillRect((i * 7919) % pictureSize.width(), (i * 104729) % pictureSize.height(), 90, 60,
+                         QColor::fromHsv((i * 37) % 360, 220, 230));
+    return image;
+}
+
+struct Layout {
+    const char* name;
+    int components; // 1: gray
+    int horizontal; // luma sampling factors; chroma is 1 x 1
+    int vertical;
+    unsigned restartInterval = 0;
+};
+
+void PrintTo(const Layout& layout, std::ostream* out) {
+    *out << layout.name;
+}
+
+// `image` written by libjpeg in `layout`, at quality 90.
+std::string encoded(const QImage& image, const Layout& layout) {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* bytes = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &bytes, &size);
+    const QImage source =
+        layout.components == 1 ? image.convertToFormat(QImage::Format_Grayscale8) : image;
+    info.image_width = JDIMENSION(source.width());
+    info.image_height = JDIMENSION(source.height());
+    info.input_components = layout.components;
+    info.in_color_space = layout.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 90, TRUE);
+    if (layout.components == 3) {
+        info.comp_info[0].h_samp_factor = layout.horizontal;
+        info.comp_info[0].v_samp_factor = layout.vertical;
+    }
+    info.restart_interval = layout.restartInterval;
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        auto* row = const_cast<JSAMPROW>(source.constScanLine(int(info.next_scanline)));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::string file(reinterpret_cast<const char*>(bytes), size);
+    std::free(bytes);
+    return file;
+}
+
+double meanDifference(const QImage& actual, const QImage& expected) {
+    EXPECT_EQ(actual.size(), expected.size());
+    if (actual.size() != expected.size())
+        return 255;
+    const QImage a = actual.convertToFormat(QImage::Format_RGB32);
+    const QImage b = expected.convertToFormat(QImage::Format_RGB32);
+    double total = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return total / (3.0 * a.width() * a.height());
+}
+
+class JpegSplitDecoding : public ::testing::Test {
+  protected:
+    std::string write(const std::string& bytes) {
+        folder.write("picture.jpg", bytes);
+        return folder.file("picture.jpg");
+    }
+
+    static QImage inSegments(const std::string& path, QSize target, int segments) {
+        const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const std::optional<PictureDecoder::Result> result = JpegScaledDecoder::decodeInSegments(
+            descriptor, target, RowPipeline::Folding::onOwnThread, segments);
+        ::close(descriptor);
+        if (!result)
+            return {};
+        EXPECT_EQ(result->storedSize, pictureSize);
+        return result->image;
+    }
+
+    // One decoder's picture, and the same from two, three and four.
+    static QImage sameInEverySplit(const std::string& path, QSize target) {
+        const QImage whole = inSegments(path, target, 1);
+        EXPECT_EQ(whole.size(), target);
+        for (int segments = 2; segments <= 4; ++segments)
+            EXPECT_TRUE(inSegments(path, target, segments) == whole) << segments << " segments, " << target.width();
+        return whole;
+    }
+
+    TemporaryFolder folder;
+};
+
+class JpegSplitLayout : public JpegSplitDecoding, public ::testing::WithParamInterface<Layout> {};
+
+// Eighths 1 (DC only), 2, 3 and 8 (the whole block), each then folded to the target.
+TEST_P(JpegSplitLayout, DecodesAsOneDecoderAndAboutAsTheLibrary) {
+    const std::string path = write(encoded(photo(), GetParam()));
+    for (const QSize bound : {QSize(110, 110), QSize(250, 250), QSize(370, 370), QSize(900, 900)}) {
+        const QSize target = test::fitted(pictureSize, bound);
+        const QImage image = sameInEverySplit(path, target);
+        // Measured against the whole picture scaled smoothly, the reduced transforms
+        // stay about as close as the library's own scaled read does.
+        const QImage truth = test::smoothlyScaledFullRead(path, bound);
+        const QImage library = test::readerScaledRead(path, bound);
+        ASSERT_FALSE(truth.isNull());
+        EXPECT_LE(meanDifference(image, truth), 1.25 * meanDifference(library, truth) + 0.5) << target.width();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, JpegSplitLayout,
+                         ::testing::Values(Layout{"gray", 1, 1, 1}, Layout{"colour444", 3, 1, 1},
+                                           Layout{"colour422", 3, 2, 1}, Layout{"colour420", 3, 2, 2},
+                                           Layout{"colour411", 3, 4, 1}),
+                         [](const auto& each) { return std::string(each.param.name); });
+
+// Damage must decode the same however the data is split, and never outside the picture.
+TEST_F(JpegSplitDecoding, DecodesDamagedDataAsOneDecoderDoes) {
+    const std::string whole = encoded(photo(), {"colour420", 3, 2, 2});
+    const QSize target = test::fitted(pictureSize, QSize(250, 250));
+
+    const QImage cut = sameInEverySplit(write(whole.substr(0, whole.size() * 2 / 3)), target);
+    // What was cut off is flat gray; what remains is the picture.
+    const QImage full = inSegments(write(whole), target, 1);
+    EXPECT_EQ(cut.pixel(5, target.height() - 2), qRgb(128, 128, 128));
+    EXPECT_EQ(cut.pixel(5, 5), full.pixel(5, 5));
+
+    std::string scrambled = whole;
+    std::minstd_rand random(5);
+    for (std::size_t at = scrambled.size() / 3; at < scrambled.size() / 2; at += 97)
+        scrambled[at] = char(random());
+    sameInEverySplit(write(scrambled), target);
+
+    std::string marked = whole; // a marker in the middle ends the data there
+    marked[marked.size() / 2] = char(0xFF);
+    marked[marked.size() / 2 + 1] = char(0xD0);
+    sameInEverySplit(write(marked), target);
+}
+
+// Restart markers, and what is not baseline, are left to the library's own decoder.
+TEST_F(JpegSplitDecoding, LeavesRestartMarkersToTheLibrary) {
+    const std::string path = write(encoded(photo(), {"restarts", 3, 2, 2, 4}));
+    const QSize target = test::fitted(pictureSize, QSize(250, 250));
+    const QImage image = inSegments(path, target, 3);
+    test::expectClose(image, test::readerScaledRead(path, QSize(250, 250)), 12, 0.6);
+}
+
+} // namespace
+} // namespace vistrel
