@@ -8,13 +8,6 @@ namespace vistrel {
 namespace {
 
 constexpr std::uint8_t markerByte = 0xFF;
-constexpr std::size_t wordBytes = 8;
-
-std::uint64_t loadBigEndian(const std::uint8_t* bytes) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes, sizeof word);
-    return __builtin_bswap64(word);
-}
 
 } // namespace
 
@@ -25,22 +18,15 @@ JpegBitReader::JpegBitReader(FileRead read, std::uint64_t start, std::uint64_t w
     m_data.reserve(chunkSize + 2 * wordBytes);
 }
 
-void JpegBitReader::refill() {
-    if (m_data.size() - m_next < wordBytes) {
-        m_data.erase(m_data.begin(), m_data.begin() + std::ptrdiff_t(m_next));
-        m_bufferStart += m_next;
-        m_next = 0;
-        while (!m_ended && m_data.size() < wordBytes)
-            readChunk();
-        // Past the end the data reads as zero bits, as many as are asked for.
-        if (m_data.size() < wordBytes)
-            m_data.resize(wordBytes, 0);
-    }
-    // Whole bytes into the free low bits; the bits loaded below the count are the
-    // data's next ones, so loading them again later changes nothing.
-    m_bits |= loadBigEndian(m_data.data() + m_next) >> m_count;
-    m_next += std::size_t(63 - m_count) >> 3;
-    m_count |= 56;
+void JpegBitReader::readMore() {
+    m_data.erase(m_data.begin(), m_data.begin() + std::ptrdiff_t(m_next));
+    m_bufferStart += m_next;
+    m_next = 0;
+    while (!m_ended && m_data.size() < wordBytes)
+        readChunk();
+    // Past the end the data reads as zero bits, as many as are asked for.
+    if (m_data.size() < wordBytes)
+        m_data.resize(wordBytes, 0);
 }
 
 void JpegBitReader::readChunk() {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -22,41 +23,59 @@ class JpegBitReader {
     // (see positionAtWatch()).
     JpegBitReader(FileRead read, std::uint64_t start, std::uint64_t watch, std::size_t chunkSize = 256 * 1024);
 
-    // The next `count` bits (1 to 32) in the low bits, without taking them.
-    std::uint32_t peek(int count) {
-        ensure();
-        return std::uint32_t(m_bits >> (64 - count));
-    }
-    // The next 64 bits, at least 32 of which are valid.
-    std::uint64_t window() {
-        ensure();
-        return m_bits;
-    }
-    void skip(int count) {
-        m_bits <<= count;
-        m_count -= count;
-    }
-    std::uint32_t take(int count) {
-        if (count == 0)
-            return 0;
-        const std::uint32_t bits = peek(count);
-        skip(count);
+    // The next bits, from the top down, and how many of them are valid. Decoders keep
+    // them in a local value of their own, which lets the compiler keep them in
+    // registers, and hand them back to the reader to be filled.
+    struct Bits {
+        std::uint64_t word = 0;
+        int count = 0;
+    };
+
+    // `bits` with at least 32 valid.
+    Bits filled(Bits bits) {
+        if (bits.count >= 32)
+            return bits;
+        if (m_data.size() - m_next < wordBytes)
+            readMore();
+        // Whole bytes into the free low bits; the bits loaded below the count are the
+        // data's next ones, so loading them again later changes nothing.
+        bits.word |= loadBigEndian(m_data.data() + m_next) >> bits.count;
+        m_next += std::size_t(63 - bits.count) >> 3;
+        bits.count |= 56;
         return bits;
     }
+    static std::uint32_t peek(Bits bits, int count) { return std::uint32_t(bits.word >> (64 - count)); }
+    static void skip(Bits& bits, int count) {
+        bits.word <<= count;
+        bits.count -= count;
+    }
+    // The next `count` bits (0 to 16) in the low bits, taken; `bits` must be filled.
+    static std::uint32_t take(Bits& bits, int count) {
+        if (count == 0)
+            return 0;
+        const std::uint32_t taken = peek(bits, count);
+        skip(bits, count);
+        return taken;
+    }
 
-    std::uint64_t position() const { return (m_bufferStart + m_next) * 8 - std::uint64_t(m_count); }
+    // The position of the next of `bits`, read from this reader.
+    std::uint64_t position(Bits bits) const { return (m_bufferStart + m_next) * 8 - std::uint64_t(bits.count); }
     // True once the position has passed the last bit of data.
-    bool exhausted() const { return m_ended && position() >= m_dataEnd * 8; }
+    bool exhausted(Bits bits) const { return m_ended && position(bits) >= m_dataEnd * 8; }
     // The position the watched offset has, once the reader has read past it.
     bool passedWatch() const { return m_watchPassed; }
     std::uint64_t positionAtWatch() const { return m_positionAtWatch * 8; }
 
   private:
-    void ensure() {
-        if (m_count < 32)
-            refill();
+    static constexpr std::size_t wordBytes = 8;
+
+    static std::uint64_t loadBigEndian(const std::uint8_t* bytes) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes, sizeof word);
+        return __builtin_bswap64(word);
     }
-    void refill();
+    // At least a word of data from m_next on, or zeros past its end.
+    void readMore();
     void readChunk();
     void destuff(const std::uint8_t* bytes, std::size_t count);
 
@@ -66,10 +85,8 @@ class JpegBitReader {
     std::size_t m_chunkSize;
     std::vector<std::uint8_t> m_raw;
     std::vector<std::uint8_t> m_data; // destuffed bytes, then zeros once the data ended
-    std::size_t m_next = 0;           // first byte of m_data not yet in m_bits
+    std::size_t m_next = 0;           // first byte of m_data not yet handed out in bits
     std::uint64_t m_bufferStart = 0;  // position of m_data[0], in bytes
-    std::uint64_t m_bits = 0;         // the next bits, from the top down
-    int m_count = 0;                  // how many of them are valid
     bool m_ended = false;
     std::uint64_t m_dataEnd = 0; // bytes of data in all, once ended
     bool m_watchPassed = false;

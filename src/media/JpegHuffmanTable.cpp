@@ -27,7 +27,22 @@ std::optional<JpegHuffmanTable> JpegHuffmanTable::build(std::span<const std::uin
         table.m_codesEnd[std::size_t(length)] = count == 0 ? 0 : code;
         code <<= 1;
     }
+    for (std::size_t bits = 0; bits < table.m_lookahead.size(); ++bits)
+        if (table.m_lookahead[bits].length != 0)
+            table.m_steps[bits] = stepOf(table.m_lookahead[bits]);
     return table;
+}
+
+JpegHuffmanTable::Step JpegHuffmanTable::stepOf(Entry entry) {
+    constexpr int sixteenZeros = 15;
+    constexpr std::uint8_t blockEnd = 64;
+    const int run = entry.symbol >> 4;
+    const int size = entry.symbol & 15;
+    const auto bits = std::uint8_t(entry.length + size);
+    if (size == 0) // the end of the block, or sixteen zeros; the reference decoder ends
+                   // the block on any other run without a value, too
+        return {bits, run == sixteenZeros ? std::uint8_t(16) : blockEnd};
+    return {bits, std::uint8_t(run + 1)};
 }
 
 JpegHuffmanTable::Entry JpegHuffmanTable::decodeLong(std::uint64_t bits) const {

@@ -30,6 +30,17 @@ class JpegHuffmanTable {
     // What the next `lookaheadBits` bits start with.
     Entry lookahead(std::uint32_t bits) const { return m_lookahead[bits]; }
 
+    // For an AC table, how far a coefficient's code and value bits together take the
+    // reader, and the coefficient index within its block: all a decoder needs to
+    // step over a coefficient it does not use. 0 bits when the code is longer than
+    // the look-ahead.
+    struct Step {
+        std::uint8_t bits = 0;
+        std::uint8_t advance = 0; // 64 at the end of the block
+    };
+    Step step(std::uint32_t bits) const { return m_steps[bits]; }
+    static Step stepOf(Entry entry);
+
     // The symbol of a code longer than the look-ahead in the top bits of `bits`, and
     // its length; a code no symbol has counts as symbol 0, sixteen bits long, as the
     // reference decoder reads it.
@@ -37,6 +48,7 @@ class JpegHuffmanTable {
 
   private:
     std::array<Entry, std::size_t(1) << lookaheadBits> m_lookahead{};
+    std::array<Step, std::size_t(1) << lookaheadBits> m_steps{};
     // For each length, the largest code plus one (0 when none), and where its
     // symbols start among m_symbols less its first code.
     std::array<std::uint32_t, longestCode + 1> m_codesEnd{};

@@ -6,6 +6,8 @@
 #include <memory>
 #include <numbers>
 #include <thread>
+#include <utility>
+#include <cstring>
 
 namespace vistrel {
 
@@ -55,11 +57,6 @@ Bases makeBases() {
     return bases;
 }
 
-const Bases& bases() {
-    static const Bases made = makeBases();
-    return made;
-}
-
 struct Layout {
     Layout(const JpegScan& scan, int eighths);
 
@@ -71,6 +68,7 @@ struct Layout {
     int mcuHeight = 0;
     std::vector<Part> parts;
     std::size_t mcuSamples = 0;
+    Bases bases = makeBases();
     int outputWidth = 0;
     int outputHeight = 0;
 };
@@ -119,8 +117,60 @@ std::int32_t extended(std::uint32_t bits, int count) {
                                                      : std::int32_t(bits);
 }
 
+// Rounds to the nearest whole number: adding 1.5 * 2^23 leaves it in the low bits of
+// the float's mantissa. Quicker than a conversion with rounding for |value| < 2^22.
+std::int32_t rounded(float value) {
+    constexpr float shifter = 12582912.0F;
+    const float shifted = value + shifter;
+    std::int32_t bits = 0;
+    std::memcpy(&bits, &shifted, sizeof bits);
+    return bits - 0x4B400000;
+}
+
+// The corner's AC coefficients (its DC left at zero) at sizeX x sizeY samples, plus
+// the DC's whole part. A template per size, so that each unrolls into vector steps.
+template <int sizeX, int sizeY>
+void transformAt(const std::array<float, blockSize>& corner, const Bases& bases, std::uint32_t dcPart,
+                 std::uint16_t* out, std::size_t stride) {
+    const std::array<float, blockSize>& basisX = bases[sizeX - 1];
+    const std::array<float, blockSize>& basisY = bases[sizeY - 1];
+    std::array<float, sizeY * sizeX> rows; // [v][x]: each coefficient row along x
+    for (int v = 0; v < sizeY; ++v)
+        for (int x = 0; x < sizeX; ++x) {
+            float sum = 0.0F;
+            for (int u = 0; u < sizeX; ++u)
+                sum += basisX[std::size_t(x * blockSide + u)] * corner[std::size_t(v * blockSide + u)];
+            rows[std::size_t(v * sizeX + x)] = sum;
+        }
+    for (int y = 0; y < sizeY; ++y)
+        for (int x = 0; x < sizeX; ++x) {
+            float sum = 0.0F;
+            for (int v = 0; v < sizeY; ++v)
+                sum += basisY[std::size_t(y * blockSide + v)] * rows[std::size_t(v * sizeX + x)];
+            // Eight times (1/4 * the sum); damaged data may go far out of range.
+            const float scaled = std::clamp(2.0F * sum, -largestSample, largestSample);
+            out[std::size_t(y) * stride + std::size_t(x)] = std::uint16_t(std::uint32_t(rounded(scaled)) + dcPart);
+        }
+}
+
+using Transform = void (*)(const std::array<float, blockSize>&, const Bases&, std::uint32_t, std::uint16_t*,
+                           std::size_t);
+
+template <std::size_t... index>
+constexpr std::array<Transform, sizeof...(index)> transformsFor(std::index_sequence<index...>) {
+    return {&transformAt<int(index % blockSide) + 1, int(index / blockSide) + 1>...};
+}
+
+// Every size's transform, by (sizeY - 1) * 8 + sizeX - 1.
+const std::array<Transform, blockSize>& transforms() {
+    static constexpr std::array<Transform, blockSize> all = transformsFor(std::make_index_sequence<blockSize>());
+    return all;
+}
+
 // Decodes blocks from one reader into MCUs of samples.
 class BlockDecoder {
+    using Bits = JpegBitReader::Bits;
+
     struct Tables {
         const JpegHuffmanTable& dc;
         const JpegHuffmanTable& ac;
@@ -131,7 +181,11 @@ class BlockDecoder {
     BlockDecoder(const JpegScan& scan, const Layout& layout, JpegBitReader& reader)
         : m_scan(scan), m_layout(layout), m_reader(reader) {}
 
+    std::uint64_t position() const { return m_reader.position(m_bits); }
+    bool exhausted() const { return m_reader.exhausted(m_bits); }
+
     void decodeMcu(std::uint16_t* samples, Predictions& predictions) {
+        Bits bits = m_bits;
         for (std::size_t c = 0; c < m_layout.parts.size(); ++c) {
             const Part& part = m_layout.parts[c];
             const JpegScan::Component& component = m_scan.components[c];
@@ -139,50 +193,54 @@ class BlockDecoder {
                                 m_scan.tables[std::size_t(component.acTable)], component.quantisation};
             for (int by = 0; by < part.blocksDown; ++by)
                 for (int bx = 0; bx < part.blocksAcross; ++bx)
-                    decodeBlock(tables, part, predictions[c],
+                    decodeBlock(bits, tables, part, predictions[c],
                                 samples + part.offset + std::size_t(by * part.sizeY) * std::size_t(part.width) +
                                     std::size_t(bx * part.sizeX));
         }
+        m_bits = bits;
     }
 
   private:
-    int symbol(const JpegHuffmanTable& table) {
-        const std::uint64_t bits = m_reader.window();
-        JpegHuffmanTable::Entry entry = table.lookahead(std::uint32_t(bits >> (64 - JpegHuffmanTable::lookaheadBits)));
+    int symbol(Bits& bits, const JpegHuffmanTable& table) {
+        bits = m_reader.filled(bits);
+        JpegHuffmanTable::Entry entry =
+            table.lookahead(JpegBitReader::peek(bits, JpegHuffmanTable::lookaheadBits));
         if (entry.length == 0)
-            entry = table.decodeLong(bits);
-        m_reader.skip(entry.length);
+            entry = table.decodeLong(bits.word);
+        JpegBitReader::skip(bits, entry.length);
         return entry.symbol;
     }
 
-    // Past the corner the coefficients are only stepped over: code and value bits at once.
-    void skipToBlockEnd(const JpegHuffmanTable& ac, int k) {
-        while (k < blockSize) {
-            const std::uint64_t bits = m_reader.window();
-            JpegHuffmanTable::Entry entry = ac.lookahead(std::uint32_t(bits >> (64 - JpegHuffmanTable::lookaheadBits)));
-            if (entry.length == 0)
-                entry = ac.decodeLong(bits);
-            const int run = entry.symbol >> 4;
-            const int size = entry.symbol & 15;
-            m_reader.skip(entry.length + size);
-            if (size == 0) {
-                if (run != 15)
-                    return;
-                k += 16;
-            } else {
-                k += run + 1;
-            }
-        }
+    std::int32_t value(Bits& bits, int size) {
+        bits = m_reader.filled(bits);
+        return extended(JpegBitReader::take(bits, size), size);
     }
 
-    void decodeBlock(const Tables& tables, const Part& part, std::uint32_t& prediction, std::uint16_t* out) {
-        const int dcSize = symbol(tables.dc);
-        prediction += std::uint32_t(extended(m_reader.take(dcSize), dcSize));
-        std::array<float, blockSize> corner; // [v][u], blockSide apart
+    // Past the corner the coefficients are only stepped over: code and value bits at
+    // once. Most of the data is read here; kept apart, its few values stay in
+    // registers.
+    [[gnu::noinline]] static Bits skipToBlockEnd(JpegBitReader& reader, Bits bits, const JpegHuffmanTable& ac,
+                                                 int k) {
+        while (k < blockSize) {
+            bits = reader.filled(bits);
+            JpegHuffmanTable::Step step = ac.step(JpegBitReader::peek(bits, JpegHuffmanTable::lookaheadBits));
+            if (step.bits == 0)
+                step = JpegHuffmanTable::stepOf(ac.decodeLong(bits.word));
+            JpegBitReader::skip(bits, step.bits);
+            k += step.advance;
+        }
+        return bits;
+    }
+
+    void decodeBlock(Bits& bits, const Tables& tables, const Part& part, std::uint32_t& prediction,
+                     std::uint16_t* out) {
+        const int dcSize = symbol(bits, tables.dc);
+        prediction += std::uint32_t(value(bits, dcSize));
+        std::array<float, blockSize> corner; // [v][u], blockSide apart; zeroed at the first AC
         bool anyAc = false;
         int k = 1;
         while (k <= part.lastNeededZigzag) {
-            const int rs = symbol(tables.ac);
+            const int rs = symbol(bits, tables.ac);
             const int run = rs >> 4;
             const int size = rs & 15;
             if (size == 0) {
@@ -194,19 +252,21 @@ class BlockDecoder {
                 continue;
             }
             k += run;
-            const std::int32_t value = extended(m_reader.take(size), size);
+            const std::int32_t coefficient = value(bits, size);
             if (k >= blockSize)
                 break;
             const int natural = naturalOfZigzag[std::size_t(k)];
             if (natural % blockSide < part.sizeX && natural / blockSide < part.sizeY) {
                 if (!anyAc)
-                    std::fill(corner.begin(), corner.end(), 0.0F);
+                    for (int v = 0; v < part.sizeY; ++v)
+                        std::fill_n(corner.begin() + v * blockSide, part.sizeX, 0.0F);
                 anyAc = true;
-                corner[std::size_t(natural)] = float(value) * float(tables.quantisation[std::size_t(natural)]);
+                corner[std::size_t(natural)] = float(coefficient) * float(tables.quantisation[std::size_t(natural)]);
             }
             ++k;
         }
-        skipToBlockEnd(tables.ac, k);
+        if (k < blockSize)
+            bits = skipToBlockEnd(m_reader, bits, tables.ac, k);
         const auto dcPart = std::uint32_t(prediction * tables.quantisation[0]);
         if (!anyAc) {
             for (int y = 0; y < part.sizeY; ++y)
@@ -216,40 +276,18 @@ class BlockDecoder {
         transform(corner, part, dcPart, out);
     }
 
-    // The corner's AC coefficients (its DC left at zero) at the part's size, plus the
-    // DC's whole part.
-    static void transform(const std::array<float, blockSize>& corner, const Part& part, std::uint32_t dcPart,
-                          std::uint16_t* out) {
-        const float* basisX = bases()[std::size_t(part.sizeX - 1)].data();
-        const float* basisY = bases()[std::size_t(part.sizeY - 1)].data();
-        std::array<float, blockSize> rows; // [v][x]: each coefficient row along x
-        for (int v = 0; v < part.sizeY; ++v)
-            for (int x = 0; x < part.sizeX; ++x) {
-                float sum = 0.0F;
-                for (int u = 0; u < part.sizeX; ++u)
-                    sum += basisX[x * blockSide + u] * corner[std::size_t(v * blockSide + u)];
-                rows[std::size_t(v * blockSide + x)] = sum;
-            }
-        for (int y = 0; y < part.sizeY; ++y)
-            for (int x = 0; x < part.sizeX; ++x) {
-                float sum = 0.0F;
-                for (int v = 0; v < part.sizeY; ++v)
-                    sum += basisY[y * blockSide + v] * rows[std::size_t(v * blockSide + x)];
-                // Eight times (1/4 * the sum), rounded; damaged data may go far out of range.
-                const float scaled = std::clamp(2.0F * sum, -largestSample, largestSample);
-                const auto whole = std::int32_t(scaled + (scaled >= 0.0F ? 0.5F : -0.5F));
-                out[std::size_t(y) * std::size_t(part.width) + std::size_t(x)] =
-                    std::uint16_t(std::uint32_t(whole) + dcPart);
-            }
+    void transform(const std::array<float, blockSize>& corner, const Part& part, std::uint32_t dcPart,
+                   std::uint16_t* out) const {
+        transforms()[std::size_t((part.sizeY - 1) * blockSide + part.sizeX - 1)](
+            corner, m_layout.bases, dcPart, out, std::size_t(part.width));
     }
 
     const JpegScan& m_scan;
     const Layout& m_layout;
     JpegBitReader& m_reader;
+    Bits m_bits;
 };
 
-
-// Where a decoder stood at the start of an MCU, as the decoder before it looks for it.
 // Left without initialisers, so that an array of them takes memory only as it fills.
 struct Mark {
     std::uint64_t position;
@@ -284,8 +322,8 @@ void decodeSegment(const JpegScan& scan, const Layout& layout, const JpegBitRead
     Predictions predictions{};
     std::size_t looked = 0; // the next segment's marks already passed
     std::size_t mcu = 0;
-    for (; mcu < layout.mcus && !reader.exhausted() && !segment.unneeded.load(std::memory_order_relaxed); ++mcu) {
-        const std::uint64_t position = reader.position();
+    for (; mcu < layout.mcus && !blocks.exhausted() && !segment.unneeded.load(std::memory_order_relaxed); ++mcu) {
+        const std::uint64_t position = blocks.position();
         if (segment.marks) {
             segment.marks[mcu] = {position, predictions};
             segment.published.store(mcu + 1, std::memory_order_release);
@@ -399,26 +437,34 @@ Source sourceOf(const Layout& layout, const std::vector<Placement>& placements, 
 // One row of output pixels from a row of MCUs.
 void writeRow(const Layout& layout, const std::vector<Source>& sources, int rowInMcu, std::uint8_t* row) {
     const bool gray = layout.parts.size() == 1;
-    for (int x = 0; x < layout.outputWidth; ++x) {
-        const int mcu = x / layout.mcuWidth;
-        const int inMcu = x % layout.mcuWidth;
-        const Source& source = sources[std::size_t(mcu)];
-        std::array<int, maxComponents> values{128, 128, 128};
-        if (source.samples)
-            for (std::size_t c = 0; c < layout.parts.size(); ++c) {
-                const Part& part = layout.parts[c];
-                const std::size_t at =
-                    part.offset + std::size_t(rowInMcu) * std::size_t(part.width) + std::size_t(inMcu);
-                values[c] = valueOf(source.samples[at], source.corrections[c]);
-            }
+    int x = 0;
+    for (const Source& source : sources) {
+        const int width = std::min(layout.mcuWidth, layout.outputWidth - x);
         std::uint8_t* pixel = row + std::size_t(x) * bytesPerPixel;
-        if (gray) {
-            const std::uint8_t luma = clamped(values[0]);
-            pixel[0] = pixel[1] = pixel[2] = luma;
-            pixel[3] = 255;
-        } else {
-            writePixel(pixel, values[0], values[1], values[2]);
+        x += width;
+        if (!source.samples) {
+            std::fill_n(pixel, std::size_t(width) * bytesPerPixel, std::uint8_t(128));
+            for (int i = 0; i < width; ++i)
+                pixel[i * bytesPerPixel + 3] = 255;
+            continue;
         }
+        const auto rowOf = [&](std::size_t c) {
+            const Part& part = layout.parts[c];
+            return source.samples + part.offset + std::size_t(rowInMcu) * std::size_t(part.width);
+        };
+        const std::uint16_t* luma = rowOf(0);
+        if (gray) {
+            for (int i = 0; i < width; ++i, pixel += bytesPerPixel) {
+                pixel[0] = pixel[1] = pixel[2] = clamped(valueOf(luma[i], source.corrections[0]));
+                pixel[3] = 255;
+            }
+            continue;
+        }
+        const std::uint16_t* blue = rowOf(1);
+        const std::uint16_t* red = rowOf(2);
+        for (int i = 0; i < width; ++i, pixel += bytesPerPixel)
+            writePixel(pixel, valueOf(luma[i], source.corrections[0]), valueOf(blue[i], source.corrections[1]),
+                       valueOf(red[i], source.corrections[2]));
     }
 }
 
