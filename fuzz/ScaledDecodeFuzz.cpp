@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes, as a file, to the streaming PNG and JPEG decoders. Both
 // decode through C libraries that report damage by long jumps, and fold rows on a
-// second thread: whatever the bytes, a decode must end, and hand back either a failure
-// or an image of exactly the size asked for.
+// second thread; a baseline JPEG is also decoded in three segments at once by our own
+// entropy decoder. Whatever the bytes, a decode must end, and hand back either a
+// failure or an image of exactly the size asked for.
 
 #include "FuzzFault.h"
 #include "FuzzInputFile.h"
@@ -39,6 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                        : vistrel::RowPipeline::Folding::onSubmittingThread;
     check(vistrel::PngScaledDecoder::decode(descriptor, target, folding), "a PNG image of another size", input);
     check(vistrel::JpegScaledDecoder::decode(descriptor, target, folding), "a JPEG image of another size", input);
+    check(vistrel::JpegScaledDecoder::decodeInSegments(descriptor, target, folding, 3),
+          "a JPEG image of another size in segments", input);
     ::close(descriptor);
     return 0;
 }

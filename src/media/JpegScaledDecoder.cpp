@@ -183,10 +183,15 @@ std::optional<JpegScan> scanOf(const JpegSession& session, std::uint64_t fileSiz
     scan.dataStart = session.chunkOffset + std::uint64_t(info.src->next_input_byte - session.chunk);
     for (int index = 0; index < info.comps_in_scan; ++index) {
         const jpeg_component_info* component = info.cur_comp_info[index];
+        // The header's table numbers are checked only once decoding starts.
+        if (component != info.comp_info + index || component->quant_tbl_no < 0 ||
+            component->quant_tbl_no >= NUM_QUANT_TBLS || component->dc_tbl_no < 0 ||
+            component->dc_tbl_no >= NUM_HUFF_TBLS || component->ac_tbl_no < 0 || component->ac_tbl_no >= NUM_HUFF_TBLS)
+            return std::nullopt;
         const JQUANT_TBL* quantisation = info.quant_tbl_ptrs[component->quant_tbl_no];
         const JHUFF_TBL* dc = info.dc_huff_tbl_ptrs[component->dc_tbl_no];
         const JHUFF_TBL* ac = info.ac_huff_tbl_ptrs[component->ac_tbl_no];
-        if (component != info.comp_info + index || !quantisation || !dc || !ac)
+        if (!quantisation || !dc || !ac)
             return std::nullopt;
         constexpr int largestDcSymbol = 15;
         auto dcTable = JpegHuffmanTable::build(std::span<const std::uint8_t, 17>(dc->bits), dc->huffval,
