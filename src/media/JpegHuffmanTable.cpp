@@ -28,9 +28,20 @@ std::optional<JpegHuffmanTable> JpegHuffmanTable::build(std::span<const std::uin
         code <<= 1;
     }
     for (std::size_t bits = 0; bits < table.m_lookahead.size(); ++bits)
-        if (table.m_lookahead[bits].length != 0)
+        if (table.m_lookahead[bits].length != 0) {
             table.m_steps[bits] = stepOf(table.m_lookahead[bits]);
+            table.m_coefficients[bits] = coefficientOf(table.m_lookahead[bits], std::uint32_t(bits));
+        }
     return table;
+}
+
+JpegHuffmanTable::Coefficient JpegHuffmanTable::coefficientOf(Entry entry, std::uint32_t bits) {
+    const int size = entry.symbol & 15;
+    const int length = entry.length + size;
+    if (size == 0 || length > lookaheadBits)
+        return {};
+    const std::uint32_t value = (bits >> (lookaheadBits - length)) & ((std::uint32_t(1) << size) - 1);
+    return {std::int16_t(extendedValue(value, size)), std::uint8_t(length), std::uint8_t(entry.symbol >> 4)};
 }
 
 JpegHuffmanTable::Step JpegHuffmanTable::stepOf(Entry entry) {

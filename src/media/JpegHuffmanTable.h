@@ -12,7 +12,7 @@ namespace vistrel {
 // canonical code ranges of each length.
 class JpegHuffmanTable {
   public:
-    static constexpr int lookaheadBits = 9;
+    static constexpr int lookaheadBits = 10;
     static constexpr int longestCode = 16;
 
     // `counts[l]` codes of length l (1 to 16; counts[0] is unused) for `symbols` in
@@ -41,14 +41,35 @@ class JpegHuffmanTable {
     Step step(std::uint32_t bits) const { return m_steps[bits]; }
     static Step stepOf(Entry entry);
 
+    // For an AC table, a coefficient whose code and value bits both lie within the
+    // look-ahead, decoded at once: the zeros before it, and its value. 0 bits for
+    // anything else, the end of the block and runs of sixteen zeros included.
+    struct Coefficient {
+        std::int16_t value = 0;
+        std::uint8_t bits = 0;
+        std::uint8_t run = 0;
+    };
+    Coefficient coefficient(std::uint32_t bits) const { return m_coefficients[bits]; }
+
     // The symbol of a code longer than the look-ahead in the top bits of `bits`, and
     // its length; a code no symbol has counts as symbol 0, sixteen bits long, as the
     // reference decoder reads it.
     Entry decodeLong(std::uint64_t bits) const;
 
+    // A value's `size` bits as the signed number they stand for.
+    static std::int32_t extendedValue(std::uint32_t bits, int size) {
+        if (size == 0)
+            return 0;
+        return bits < (std::uint32_t(1) << (size - 1)) ? std::int32_t(bits) - (std::int32_t(1) << size) + 1
+                                                       : std::int32_t(bits);
+    }
+
   private:
+    static Coefficient coefficientOf(Entry entry, std::uint32_t bits);
+
     std::array<Entry, std::size_t(1) << lookaheadBits> m_lookahead{};
     std::array<Step, std::size_t(1) << lookaheadBits> m_steps{};
+    std::array<Coefficient, std::size_t(1) << lookaheadBits> m_coefficients{};
     // For each length, the largest code plus one (0 when none), and where its
     // symbols start among m_symbols less its first code.
     std::array<std::uint32_t, longestCode + 1> m_codesEnd{};

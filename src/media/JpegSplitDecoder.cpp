@@ -41,6 +41,7 @@ struct Part {
     std::size_t offset = 0; // of the component's samples within the MCU's
     int width = 0;          // samples in one of its rows
     int lastNeededZigzag = 0; // the highest coefficient the transform uses, in zigzag order
+    std::uint64_t corner = 0; // the coefficients it uses, a bit each in zigzag order
 };
 
 // The n-point inverse transform's basis, for every n: [n - 1][x][u].
@@ -101,8 +102,10 @@ Layout::Layout(const JpegScan& scan, int eighths) {
         mcuSamples += std::size_t(part.width) * std::size_t(part.blocksDown * part.sizeY);
         for (int k = 0; k < blockSize; ++k) {
             const int natural = naturalOfZigzag[std::size_t(k)];
-            if (natural % blockSide < part.sizeX && natural / blockSide < part.sizeY)
+            if (natural % blockSide < part.sizeX && natural / blockSide < part.sizeY) {
                 part.lastNeededZigzag = k;
+                part.corner |= std::uint64_t(1) << k;
+            }
         }
         parts.push_back(part);
     }
@@ -110,12 +113,6 @@ Layout::Layout(const JpegScan& scan, int eighths) {
     outputHeight = JpegSplitDecoder::scaledSide(scan.height, eighths);
 }
 
-std::int32_t extended(std::uint32_t bits, int count) {
-    if (count == 0)
-        return 0;
-    return bits < (std::uint32_t(1) << (count - 1)) ? std::int32_t(bits) - (std::int32_t(1) << count) + 1
-                                                     : std::int32_t(bits);
-}
 
 // Rounds to the nearest whole number: adding 1.5 * 2^23 leaves it in the low bits of
 // the float's mantissa. Quicker than a conversion with rounding for |value| < 2^22.
@@ -213,7 +210,7 @@ class BlockDecoder {
 
     std::int32_t value(Bits& bits, int size) {
         bits = m_reader.filled(bits);
-        return extended(JpegBitReader::take(bits, size), size);
+        return JpegHuffmanTable::extendedValue(JpegBitReader::take(bits, size), size);
     }
 
     // Past the corner the coefficients are only stepped over: code and value bits at
@@ -240,27 +237,36 @@ class BlockDecoder {
         bool anyAc = false;
         int k = 1;
         while (k <= part.lastNeededZigzag) {
-            const int rs = symbol(bits, tables.ac);
-            const int run = rs >> 4;
-            const int size = rs & 15;
-            if (size == 0) {
-                if (run != 15) {
-                    k = blockSize;
-                    break;
+            bits = m_reader.filled(bits);
+            const JpegHuffmanTable::Coefficient quick =
+                tables.ac.coefficient(JpegBitReader::peek(bits, JpegHuffmanTable::lookaheadBits));
+            std::int32_t coefficient = quick.value;
+            if (quick.bits != 0) {
+                JpegBitReader::skip(bits, quick.bits);
+                k += quick.run;
+            } else {
+                const int rs = symbol(bits, tables.ac);
+                const int run = rs >> 4;
+                const int size = rs & 15;
+                if (size == 0) {
+                    if (run != 15) {
+                        k = blockSize;
+                        break;
+                    }
+                    k += 16;
+                    continue;
                 }
-                k += 16;
-                continue;
+                k += run;
+                coefficient = value(bits, size);
             }
-            k += run;
-            const std::int32_t coefficient = value(bits, size);
             if (k >= blockSize)
                 break;
-            const int natural = naturalOfZigzag[std::size_t(k)];
-            if (natural % blockSide < part.sizeX && natural / blockSide < part.sizeY) {
+            if ((part.corner >> k) & 1) {
                 if (!anyAc)
                     for (int v = 0; v < part.sizeY; ++v)
                         std::fill_n(corner.begin() + v * blockSide, part.sizeX, 0.0F);
                 anyAc = true;
+                const int natural = naturalOfZigzag[std::size_t(k)];
                 corner[std::size_t(natural)] = float(coefficient) * float(tables.quantisation[std::size_t(natural)]);
             }
             ++k;
