@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <system_error>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -232,7 +233,7 @@ std::uint64_t sizeOf(int descriptor) {
 int segmentsFor(const JpegScan& scan, int asked) {
     if (asked > 0)
         return asked;
-    const std::uint64_t data = scan.fileSize - scan.dataStart;
+    const std::uint64_t data = scan.fileSize > scan.dataStart ? scan.fileSize - scan.dataStart : 0;
     const int cores = int(std::thread::hardware_concurrency());
     if (cores < 2 || data < leastDataForSegments)
         return 0;
@@ -274,13 +275,16 @@ PictureDecoder::Result decoded(QSize storedSize, QImage image) {
     return result;
 }
 
-// Decodes `scan` by JpegSplitDecoder straight into `image`; false when out of memory.
-bool decodeSplit(int descriptor, const JpegScan& scan, int segments, QImage& image, RowPipeline::Folding folding) {
+// Decodes `scan` by JpegSplitDecoder straight into `image`; why it could not, when it
+// could not.
+std::optional<QString> decodeSplit(int descriptor, const JpegScan& scan, int segments, QImage& image,
+                                   RowPipeline::Folding folding) {
     const int scale = eighthsFor(QSize(scan.width, scan.height), image.size());
     const int width = JpegSplitDecoder::scaledSide(scan.width, scale);
     const int height = JpegSplitDecoder::scaledSide(scan.height, scale);
     if (!AreaDownscaler::supports(width, height, image.width(), image.height()))
-        return false;
+        return QStringLiteral("unexpected decoded layout");
+    qCDebug(lcPicture) << "decoding the JPEG data in" << segments << "segments at" << scale << "eighths";
     try {
         AreaDownscaler downscaler(width, height, image.width(), image.height(), image.bits(), image.bytesPerLine());
         const std::size_t rowBytes = std::size_t(width) * bytesPerPixel;
@@ -291,9 +295,11 @@ bool decodeSplit(int descriptor, const JpegScan& scan, int segments, QImage& ima
             return readAt(descriptor, offset, into, count);
         };
         JpegSplitDecoder::decode(scan, scale, read, segments, pipeline);
-        return true;
+        return std::nullopt;
     } catch (const std::bad_alloc&) {
-        return false;
+        return QStringLiteral("not enough memory for the segments");
+    } catch (const std::system_error& error) { // no thread to be had
+        return QString::fromUtf8(error.what());
     }
 }
 
@@ -318,9 +324,11 @@ std::optional<PictureDecoder::Result> JpegScaledDecoder::decodeInSegments(int de
         const int split = segmentsFor(*scan, segments);
         if (split > 0 && JpegSplitDecoder::supports(*scan, eighthsFor(storedSize, target))) {
             QImage image(target, QImage::Format_RGB32);
-            if (image.isNull() || !decodeSplit(descriptor, *scan, split, image, folding))
+            if (image.isNull())
                 return PictureDecoder::Result::failed(storedSize,
                                                       QStringLiteral("not enough memory for the scaled picture"));
+            if (const std::optional<QString> failure = decodeSplit(descriptor, *scan, split, image, folding))
+                return PictureDecoder::Result::failed(storedSize, *failure);
             image.setColorSpace(colourSpace);
             return decoded(storedSize, std::move(image));
         }
