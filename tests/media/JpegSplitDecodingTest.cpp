@@ -1,6 +1,6 @@
 // Decoding a JPEG's one stream in several segments at once: the result must be exactly
 // that of one decoder, for every layout of components and every scale, damaged data
-// included, and close to the general reader's scaled read.
+// included, and about as close to the whole picture as the library's scaled read.
 
 #include "media/JpegScaledDecoder.h"
 #include "media/PictureDecoder.h"
