@@ -250,17 +250,26 @@ bool readRows(JpegSession& session, std::uint8_t* rows, std::size_t rowBytes, in
     return true;
 }
 
+// Decoded rows of `width` x `height` pixels, handed to `pipeline`, folded into `image`.
+struct Folder {
+    Folder(int width, int height, QImage& image, RowPipeline::Folding folding)
+        : downscaler(width, height, image.width(), image.height(), image.bits(), image.bytesPerLine()),
+          pipeline(std::size_t(width) * bytesPerPixel, PixelRows::rowsPerBatch(std::size_t(width) * bytesPerPixel),
+                   [this](std::uint8_t* row) { downscaler.addRow(row); }, folding) {}
+
+    AreaDownscaler downscaler;
+    RowPipeline pipeline; // last: finishes before the downscaler goes
+};
+
 // The decoder's rows folded into `image` as they come; false when the library failed.
 bool foldRows(JpegSession& session, QImage& image, RowPipeline::Folding folding) {
     const int width = int(session.info.output_width);
     const int height = int(session.info.output_height);
-    AreaDownscaler downscaler(width, height, image.width(), image.height(), image.bits(), image.bytesPerLine());
-    const std::size_t rowBytes = std::size_t(width) * bytesPerPixel;
-    RowPipeline pipeline(rowBytes, PixelRows::rowsPerBatch(rowBytes),
-                         [&downscaler](std::uint8_t* row) { downscaler.addRow(row); }, folding);
+    Folder folder(width, height, image, folding);
+    RowPipeline& pipeline = folder.pipeline;
     for (int y = 0; y < height; y += pipeline.rowsPerBatch()) {
         const int rows = std::min(pipeline.rowsPerBatch(), height - y);
-        if (!readRows(session, pipeline.batch(), rowBytes, rows))
+        if (!readRows(session, pipeline.batch(), pipeline.rowBytes(), rows))
             return false;
         pipeline.submit(rows);
     }
@@ -286,15 +295,12 @@ std::optional<QString> decodeSplit(int descriptor, const JpegScan& scan, int seg
         return QStringLiteral("unexpected decoded layout");
     qCDebug(lcPicture) << "decoding the JPEG data in" << segments << "segments at" << scale << "eighths";
     try {
-        AreaDownscaler downscaler(width, height, image.width(), image.height(), image.bits(), image.bytesPerLine());
-        const std::size_t rowBytes = std::size_t(width) * bytesPerPixel;
-        RowPipeline pipeline(rowBytes, PixelRows::rowsPerBatch(rowBytes),
-                             [&downscaler](std::uint8_t* row) { downscaler.addRow(row); }, folding);
+        Folder folder(width, height, image, folding);
         const JpegBitReader::FileRead read = [descriptor](std::uint64_t offset, std::uint8_t* into,
                                                           std::size_t count) {
             return readAt(descriptor, offset, into, count);
         };
-        JpegSplitDecoder::decode(scan, scale, read, segments, pipeline);
+        JpegSplitDecoder::decode(scan, scale, read, segments, folder.pipeline);
         return std::nullopt;
     } catch (const std::bad_alloc&) {
         return QStringLiteral("not enough memory for the segments");
