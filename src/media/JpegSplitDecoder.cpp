@@ -126,23 +126,31 @@ std::int32_t rounded(float value) {
 
 // The corner's AC coefficients (its DC left at zero) at sizeX x sizeY samples, plus
 // the DC's whole part. A template per size, so that each unrolls into vector steps.
+// Only the corner's first `used.columns` x `used.rows` coefficients can be nonzero:
+// leaving the others out of the sums changes nothing, and most blocks of a photograph
+// have few.
+struct Used {
+    int columns = 0;
+    int rows = 0;
+};
+
 template <int sizeX, int sizeY>
-void transformAt(const std::array<float, blockSize>& corner, const Bases& bases, std::uint32_t dcPart,
+void transformAt(const std::array<float, blockSize>& corner, Used used, const Bases& bases, std::uint32_t dcPart,
                  std::uint16_t* out, std::size_t stride) {
     const std::array<float, blockSize>& basisX = bases[sizeX - 1];
     const std::array<float, blockSize>& basisY = bases[sizeY - 1];
     std::array<float, sizeY * sizeX> rows; // [v][x]: each coefficient row along x
-    for (int v = 0; v < sizeY; ++v)
+    for (int v = 0; v < used.rows; ++v)
         for (int x = 0; x < sizeX; ++x) {
             float sum = 0.0F;
-            for (int u = 0; u < sizeX; ++u)
+            for (int u = 0; u < used.columns; ++u)
                 sum += basisX[std::size_t(x * blockSide + u)] * corner[std::size_t(v * blockSide + u)];
             rows[std::size_t(v * sizeX + x)] = sum;
         }
     for (int y = 0; y < sizeY; ++y)
         for (int x = 0; x < sizeX; ++x) {
             float sum = 0.0F;
-            for (int v = 0; v < sizeY; ++v)
+            for (int v = 0; v < used.rows; ++v)
                 sum += basisY[std::size_t(y * blockSide + v)] * rows[std::size_t(v * sizeX + x)];
             // Eight times (1/4 * the sum); damaged data may go far out of range.
             const float scaled = std::clamp(2.0F * sum, -largestSample, largestSample);
@@ -150,8 +158,8 @@ void transformAt(const std::array<float, blockSize>& corner, const Bases& bases,
         }
 }
 
-using Transform = void (*)(const std::array<float, blockSize>&, const Bases&, std::uint32_t, std::uint16_t*,
-                           std::size_t);
+using Transform = void (*)(const std::array<float, blockSize>&, Used, const Bases&, std::uint32_t,
+                           std::uint16_t*, std::size_t);
 
 template <std::size_t... index>
 constexpr std::array<Transform, sizeof...(index)> transformsFor(std::index_sequence<index...>) {
@@ -235,6 +243,7 @@ class BlockDecoder {
         prediction += std::uint32_t(value(bits, dcSize));
         std::array<float, blockSize> corner; // [v][u], blockSide apart; zeroed at the first AC
         bool anyAc = false;
+        Used used;
         int k = 1;
         while (k <= part.lastNeededZigzag) {
             bits = m_reader.filled(bits);
@@ -267,6 +276,8 @@ class BlockDecoder {
                         std::fill_n(corner.begin() + v * blockSide, part.sizeX, 0.0F);
                 anyAc = true;
                 const int natural = naturalOfZigzag[std::size_t(k)];
+                used.columns = std::max(used.columns, natural % blockSide + 1);
+                used.rows = std::max(used.rows, natural / blockSide + 1);
                 corner[std::size_t(natural)] = float(coefficient) * float(tables.quantisation[std::size_t(natural)]);
             }
             ++k;
@@ -279,13 +290,13 @@ class BlockDecoder {
                 std::fill_n(out + std::size_t(y) * std::size_t(part.width), part.sizeX, std::uint16_t(dcPart));
             return;
         }
-        transform(corner, part, dcPart, out);
+        transform(corner, used, part, dcPart, out);
     }
 
-    void transform(const std::array<float, blockSize>& corner, const Part& part, std::uint32_t dcPart,
+    void transform(const std::array<float, blockSize>& corner, Used used, const Part& part, std::uint32_t dcPart,
                    std::uint16_t* out) const {
         transforms()[std::size_t((part.sizeY - 1) * blockSide + part.sizeX - 1)](
-            corner, m_layout.bases, dcPart, out, std::size_t(part.width));
+            corner, used, m_layout.bases, dcPart, out, std::size_t(part.width));
     }
 
     const JpegScan& m_scan;
