@@ -44,7 +44,7 @@ struct Part {
     std::uint64_t corner = 0; // the coefficients it uses, a bit each in zigzag order
 };
 
-// The n-point inverse transform's basis, for every n: [n - 1][x][u].
+// The n-point inverse transform's basis, for every n: [n - 1][u][x].
 using Bases = std::array<std::array<float, blockSize>, blockSide>;
 
 Bases makeBases() {
@@ -52,7 +52,7 @@ Bases makeBases() {
     for (int size = 1; size <= blockSide; ++size)
         for (int x = 0; x < size; ++x)
             for (int u = 0; u < size; ++u)
-                bases[std::size_t(size - 1)][std::size_t(x * blockSide + u)] =
+                bases[std::size_t(size - 1)][std::size_t(u * blockSide + x)] =
                     float((u == 0 ? std::numbers::sqrt2 / 2 : 1.0) *
                           std::cos(double((2 * x + 1) * u) * std::numbers::pi / double(2 * size)));
     return bases;
@@ -137,25 +137,30 @@ struct Used {
 template <int sizeX, int sizeY>
 void transformAt(const std::array<float, blockSize>& corner, Used used, const Bases& bases, std::uint32_t dcPart,
                  std::uint16_t* out, std::size_t stride) {
-    const std::array<float, blockSize>& basisX = bases[sizeX - 1];
-    const std::array<float, blockSize>& basisY = bases[sizeY - 1];
-    std::array<float, sizeY * sizeX> rows; // [v][x]: each coefficient row along x
+    const std::array<float, blockSize>& basisX = bases[sizeX - 1]; // [u][x]
+    const std::array<float, blockSize>& basisY = bases[sizeY - 1]; // [v][y]
+    // Each step adds one coefficient's basis function to a whole row of samples,
+    // which the compiler turns into vector steps.
+    std::array<std::array<float, sizeX>, sizeY> rows{}; // [v][x]: each coefficient row along x
     for (int v = 0; v < used.rows; ++v)
-        for (int x = 0; x < sizeX; ++x) {
-            float sum = 0.0F;
-            for (int u = 0; u < used.columns; ++u)
-                sum += basisX[std::size_t(x * blockSide + u)] * corner[std::size_t(v * blockSide + u)];
-            rows[std::size_t(v * sizeX + x)] = sum;
+        for (int u = 0; u < used.columns; ++u) {
+            const float coefficient = corner[std::size_t(v * blockSide + u)];
+            for (int x = 0; x < sizeX; ++x)
+                rows[std::size_t(v)][std::size_t(x)] += coefficient * basisX[std::size_t(u * blockSide + x)];
         }
-    for (int y = 0; y < sizeY; ++y)
+    for (int y = 0; y < sizeY; ++y) {
+        std::array<float, sizeX> sums{};
+        for (int v = 0; v < used.rows; ++v) {
+            const float weight = basisY[std::size_t(v * blockSide + y)];
+            for (int x = 0; x < sizeX; ++x)
+                sums[std::size_t(x)] += weight * rows[std::size_t(v)][std::size_t(x)];
+        }
         for (int x = 0; x < sizeX; ++x) {
-            float sum = 0.0F;
-            for (int v = 0; v < used.rows; ++v)
-                sum += basisY[std::size_t(y * blockSide + v)] * rows[std::size_t(v * sizeX + x)];
             // Eight times (1/4 * the sum); damaged data may go far out of range.
-            const float scaled = std::clamp(2.0F * sum, -largestSample, largestSample);
+            const float scaled = std::clamp(2.0F * sums[std::size_t(x)], -largestSample, largestSample);
             out[std::size_t(y) * stride + std::size_t(x)] = std::uint16_t(std::uint32_t(rounded(scaled)) + dcPart);
         }
+    }
 }
 
 using Transform = void (*)(const std::array<float, blockSize>&, Used, const Bases&, std::uint32_t,
