@@ -12,7 +12,7 @@ PACKAGES=(
   libexiv2-dev exiv2
   nlohmann-json3-dev
   libgtest-dev libgmock-dev googletest
-  libxcb1-dev libfontconfig-dev
+  libxcb1-dev libxcb-randr0-dev libfontconfig-dev
   shared-mime-info fonts-urw-base35
   xvfb xauth xdotool imagemagick
   ffmpeg

@@ -2,6 +2,7 @@
 #include "app/KeyWindow.h"
 #include "app/RunningViewer.h"
 #include "app/StartUpWarmUp.h"
+#include "app/XScreenProbe.h"
 #include "intake/ArgumentPaths.h"
 #include "intake/CommandLine.h"
 #include "media/QtPictureService.h"
@@ -61,14 +62,26 @@ std::optional<int> answeredByRunningViewer(const vistrel::RunningViewer::Claim& 
 }
 
 // The first file handed over starts decoding now, on a thread of its own, while the
-// windows are built; if it is no picture, or the list starts elsewhere, the work is
-// simply not used.
-std::unique_ptr<vistrel::QtPictureService> picturesDecodingFirstOf(const std::vector<std::string>& paths) {
+// application object and the windows are made; if it is no picture, or the list starts
+// elsewhere, the work is simply not used. The screen's size is asked of X on that thread.
+std::unique_ptr<vistrel::QtPictureService> picturesDecodingFirstOf(const std::vector<std::string>& paths,
+                                                                  vistrel::XScreenProbe& screenProbe) {
     auto pictures = std::make_unique<vistrel::QtPictureService>();
-    const vistrel::Size screen = vistrel::KeyWindow::deepestScreenSize();
-    if (!paths.empty() && screen.width > 0.0f)
-        pictures->decodeAhead(paths.front(), vistrel::pictureSizeForScreen(screen));
+    if (!paths.empty())
+        pictures->decodeAhead(paths.front(), [&screenProbe]() -> std::optional<vistrel::Size> {
+            if (const std::optional<vistrel::Size> screen = screenProbe.primaryScreenSize())
+                return vistrel::pictureSizeForScreen(*screen);
+            return std::nullopt;
+        });
     return pictures;
+}
+
+// The size the windows will ask pictures for, now that the toolkit knows the screens.
+std::optional<vistrel::Size> neededPictureSize() {
+    const vistrel::Size screen = vistrel::KeyWindow::deepestScreenSize();
+    if (screen.width <= 0.0f)
+        return std::nullopt;
+    return vistrel::pictureSizeForScreen(screen);
 }
 
 } // namespace
@@ -89,6 +102,8 @@ int main(int argc, char** argv) {
     if (const auto status = answeredByRunningViewer(claim))
         return *status;
 
+    vistrel::XScreenProbe screenProbe; // outlives the head start, which is ended with `pictures`
+    std::unique_ptr<vistrel::QtPictureService> pictures = picturesDecodingFirstOf(paths, screenProbe);
     const vistrel::StartUpWarmUp warmUp;
     // Qt sees only the program's name: a file called "-style" is a file, not Qt's option.
     // (A program started with no arguments at all, not even its name, gets one.)
@@ -101,12 +116,14 @@ int main(int argc, char** argv) {
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Vistrel"));
     // Lets docks and task switchers match the window to the installed entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("vistrel"));
+    screenProbe.toolkitConnected();
+    pictures->applicationReady(neededPictureSize());
 
     if (claim.role == Role::toServe && runningViewer.serve() == Role::handedOver)
         return 0;
 
     vistrel::ApplicationServices services;
-    services.pictures = picturesDecodingFirstOf(paths);
+    services.pictures = std::move(pictures);
     vistrel::Application application(std::move(services));
     if (auto* server = runningViewer.server())
         server->setReceiver([&application](const std::vector<std::string>& handedOver) {

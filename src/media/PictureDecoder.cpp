@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
@@ -151,6 +152,36 @@ bool openRegularFile(const std::string& path, QFile& file) {
     return false;
 }
 
+struct OwnedDescriptor {
+    explicit OwnedDescriptor(int opened) : descriptor(opened) {}
+    ~OwnedDescriptor() {
+        if (descriptor >= 0)
+            ::close(descriptor);
+    }
+    OwnedDescriptor(const OwnedDescriptor&) = delete;
+    OwnedDescriptor& operator=(const OwnedDescriptor&) = delete;
+
+    int descriptor;
+};
+
+// The size a PNG's header chunk, which must come first, gives; nothing when it is not there.
+std::optional<QSize> pngStoredSize(int descriptor) {
+    std::array<unsigned char, 24> start{};
+    if (::pread(descriptor, start.data(), start.size(), 0) != ssize_t(start.size()) ||
+        std::memcmp(start.data() + 12, "IHDR", 4) != 0)
+        return std::nullopt;
+    const auto side = [&start](std::size_t at) {
+        return std::uint32_t(start[at]) << 24 | std::uint32_t(start[at + 1]) << 16 |
+               std::uint32_t(start[at + 2]) << 8 | std::uint32_t(start[at + 3]);
+    };
+    const std::uint32_t width = side(16);
+    const std::uint32_t height = side(20);
+    constexpr std::uint32_t largestSide = 1u << 30;
+    if (width == 0 || height == 0 || width > largestSide || height > largestSide)
+        return std::nullopt;
+    return QSize(int(width), int(height));
+}
+
 // The reader tries the format the suffix names first, as it does for a file name.
 QByteArray formatHintOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -195,6 +226,28 @@ PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bou
     // After scaling: fewer pixels to convert.
     convertToSrgb(result.image);
     return result;
+}
+
+// Nothing here makes a QObject (a QFile, a thread pool for a colour conversion): the
+// toolkit takes the thread of the first QObject for its main thread.
+std::optional<PictureDecoder::Result> PictureDecoder::decodeWithOwnDecoder(const std::string& path, QSize bound) {
+    const OwnedDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status {};
+    if (file.descriptor < 0 || ::fstat(file.descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        streamedFormatOf(file.descriptor) != StreamedFormat::png || pngMayCarryExif(file.descriptor))
+        return std::nullopt;
+    const std::optional<QSize> stored = pngStoredSize(file.descriptor);
+    if (!stored || !fitsAllocationLimit(*stored))
+        return std::nullopt;
+    const QSize target = bound.isValid() && exceeds(*stored, bound) ? scaledBound(*stored, bound) : *stored;
+    std::optional<Result> decoded = PngScaledDecoder::decode(file.descriptor, target, streamingFolding());
+    if (!decoded || decoded->image.isNull())
+        return std::nullopt;
+    const QColorSpace colourSpace = decoded->image.colorSpace();
+    if (colourSpace.isValid() && colourSpace != QColorSpace::SRgb)
+        return std::nullopt; // converting it is the general path's
+    decoded->transformation = QImageIOHandler::TransformationNone;
+    return decoded;
 }
 
 void PictureDecoder::convertToSrgb(QImage& image) {

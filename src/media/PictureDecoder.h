@@ -53,6 +53,14 @@ class PictureDecoder {
     static Result decode(const std::string& path, QSize bound);
     static Result decode(const QString& path, QSize bound);
 
+    // As decode(), for a PNG picture this program's own decoder reads alone, without the
+    // general image reader. That reader's plugin loader must not run while the
+    // application object is being made, and the program's first picture decodes then.
+    // nullopt when the file needs the general reader: another format, a layout or colour
+    // description the own decoder leaves to it, colours to convert to sRGB, a possible
+    // Exif orientation, damage.
+    static std::optional<Result> decodeWithOwnDecoder(const std::string& path, QSize bound);
+
     // Converts `image` to sRGB when it carries another valid colour space (an embedded
     // ICC profile, a PNG gamma); untagged and sRGB images are left as they are.
     static void convertToSrgb(QImage& image);

@@ -16,6 +16,7 @@
 #include <QImageWriter>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace vistrel {
 
@@ -263,6 +264,17 @@ QtPictureService::QtPictureService() {
     PictureDecoder::applyAllocationLimit();
 }
 
+// A head start still waiting for the application learns that none will come.
+QtPictureService::~QtPictureService() {
+    applicationReady(std::nullopt);
+}
+
+void QtPictureService::applicationReady(std::optional<Size> neededSize) {
+    if (std::exchange(m_ready, true))
+        return;
+    m_applicationReady.set_value(neededSize);
+}
+
 std::vector<std::string> QtPictureService::pictureFileTypes() const {
     std::vector<std::string> types;
     for (const QByteArray& name : QImageReader::supportedMimeTypes())
@@ -274,8 +286,19 @@ std::vector<std::string> QtPictureService::pictureFileTypes() const {
     return suffixes;
 }
 
-void QtPictureService::decodeAhead(const std::string& path, Size neededSize) {
-    m_headStart.start(path, neededSize, [](const std::string& file, Size size) { return decodeNow(file, size); });
+void QtPictureService::decodeAhead(const std::string& path, std::function<std::optional<Size>()> guessNeededSize) {
+    auto findSize = [guess = std::move(guessNeededSize), ready = m_readySize]() -> std::optional<Size> {
+        if (std::optional<Size> guessed = guess())
+            return guessed;
+        return ready.get();
+    };
+    m_headStart.start(path, std::move(findSize), [ready = m_readySize](const std::string& file, Size size) {
+        if (std::optional<PictureDecoder::Result> own = PictureDecoder::decodeWithOwnDecoder(file, boundFor(size)))
+            return decodedPicture(std::move(*own), file);
+        if (!ready.get())
+            return DecodedPicture{}; // the program ended before its windows were made
+        return decodeNow(file, size);
+    });
 }
 
 std::optional<PictureDecodedAhead> QtPictureService::takeFinishedDecode(const std::string& path,
@@ -296,6 +319,10 @@ DecodedPicture QtPictureService::decodeNow(const std::string& path, std::optiona
                           << decoded.failure;
         return {};
     }
+    return decodedPicture(std::move(decoded), path);
+}
+
+DecodedPicture QtPictureService::decodedPicture(PictureDecoder::Result decoded, const std::string& path) {
     DecodedPicture result;
     result.orientation = decodedOrientation(decoded, path);
     result.picture = std::make_shared<QtPicture>(std::move(decoded.image), decoded.storedSize, path);

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "media/PictureDecoder.h"
 #include "media/PictureService.h"
 #include "show/DecodeHeadStart.h"
+
+#include <functional>
+#include <future>
+#include <optional>
 
 namespace vistrel {
 
@@ -10,11 +15,18 @@ namespace vistrel {
 class QtPictureService final : public PictureService {
   public:
     QtPictureService();
+    ~QtPictureService() override;
 
-    // Begins decoding `path` for `neededSize` at once, on a thread of its own; the first
-    // decodeFirstImage asking for the same takes the result. For the first picture,
-    // before the windows that will show it exist.
-    void decodeAhead(const std::string& path, Size neededSize);
+    // Begins decoding the first picture, `path`, at once on a thread of its own, even
+    // before the application object exists; the first decodeFirstImage asking for the
+    // same path and size takes the result. The size is what `guessNeededSize` answers on
+    // that thread, or else what applicationReady() brings. A PNG decodes at once; other
+    // formats wait for applicationReady(), as only then may the general reader run.
+    void decodeAhead(const std::string& path, std::function<std::optional<Size>()> guessNeededSize);
+
+    // The application object exists, and pictures are needed at `neededSize` (nothing
+    // when there is no screen to tell it).
+    void applicationReady(std::optional<Size> neededSize);
 
     std::vector<std::string> pictureFileTypes() const override;
     DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) override;
@@ -27,8 +39,12 @@ class QtPictureService final : public PictureService {
 
   private:
     static DecodedPicture decodeNow(const std::string& path, std::optional<Size> neededSize);
+    static DecodedPicture decodedPicture(PictureDecoder::Result decoded, const std::string& path);
 
     DecodeHeadStart m_headStart;
+    std::promise<std::optional<Size>> m_applicationReady;
+    std::shared_future<std::optional<Size>> m_readySize = m_applicationReady.get_future().share();
+    bool m_ready = false;
 };
 
 } // namespace vistrel

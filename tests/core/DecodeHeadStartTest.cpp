@@ -54,6 +54,25 @@ TEST_F(DecodeHeadStartTest, AnotherPathOrSizeDecodesAsUsualAndLeavesTheHeadStart
     EXPECT_TRUE(headStart.take(folder.file("first.png"), screenSquare));
 }
 
+// The first picture's size may be settled on the head start's own thread (asked of the
+// display server there); it counts as if given, and no size means no decode.
+TEST_F(DecodeHeadStartTest, ASizeSettledOnItsOwnThreadCountsAsGiven) {
+    folder.write("first.png", "pixels");
+    DecodeHeadStart headStart;
+    headStart.start(folder.file("first.png"), DecodeHeadStart::FindSize([] { return std::optional(screenSquare); }),
+                    countingDecoder());
+    EXPECT_FALSE(headStart.take(folder.file("first.png"), Size{1280.0f, 1280.0f}));
+    std::optional<PictureDecodedAhead> taken;
+    while (!taken)
+        taken = headStart.takeIfDone(folder.file("first.png"), screenSquare);
+    EXPECT_EQ(taken->decoded.picture->extent(), screenSquare);
+
+    headStart.start(folder.file("first.png"), DecodeHeadStart::FindSize([] { return std::optional<Size>(); }),
+                    countingDecoder());
+    EXPECT_FALSE(headStart.take(folder.file("first.png"), screenSquare));
+    EXPECT_EQ(decodes, 1);
+}
+
 TEST_F(DecodeHeadStartTest, AFileRewrittenSinceItsDecodeIsNotTakenFromIt) {
     folder.write("first.png", "pixels");
     DecodeHeadStart headStart;

@@ -192,6 +192,34 @@ TEST_F(PngScaledDecoding, GoesThroughThePictureDecoderForALargePicture) {
     EXPECT_EQ(decoded.image.format(), QImage::Format_ARGB32_Premultiplied);
 }
 
+// The program's first picture decodes before the application object exists, by the own
+// decoder alone: at full size or scaled it gives what the picture decoder gives, and
+// it stands aside for every file it cannot vouch for.
+TEST_F(PngScaledDecoding, OwnDecoderAloneGivesThePictureDecodersPictureOrStandsAside) {
+    const std::string plain = write({2, 8, pictureSize, {}, {}}, "plain.png");
+    for (const QSize wanted : {QSize(), bound}) {
+        const std::optional<PictureDecoder::Result> own = PictureDecoder::decodeWithOwnDecoder(plain, wanted);
+        ASSERT_TRUE(own.has_value());
+        const PictureDecoder::Result general = PictureDecoder::decode(plain, wanted);
+        EXPECT_EQ(own->storedSize, pictureSize);
+        EXPECT_EQ(own->transformation, QImageIOHandler::TransformationNone);
+        test::expectClose(own->image, general.image, 0, 0.0);
+    }
+
+    QImage jpegPixels(pictureSize, QImage::Format_RGB32);
+    jpegPixels.fill(Qt::darkCyan);
+    jpegPixels.save(QString::fromStdString(folder.file("jpeg-named.png")), "JPEG");
+    const QByteArray whole = PngFile().bytes();
+    folder.write("cut.png", whole.left(whole.size() / 2).toStdString());
+    const std::vector<std::string> standAside = {
+        write({2, 8, pictureSize, gammaChunk(100000), {}}, "gamma.png"),
+        write({2, 8, pictureSize, iccChunk(QColorSpace::DisplayP3), {}}, "profile.png"),
+        write({2, 8, pictureSize, chunk("eXIf", QByteArray("MM\0\x2a", 4)), {}}, "exif.png"),
+        folder.file("jpeg-named.png"), folder.file("cut.png"), folder.file("missing.png"), folder.path()};
+    for (const std::string& path : standAside)
+        EXPECT_FALSE(PictureDecoder::decodeWithOwnDecoder(path, bound).has_value()) << path;
+}
+
 // A cut file, damaged compressed data and a wrong checksum fail with a reason, as
 // the general reader fails on them.
 TEST_F(PngScaledDecoding, FailsCleanlyOnDamagedFiles) {

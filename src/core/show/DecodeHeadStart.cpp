@@ -1,9 +1,18 @@
 #include "show/DecodeHeadStart.h"
 
 #include <chrono>
+#include <memory>
 #include <utility>
 
 namespace vistrel {
+
+namespace {
+
+bool isReady(const auto& future) {
+    return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+} // namespace
 
 DecodeHeadStart::~DecodeHeadStart() {
     if (m_outcome.valid())
@@ -11,38 +20,66 @@ DecodeHeadStart::~DecodeHeadStart() {
 }
 
 void DecodeHeadStart::start(const std::string& path, Size neededSize, Decode decode) {
-    std::future<Outcome> outcome =
-        std::async(std::launch::async, [path, neededSize, decode = std::move(decode)] {
-            return decodeRegularFile(path, neededSize, decode);
+    start(path, FindSize([neededSize] { return std::optional(neededSize); }), std::move(decode));
+}
+
+void DecodeHeadStart::start(const std::string& path, FindSize findSize, Decode decode) {
+    auto settled = std::make_shared<std::promise<std::optional<Size>>>();
+    std::shared_future<std::optional<Size>> neededSize = settled->get_future().share();
+    std::future<Outcome> outcome = std::async(
+        std::launch::async, [path, settled, findSize = std::move(findSize), decode = std::move(decode)] {
+            const std::optional<Size> size = findSize();
+            settled->set_value(size);
+            return decodeRegularFile(path, size, decode);
         });
     std::future<Outcome> replaced;
     {
         const std::lock_guard lock(m_mutex);
         m_path = path;
-        m_neededSize = neededSize;
+        ++m_generation;
+        m_neededSize = std::move(neededSize);
         replaced = std::exchange(m_outcome, std::move(outcome));
     }
     // An untaken head start finishes outside the lock (its future waits when dropped).
 }
 
-DecodeHeadStart::Outcome DecodeHeadStart::decodeRegularFile(const std::string& path, Size neededSize,
-                                                            const Decode& decode) {
+DecodeHeadStart::Outcome DecodeHeadStart::decodeRegularFile(const std::string& path,
+                                                            std::optional<Size> neededSize, const Decode& decode) {
     Outcome outcome;
+    if (!neededSize)
+        return outcome;
     outcome.stamp = FileStamp::of(path);
     if (outcome.stamp.kind == FileKind::regular)
-        outcome.decoded = decode(path, neededSize);
+        outcome.decoded = decode(path, *neededSize);
     return outcome;
 }
 
+std::optional<std::future<DecodeHeadStart::Outcome>> DecodeHeadStart::takeOutcome(const std::string& path,
+                                                                                 std::uint64_t generation) {
+    const std::lock_guard lock(m_mutex);
+    if (!m_outcome.valid() || path != m_path || generation != m_generation)
+        return std::nullopt;
+    return std::move(m_outcome);
+}
+
 std::optional<DecodedPicture> DecodeHeadStart::take(const std::string& path, std::optional<Size> neededSize) {
-    std::future<Outcome> outcome;
+    std::shared_future<std::optional<Size>> settledSize;
+    std::uint64_t generation = 0;
     {
         const std::lock_guard lock(m_mutex);
-        if (!m_outcome.valid() || path != m_path || !neededSize || !(*neededSize == m_neededSize))
+        if (!m_outcome.valid() || path != m_path || !neededSize)
             return std::nullopt;
-        outcome = std::move(m_outcome);
+        settledSize = m_neededSize;
+        generation = m_generation;
     }
-    Outcome done = outcome.get();
+    // Settled within moments of the start; waited for outside the lock all the same.
+    const std::optional<Size> size = settledSize.get();
+    if (!size || !(*size == *neededSize))
+        return std::nullopt;
+    std::optional<std::future<Outcome>> outcome = takeOutcome(path, generation);
+    if (!outcome)
+        return std::nullopt;
+    Outcome done = outcome->get();
     if (done.stamp.kind != FileKind::regular || !(FileStamp::of(path) == done.stamp))
         return std::nullopt;
     return std::move(done.decoded);
@@ -52,8 +89,8 @@ std::optional<PictureDecodedAhead> DecodeHeadStart::takeIfDone(const std::string
     std::future<Outcome> outcome;
     {
         const std::lock_guard lock(m_mutex);
-        if (!m_outcome.valid() || path != m_path || !(neededSize == m_neededSize) ||
-            m_outcome.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        // The size is settled before the decode begins, so a finished one has it.
+        if (!m_outcome.valid() || path != m_path || !isReady(m_outcome) || !(m_neededSize.get() == neededSize))
             return std::nullopt;
         outcome = std::move(m_outcome);
     }

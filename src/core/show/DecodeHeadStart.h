@@ -4,6 +4,7 @@
 #include "intake/FileStamp.h"
 #include "media/PictureService.h"
 
+#include <cstdint>
 #include <functional>
 #include <future>
 #include <mutex>
@@ -20,6 +21,9 @@ namespace vistrel {
 class DecodeHeadStart {
   public:
     using Decode = std::function<DecodedPicture(const std::string& path, Size neededSize)>;
+    // Settles the size on the head start's own thread, where it may wait for it;
+    // nothing means there is no size to decode for, and nothing is decoded.
+    using FindSize = std::function<std::optional<Size>()>;
 
     DecodeHeadStart() = default;
     // Waits for a decode still under way.
@@ -29,6 +33,8 @@ class DecodeHeadStart {
 
     // Starts decoding `path` with `decode`; replaces a head start nobody took.
     void start(const std::string& path, Size neededSize, Decode decode);
+    // The same, for the size `findSize` settles on first.
+    void start(const std::string& path, FindSize findSize, Decode decode);
 
     // The head start's picture when it is for `path` at `neededSize` and the file is
     // unchanged, once it is done (this waits for it: call it off the GUI thread). A head
@@ -43,11 +49,15 @@ class DecodeHeadStart {
 
   private:
     using Outcome = PictureDecodedAhead; // its stamp taken before decoding
-    static Outcome decodeRegularFile(const std::string& path, Size neededSize, const Decode& decode);
+    static Outcome decodeRegularFile(const std::string& path, std::optional<Size> neededSize,
+                                     const Decode& decode);
+    // The outcome of the head start `generation` for `path`, when it is still the current one.
+    std::optional<std::future<Outcome>> takeOutcome(const std::string& path, std::uint64_t generation);
 
     std::mutex m_mutex;
     std::string m_path;
-    Size m_neededSize;
+    std::uint64_t m_generation = 0;
+    std::shared_future<std::optional<Size>> m_neededSize; // settled before the decode begins
     std::future<Outcome> m_outcome;
 };
 
