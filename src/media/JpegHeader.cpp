@@ -2,6 +2,11 @@
 
 #include <QFile>
 #include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
 
 namespace vistrel {
 
@@ -11,6 +16,8 @@ constexpr std::uint8_t markerPrefix = 0xFF;
 constexpr std::uint8_t startOfImage = 0xD8;
 constexpr std::uint8_t startOfScan = 0xDA;
 constexpr std::uint8_t app0 = 0xE0;
+constexpr std::uint8_t app1 = 0xE1;
+constexpr std::uint8_t app2 = 0xE2;
 
 // SOF0..SOF15 except DHT (C4), JPG (C8) and DAC (CC), which share the range.
 bool isFrameHeader(std::uint8_t marker) {
@@ -22,73 +29,148 @@ bool isStandalone(std::uint8_t marker) {
     return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7);
 }
 
-int bigEndian16(const QByteArray& bytes, int offset) {
-    return (static_cast<std::uint8_t>(bytes.at(offset)) << 8) |
-           static_cast<std::uint8_t>(bytes.at(offset + 1));
+using Bytes = std::vector<std::uint8_t>;
+
+int bigEndian16(const std::uint8_t* bytes) {
+    return (bytes[0] << 8) | bytes[1];
 }
 
-std::optional<JpegHeader::Density> jfifDensity(const QByteArray& segment) {
+bool startsWith(const Bytes& bytes, std::string_view prefix) {
+    return bytes.size() >= prefix.size() && std::memcmp(bytes.data(), prefix.data(), prefix.size()) == 0;
+}
+
+std::optional<JpegHeader::Density> jfifDensity(const Bytes& segment) {
     // "JFIF\0", version (2), unit (1), x density (2), y density (2)
-    constexpr int densityEnd = 12;
-    if (segment.size() < densityEnd || !segment.startsWith(QByteArrayLiteral("JFIF\0")))
+    constexpr std::size_t densityEnd = 12;
+    if (segment.size() < densityEnd || !startsWith(segment, std::string_view("JFIF\0", 5)))
         return std::nullopt;
-    const int unit = static_cast<std::uint8_t>(segment.at(7));
-    const double x = bigEndian16(segment, 8);
-    const double y = bigEndian16(segment, 10);
+    const int unit = segment[7];
+    const double x = bigEndian16(&segment[8]);
+    const double y = bigEndian16(&segment[10]);
     if (x <= 0.0 || y <= 0.0 || (unit != 1 && unit != 2))
         return std::nullopt;
     const double perInch = unit == 2 ? 2.54 : 1.0;
     return JpegHeader::Density{x * perInch, y * perInch};
 }
 
+// The orientation tag (0x0112, one SHORT) of the first IFD of an Exif segment.
+std::optional<int> orientationInExif(const Bytes& segment) {
+    constexpr std::size_t tiffStart = 6; // after "Exif\0\0"
+    const std::size_t size = segment.size();
+    if (size < tiffStart + 8)
+        return std::nullopt;
+    const std::uint8_t* tiff = segment.data() + tiffStart;
+    const std::size_t tiffSize = size - tiffStart;
+    const bool little = tiff[0] == 'I' && tiff[1] == 'I';
+    if (!little && !(tiff[0] == 'M' && tiff[1] == 'M'))
+        return std::nullopt;
+    const auto read16 = [tiff, little](std::size_t at) {
+        return little ? tiff[at] | tiff[at + 1] << 8 : tiff[at] << 8 | tiff[at + 1];
+    };
+    const auto read32 = [&read16, little](std::size_t at) {
+        const std::uint32_t first = read16(at);
+        const std::uint32_t second = read16(at + 2);
+        return little ? first | second << 16 : first << 16 | second;
+    };
+    const std::size_t directory = read32(4);
+    if (read16(2) != 42 || directory > tiffSize - 2)
+        return std::nullopt;
+    const std::size_t entries = read16(directory);
+    constexpr std::size_t entrySize = 12;
+    constexpr int orientationTag = 0x0112;
+    constexpr int shortType = 3;
+    for (std::size_t index = 0; index < entries; ++index) {
+        const std::size_t entry = directory + 2 + index * entrySize;
+        if (entry + entrySize > tiffSize)
+            return std::nullopt;
+        if (read16(entry) != orientationTag)
+            continue;
+        const int value = read16(entry + 8);
+        if (read16(entry + 2) != shortType || read32(entry + 4) != 1 || value < 1 || value > 8)
+            return std::nullopt;
+        return value;
+    }
+    return 1; // an Exif segment without the tag
+}
+
+// Reads a file by position from its start.
+class PositionReader {
+  public:
+    explicit PositionReader(int descriptor) : m_descriptor(descriptor) {}
+
+    bool read(std::size_t count, Bytes& into) {
+        into.resize(count);
+        const ssize_t got = ::pread(m_descriptor, into.data(), count, m_position);
+        if (got != ssize_t(count))
+            return false;
+        m_position += off_t(count);
+        return true;
+    }
+    void skip(std::size_t count) { m_position += off_t(count); }
+    void back(std::size_t count) { m_position -= off_t(count); }
+
+  private:
+    int m_descriptor;
+    off_t m_position = 0;
+};
+
 } // namespace
 
 std::optional<JpegHeader> JpegHeader::read(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
         return std::nullopt;
-    const QByteArray start = file.read(2);
-    if (start.size() != 2 || static_cast<std::uint8_t>(start.at(0)) != markerPrefix ||
-        static_cast<std::uint8_t>(start.at(1)) != startOfImage)
+    std::optional<JpegHeader> header = read(descriptor);
+    ::close(descriptor);
+    return header;
+}
+
+std::optional<JpegHeader> JpegHeader::read(int descriptor) {
+    PositionReader file(descriptor);
+    Bytes bytes;
+    if (!file.read(2, bytes) || bytes[0] != markerPrefix || bytes[1] != startOfImage)
         return std::nullopt;
 
     JpegHeader header;
+    bool exifSeen = false;
     for (;;) {
-        const QByteArray marker = file.read(2);
-        if (marker.size() != 2 || static_cast<std::uint8_t>(marker.at(0)) != markerPrefix)
+        if (!file.read(2, bytes) || bytes[0] != markerPrefix)
             return std::nullopt;
-        const auto code = static_cast<std::uint8_t>(marker.at(1));
+        const std::uint8_t code = bytes[1];
         if (code == markerPrefix) { // fill byte: the marker code follows
-            file.seek(file.pos() - 1);
+            file.back(1);
             continue;
         }
         if (isStandalone(code))
             continue;
-        if (code == startOfScan)
+        if (code == startOfScan || !file.read(2, bytes))
             return std::nullopt;
-        const QByteArray lengthBytes = file.read(2);
-        if (lengthBytes.size() != 2)
-            return std::nullopt;
-        const int payloadLength = bigEndian16(lengthBytes, 0) - 2;
+        const int payloadLength = bigEndian16(bytes.data()) - 2;
         if (payloadLength < 0)
             return std::nullopt;
         if (isFrameHeader(code)) {
             // precision (1), height (2), width (2), component count (1)
-            const QByteArray frame = file.read(6);
-            if (frame.size() != 6)
+            if (!file.read(6, bytes))
                 return std::nullopt;
-            header.precision = static_cast<std::uint8_t>(frame.at(0));
-            header.components = static_cast<std::uint8_t>(frame.at(5));
+            header.precision = bytes[0];
+            header.size = QSize(bigEndian16(&bytes[3]), bigEndian16(&bytes[1]));
+            header.components = bytes[5];
             return header;
         }
-        if (code == app0) {
-            const QByteArray segment = file.read(payloadLength);
-            if (!header.densityDpi)
-                header.densityDpi = jfifDensity(segment);
+        if (code != app0 && code != app1 && code != app2) {
+            file.skip(std::size_t(payloadLength));
             continue;
         }
-        if (!file.seek(file.pos() + payloadLength))
+        if (!file.read(std::size_t(payloadLength), bytes))
             return std::nullopt;
+        if (code == app0 && !header.densityDpi)
+            header.densityDpi = jfifDensity(bytes);
+        if (code == app1 && !exifSeen && startsWith(bytes, std::string_view("Exif\0\0", 6))) {
+            exifSeen = true; // the first Exif segment is the one readers follow
+            header.exifOrientation = orientationInExif(bytes);
+        }
+        if (code == app2 && startsWith(bytes, std::string_view("ICC_PROFILE\0", 12)))
+            header.colourProfile = true;
     }
 }
 

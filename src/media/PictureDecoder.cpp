@@ -1,5 +1,6 @@
 #include "media/PictureDecoder.h"
 
+#include "media/JpegHeader.h"
 #include "media/JpegScaledDecoder.h"
 #include "media/LibraryImageReader.h"
 #include "media/LogCategories.h"
@@ -182,6 +183,44 @@ std::optional<QSize> pngStoredSize(int descriptor) {
     return QSize(int(width), int(height));
 }
 
+// How stored pixels are turned, by the Exif orientation (1 to 8).
+QImageIOHandler::Transformations transformationOfOrientation(int orientation) {
+    static constexpr std::array<QImageIOHandler::Transformation, 9> byOrientation = {
+        QImageIOHandler::TransformationNone,       QImageIOHandler::TransformationNone,
+        QImageIOHandler::TransformationMirror,     QImageIOHandler::TransformationRotate180,
+        QImageIOHandler::TransformationFlip,       QImageIOHandler::TransformationFlipAndRotate90,
+        QImageIOHandler::TransformationRotate90,   QImageIOHandler::TransformationMirrorAndRotate90,
+        QImageIOHandler::TransformationRotate270};
+    return byOrientation.at(std::size_t(orientation));
+}
+
+std::optional<PictureDecoder::Result> decodePngAlone(int descriptor, QSize bound) {
+    if (pngMayCarryExif(descriptor))
+        return std::nullopt;
+    const std::optional<QSize> stored = pngStoredSize(descriptor);
+    if (!stored || !PictureDecoder::fitsAllocationLimit(*stored))
+        return std::nullopt;
+    const QSize target = bound.isValid() && exceeds(*stored, bound) ? scaledBound(*stored, bound) : *stored;
+    std::optional<PictureDecoder::Result> decoded = PngScaledDecoder::decode(descriptor, target, streamingFolding());
+    if (decoded)
+        decoded->transformation = QImageIOHandler::TransformationNone;
+    return decoded;
+}
+
+// Only a JPEG larger than needed: the general path decodes it the same way then, while
+// one shown whole goes through the general reader, whose upsampling differs.
+std::optional<PictureDecoder::Result> decodeJpegAlone(int descriptor, QSize bound) {
+    const std::optional<JpegHeader> header = JpegHeader::read(descriptor);
+    if (!header || !header->exifOrientation || header->colourProfile || header->size.isEmpty() ||
+        !bound.isValid() || !exceeds(header->size, bound))
+        return std::nullopt;
+    std::optional<PictureDecoder::Result> decoded =
+        JpegScaledDecoder::decode(descriptor, scaledBound(header->size, bound), streamingFolding());
+    if (decoded)
+        decoded->transformation = transformationOfOrientation(*header->exifOrientation);
+    return decoded;
+}
+
 // The reader tries the format the suffix names first, as it does for a file name.
 QByteArray formatHintOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -233,20 +272,24 @@ PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bou
 std::optional<PictureDecoder::Result> PictureDecoder::decodeWithOwnDecoder(const std::string& path, QSize bound) {
     const OwnedDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status {};
-    if (file.descriptor < 0 || ::fstat(file.descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
-        streamedFormatOf(file.descriptor) != StreamedFormat::png || pngMayCarryExif(file.descriptor))
+    if (file.descriptor < 0 || ::fstat(file.descriptor, &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
-    const std::optional<QSize> stored = pngStoredSize(file.descriptor);
-    if (!stored || !fitsAllocationLimit(*stored))
-        return std::nullopt;
-    const QSize target = bound.isValid() && exceeds(*stored, bound) ? scaledBound(*stored, bound) : *stored;
-    std::optional<Result> decoded = PngScaledDecoder::decode(file.descriptor, target, streamingFolding());
+    std::optional<Result> decoded;
+    switch (streamedFormatOf(file.descriptor)) {
+    case StreamedFormat::png:
+        decoded = decodePngAlone(file.descriptor, bound);
+        break;
+    case StreamedFormat::jpeg:
+        decoded = decodeJpegAlone(file.descriptor, bound);
+        break;
+    case StreamedFormat::none:
+        break;
+    }
     if (!decoded || decoded->image.isNull())
         return std::nullopt;
     const QColorSpace colourSpace = decoded->image.colorSpace();
     if (colourSpace.isValid() && colourSpace != QColorSpace::SRgb)
         return std::nullopt; // converting it is the general path's
-    decoded->transformation = QImageIOHandler::TransformationNone;
     return decoded;
 }
 

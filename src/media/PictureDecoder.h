@@ -53,8 +53,8 @@ class PictureDecoder {
     static Result decode(const std::string& path, QSize bound);
     static Result decode(const QString& path, QSize bound);
 
-    // As decode(), for a PNG picture this program's own decoder reads alone, without the
-    // general image reader. That reader's plugin loader must not run while the
+    // As decode(), for a PNG picture, or a JPEG larger than needed, that this program's
+    // own decoders read alone, without the general image reader. That reader's plugin loader must not run while the
     // application object is being made, and the program's first picture decodes then.
     // nullopt when the file needs the general reader: another format, a layout or colour
     // description the own decoder leaves to it, colours to convert to sRGB, a possible

@@ -20,8 +20,9 @@ class QtPictureService final : public PictureService {
     // Begins decoding the first picture, `path`, at once on a thread of its own, even
     // before the application object exists; the first decodeFirstImage asking for the
     // same path and size takes the result. The size is what `guessNeededSize` answers on
-    // that thread, or else what applicationReady() brings. A PNG decodes at once; other
-    // formats wait for applicationReady(), as only then may the general reader run.
+    // that thread, or else what applicationReady() brings. A PNG, or a JPEG larger
+    // than needed, decodes at once; the rest waits for applicationReady(), as only then
+    // may the general reader run.
     void decodeAhead(const std::string& path, std::function<std::optional<Size>()> guessNeededSize);
 
     // The application object exists, and pictures are needed at `neededSize` (nothing

@@ -107,7 +107,8 @@ INSTANTIATE_TEST_SUITE_P(Kinds, JpegKind,
                                            Kind{"displayP3", encoded(inDisplayP3(photo()))}));
 
 // The view turns the stored pixels as the file's Exif block says; the streaming path
-// must hand on what the reader reads from it.
+// must hand on what the reader reads from it, and so must the own decoders reading the
+// block themselves before the application object exists.
 TEST_F(JpegScaledDecoding, KeepsEveryExifOrientation) {
     const QByteArray plain = encoded(photo());
     for (int orientation = 1; orientation <= 8; ++orientation) {
@@ -118,7 +119,26 @@ TEST_F(JpegScaledDecoding, KeepsEveryExifOrientation) {
         QImageReader reader(QString::fromStdString(path));
         EXPECT_EQ(decoded.transformation, reader.transformation()) << orientation;
         EXPECT_EQ(orientation == 1, *decoded.transformation == QImageIOHandler::TransformationNone) << orientation;
+        const std::optional<PictureDecoder::Result> alone = PictureDecoder::decodeWithOwnDecoder(path, bound);
+        ASSERT_TRUE(alone.has_value()) << orientation;
+        EXPECT_EQ(alone->transformation, decoded.transformation) << orientation;
+        EXPECT_EQ(alone->image, decoded.image) << orientation;
     }
+}
+
+// Alone, the own decoders take only a JPEG larger than needed, with no colour profile
+// to convert and an Exif block they can read; everything else waits for the general path.
+TEST_F(JpegScaledDecoding, OwnDecodersAloneStandAsideForWhatTheyCannotVouchFor) {
+    const std::string plain = write("plain.jpg", encoded(photo()));
+    EXPECT_TRUE(PictureDecoder::decodeWithOwnDecoder(plain, bound).has_value());
+    EXPECT_FALSE(PictureDecoder::decodeWithOwnDecoder(plain, QSize(1920, 1920)).has_value()) << "shown whole";
+    EXPECT_FALSE(PictureDecoder::decodeWithOwnDecoder(write("p3.jpg", encoded(inDisplayP3(photo()))), bound));
+
+    QByteArray oddExif = ExifOrientationSegment::insertInto(encoded(photo()), 6);
+    const qsizetype tag = oddExif.indexOf(QByteArray::fromHex("01120003"));
+    ASSERT_GE(tag, 0);
+    oddExif[tag + 3] = 4; // the orientation as a LONG, which readers treat differently
+    EXPECT_FALSE(PictureDecoder::decodeWithOwnDecoder(write("odd.jpg", oddExif), bound));
 }
 
 // A CMYK picture is left to the general reader, which converts its inks.

@@ -206,16 +206,16 @@ TEST_F(PngScaledDecoding, OwnDecoderAloneGivesThePictureDecodersPictureOrStandsA
         test::expectClose(own->image, general.image, 0, 0.0);
     }
 
-    QImage jpegPixels(pictureSize, QImage::Format_RGB32);
-    jpegPixels.fill(Qt::darkCyan);
-    jpegPixels.save(QString::fromStdString(folder.file("jpeg-named.png")), "JPEG");
+    QImage bmpPixels(pictureSize, QImage::Format_RGB32);
+    bmpPixels.fill(Qt::darkCyan);
+    bmpPixels.save(QString::fromStdString(folder.file("bmp-named.png")), "BMP");
     const QByteArray whole = PngFile().bytes();
     folder.write("cut.png", whole.left(whole.size() / 2).toStdString());
     const std::vector<std::string> standAside = {
         write({2, 8, pictureSize, gammaChunk(100000), {}}, "gamma.png"),
         write({2, 8, pictureSize, iccChunk(QColorSpace::DisplayP3), {}}, "profile.png"),
         write({2, 8, pictureSize, chunk("eXIf", QByteArray("MM\0\x2a", 4)), {}}, "exif.png"),
-        folder.file("jpeg-named.png"), folder.file("cut.png"), folder.file("missing.png"), folder.path()};
+        folder.file("bmp-named.png"), folder.file("cut.png"), folder.file("missing.png"), folder.path()};
     for (const std::string& path : standAside)
         EXPECT_FALSE(PictureDecoder::decodeWithOwnDecoder(path, bound).has_value()) << path;
 }
