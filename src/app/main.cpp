@@ -2,6 +2,7 @@
 #include "app/KeyWindow.h"
 #include "app/RunningViewer.h"
 #include "app/StartUpWarmUp.h"
+#include "app/ViewerStyle.h"
 #include "app/XScreenProbe.h"
 #include "intake/ArgumentPaths.h"
 #include "intake/CommandLine.h"
@@ -117,6 +118,7 @@ int main(int argc, char** argv) {
     // Lets docks and task switchers match the window to the installed entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("vistrel"));
     screenProbe.toolkitConnected();
+    QApplication::setStyle(new vistrel::ViewerStyle);
     pictures->applicationReady(neededPictureSize());
 
     if (claim.role == Role::toServe && runningViewer.serve() == Role::handedOver)

@@ -8,6 +8,7 @@
 #include "media/PictureDecoder.h"
 #include "media/PictureFormats.h"
 #include "media/QtPicture.h"
+#include "media/ReadableImageTypes.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -277,7 +278,7 @@ void QtPictureService::applicationReady(std::optional<Size> neededSize) {
 
 std::vector<std::string> QtPictureService::pictureFileTypes() const {
     std::vector<std::string> types;
-    for (const QByteArray& name : QImageReader::supportedMimeTypes())
+    for (const QByteArray& name : ReadableImageTypes::mimeTypes())
         types.push_back(name.toStdString());
     std::vector<std::string> suffixes = MimeSuffixes::installed().of(types);
     for (const std::string& suffix : LibraryImageReader::suffixes())

@@ -2,6 +2,7 @@
 
 #include "MediaFixtures.h"
 #include "media/QtPicture.h"
+#include "media/ReadableImageTypes.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -35,6 +36,14 @@ TEST(QtPictureService, ListsTheCommonPictureSuffixesInLowerCase) {
         EXPECT_NE(std::find(types.begin(), types.end(), suffix), types.end()) << suffix;
     for (const std::string& type : types)
         EXPECT_EQ(QString::fromStdString(type), QString::fromStdString(type).toLower());
+}
+
+// The list of readable types is told from the plugins' metadata; the image reader,
+// which loads every plugin to ask, must agree with it.
+TEST(QtPictureService, KnowsTheReadableTypesWithoutLoadingAPlugin) {
+    QList<QByteArray> asked = QImageReader::supportedMimeTypes();
+    std::sort(asked.begin(), asked.end());
+    EXPECT_EQ(ReadableImageTypes::mimeTypes(), asked);
 }
 
 TEST(QtPictureService, DecodesStoredPixelsWithTheirOrientation) {
