@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace vistrel {
 
@@ -140,30 +141,38 @@ PictureDecoder::Result decodeWith(QImageReader& reader, int descriptor, QSize bo
     return result;
 }
 
-// Without blocking on a pipe, and only a regular file.
-bool openRegularFile(const std::string& path, QFile& file) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0)
-        return false;
-    struct stat status {};
-    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
-        file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return true;
-    ::close(descriptor);
-    return false;
-}
-
+// A descriptor closed when dropped, unless released to a new owner.
 struct OwnedDescriptor {
     explicit OwnedDescriptor(int opened) : descriptor(opened) {}
     ~OwnedDescriptor() {
         if (descriptor >= 0)
             ::close(descriptor);
     }
+    OwnedDescriptor(OwnedDescriptor&& other) noexcept : descriptor(other.release()) {}
     OwnedDescriptor(const OwnedDescriptor&) = delete;
     OwnedDescriptor& operator=(const OwnedDescriptor&) = delete;
 
+    int release() { return std::exchange(descriptor, -1); }
+
     int descriptor;
 };
+
+// Without blocking on a pipe, and only a regular file (else the descriptor is -1).
+OwnedDescriptor openRegular(const std::string& path) {
+    OwnedDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status {};
+    if (file.descriptor >= 0 && (::fstat(file.descriptor, &status) != 0 || !S_ISREG(status.st_mode)))
+        ::close(file.release());
+    return file;
+}
+
+bool openRegularFile(const std::string& path, QFile& file) {
+    OwnedDescriptor opened = openRegular(path);
+    if (opened.descriptor < 0 || !file.open(opened.descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return false;
+    opened.release(); // the file closes it now
+    return true;
+}
 
 // The size a PNG's header chunk, which must come first, gives; nothing when it is not there.
 std::optional<QSize> pngStoredSize(int descriptor) {
@@ -270,9 +279,8 @@ PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bou
 // Nothing here makes a QObject (a QFile, a thread pool for a colour conversion): the
 // toolkit takes the thread of the first QObject for its main thread.
 std::optional<PictureDecoder::Result> PictureDecoder::decodeWithOwnDecoder(const std::string& path, QSize bound) {
-    const OwnedDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat status {};
-    if (file.descriptor < 0 || ::fstat(file.descriptor, &status) != 0 || !S_ISREG(status.st_mode))
+    const OwnedDescriptor file = openRegular(path);
+    if (file.descriptor < 0)
         return std::nullopt;
     std::optional<Result> decoded;
     switch (streamedFormatOf(file.descriptor)) {
