@@ -1,5 +1,7 @@
 #include "media/JpegHeader.h"
 
+#include "media/DescriptorReader.h"
+
 #include <QFile>
 #include <cstdint>
 #include <cstring>
@@ -93,27 +95,6 @@ std::optional<int> orientationInExif(const Bytes& segment) {
     return 1; // an Exif segment without the tag
 }
 
-// Reads a file by position from its start.
-class PositionReader {
-  public:
-    explicit PositionReader(int descriptor) : m_descriptor(descriptor) {}
-
-    bool read(std::size_t count, Bytes& into) {
-        into.resize(count);
-        const ssize_t got = ::pread(m_descriptor, into.data(), count, m_position);
-        if (got != ssize_t(count))
-            return false;
-        m_position += off_t(count);
-        return true;
-    }
-    void skip(std::size_t count) { m_position += off_t(count); }
-    void back(std::size_t count) { m_position -= off_t(count); }
-
-  private:
-    int m_descriptor;
-    off_t m_position = 0;
-};
-
 } // namespace
 
 std::optional<JpegHeader> JpegHeader::read(const QString& path) {
@@ -126,42 +107,42 @@ std::optional<JpegHeader> JpegHeader::read(const QString& path) {
 }
 
 std::optional<JpegHeader> JpegHeader::read(int descriptor) {
-    PositionReader file(descriptor);
-    Bytes bytes;
-    if (!file.read(2, bytes) || bytes[0] != markerPrefix || bytes[1] != startOfImage)
+    // The segments before the scan are small: a chunk or two of reading covers them.
+    constexpr std::size_t chunk = 64 * 1024;
+    DescriptorReader file(descriptor, chunk);
+    std::uint8_t pair[2] = {};
+    if (!file.read(pair, 2) || pair[0] != markerPrefix || pair[1] != startOfImage)
         return std::nullopt;
 
     JpegHeader header;
     bool exifSeen = false;
+    Bytes bytes;
     for (;;) {
-        if (!file.read(2, bytes) || bytes[0] != markerPrefix)
+        std::uint8_t code = 0;
+        if (!file.read(&code, 1) || code != markerPrefix)
             return std::nullopt;
-        const std::uint8_t code = bytes[1];
-        if (code == markerPrefix) { // fill byte: the marker code follows
-            file.back(1);
-            continue;
-        }
+        do { // fill bytes may come before the marker's code
+            if (!file.read(&code, 1))
+                return std::nullopt;
+        } while (code == markerPrefix);
         if (isStandalone(code))
             continue;
-        if (code == startOfScan || !file.read(2, bytes))
+        if (code == startOfScan || !file.read(pair, 2))
             return std::nullopt;
-        const int payloadLength = bigEndian16(bytes.data()) - 2;
+        const int payloadLength = bigEndian16(pair) - 2;
         if (payloadLength < 0)
             return std::nullopt;
+        bytes.resize(std::size_t(payloadLength));
         if (isFrameHeader(code)) {
             // precision (1), height (2), width (2), component count (1)
-            if (!file.read(6, bytes))
+            if (payloadLength < 6 || !file.read(bytes.data(), 6))
                 return std::nullopt;
             header.precision = bytes[0];
             header.size = QSize(bigEndian16(&bytes[3]), bigEndian16(&bytes[1]));
             header.components = bytes[5];
             return header;
         }
-        if (code != app0 && code != app1 && code != app2) {
-            file.skip(std::size_t(payloadLength));
-            continue;
-        }
-        if (!file.read(std::size_t(payloadLength), bytes))
+        if (!file.read(bytes.data(), bytes.size()))
             return std::nullopt;
         if (code == app0 && !header.densityDpi)
             header.densityDpi = jfifDensity(bytes);
