@@ -13,9 +13,9 @@
 #include "FakeScheduler.h"
 #include "FakeSettingsStore.h"
 #include "FakeStatusOverlay.h"
-#include "controller/VistrelController.h"
+#include "core/controller/VistrelController.h"
 #include "display/VistrelView.h"
-#include "media/QtPictureService.h"
+#include "media/pictures/QtPictureService.h"
 
 #include <QColor>
 #include <QImage>

@@ -4,9 +4,9 @@
 // the JPEG's data decoded by one entropy decoder against one per core.
 // Files given on the command line are decoded once each as well.
 
-#include "media/PictureDecoder.h"
-#include "media/JpegScaledDecoder.h"
-#include "media/PngScaledDecoder.h"
+#include "media/pictures/PictureDecoder.h"
+#include "media/pictures/JpegScaledDecoder.h"
+#include "media/pictures/PngScaledDecoder.h"
 
 #include <QElapsedTimer>
 #include <QFile>

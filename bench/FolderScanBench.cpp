@@ -6,10 +6,10 @@
 // file system's cache, as `find` is run once before anything is measured.
 
 #include "app/QtBackgroundWork.h"
-#include "intake/EntryBatches.h"
-#include "intake/FolderIntake.h"
-#include "intake/FolderScanner.h"
-#include "playlist/PlaylistStore.h"
+#include "core/intake/EntryBatches.h"
+#include "core/intake/FolderIntake.h"
+#include "core/intake/FolderScanner.h"
+#include "core/playlist/PlaylistStore.h"
 
 #include <QCoreApplication>
 

@@ -6,9 +6,9 @@
 
 #include "MediaFixtures.h"
 #include "OpenedMovie.h"
-#include "media/MovieFrameSource.h"
-#include "media/MovieModule.h"
-#include "media/MpvMovieService.h"
+#include "media/movies/MovieFrameSource.h"
+#include "media/modules/MovieModule.h"
+#include "media/movies/ModuleMovieService.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     const bool loaded = MovieModule::createEngine() != nullptr;
     std::printf("loading the movie module (libmpv, libav*): %.1f ms%s\n",
                 static_cast<double>(clock.nsecsElapsed()) / 1e6, loaded ? "" : ", failed");
-    MpvMovieService movies;
+    ModuleMovieService movies;
     clock.restart();
     if (!showFirstFrame(movies, first)) {
         std::printf("movie switch: the movie did not open\n");

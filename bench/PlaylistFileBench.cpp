@@ -3,9 +3,9 @@
 // amount of plain work (the same bytes written or read without serialising or
 // parsing, the list copied). The goal for each is well under 0.2 s.
 
-#include "files/AtomicFile.h"
-#include "playlist/PlaylistFile.h"
-#include "playlist/PlaylistStore.h"
+#include "core/files/AtomicFile.h"
+#include "core/playlist/PlaylistFile.h"
+#include "core/playlist/PlaylistStore.h"
 
 #include <algorithm>
 #include <chrono>

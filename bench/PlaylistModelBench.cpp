@@ -6,7 +6,7 @@
 
 #include "FakeBackgroundWork.h"
 #include "playlist/PlaylistTableModel.h"
-#include "playlist/PlaylistWindow.h"
+#include "core/playlist/PlaylistWindow.h"
 #include "playlist/PlaylistWindowView.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 
 #include "FuzzFault.h"
 #include "FuzzInputFile.h"
-#include "info/DictionaryDescription.h"
+#include "core/info/DictionaryDescription.h"
 #include "formats/ExivMetadata.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 // (the receiver acts on the first complete reading).
 
 #include "FuzzFault.h"
-#include "intake/HandOverMessage.h"
+#include "core/intake/HandOverMessage.h"
 
 #include <cstdint>
 #include <string_view>

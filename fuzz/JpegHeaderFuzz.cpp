@@ -5,7 +5,7 @@
 
 #include "FuzzFault.h"
 #include "FuzzInputFile.h"
-#include "media/JpegHeader.h"
+#include "media/pictures/JpegHeader.h"
 
 #include <QString>
 #include <cmath>

@@ -3,8 +3,8 @@
 // unchanged: that is what saving a loaded list relies on.
 
 #include "FuzzFault.h"
-#include "playlist/PlaylistFile.h"
-#include "playlist/PlaylistJson.h"
+#include "core/playlist/PlaylistFile.h"
+#include "core/playlist/PlaylistJson.h"
 
 #include <cstdint>
 #include <string_view>

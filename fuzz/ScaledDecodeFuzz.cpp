@@ -6,8 +6,8 @@
 
 #include "FuzzFault.h"
 #include "FuzzInputFile.h"
-#include "media/JpegScaledDecoder.h"
-#include "media/PngScaledDecoder.h"
+#include "media/pictures/JpegScaledDecoder.h"
+#include "media/pictures/PngScaledDecoder.h"
 
 #include <cstdint>
 #include <fcntl.h>

@@ -5,9 +5,9 @@
 
 #include "FakeSettingsStore.h"
 #include "FuzzFault.h"
-#include "settings/RecentDocuments.h"
-#include "settings/SettingsKeys.h"
-#include "settings/UserDefaults.h"
+#include "core/settings/RecentDocuments.h"
+#include "core/settings/SettingsKeys.h"
+#include "core/settings/UserDefaults.h"
 
 #include <algorithm>
 #include <array>

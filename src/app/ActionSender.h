@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controller/Sender.h"
+#include "core/controller/Sender.h"
 
 class QAction;
 

@@ -1,9 +1,9 @@
 #include "app/AppWindows.h"
 
 #include "app/SeriesPanel.h"
-#include "controller/VistrelController.h"
-#include "media/LogCategories.h"
-#include "platform/MainWindow.h"
+#include "core/controller/VistrelController.h"
+#include "media/support/LogCategories.h"
+#include "core/platform/MainWindow.h"
 #include "playlist/PlaylistWindowView.h"
 #include "settings/PreferencesWindow.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AuxiliaryWindows.h"
+#include "core/platform/AuxiliaryWindows.h"
 
 #include <QPointer>
 

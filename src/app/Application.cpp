@@ -12,11 +12,11 @@
 #include "app/QtPasteboard.h"
 #include "app/QtScheduler.h"
 #include "app/QtSettingsStore.h"
-#include "controller/VistrelController.h"
+#include "core/controller/VistrelController.h"
 #include "display/CInfoW.h"
 #include "display/VistrelView.h"
-#include "media/MpvMovieService.h"
-#include "media/QtPictureService.h"
+#include "media/movies/ModuleMovieService.h"
+#include "media/pictures/QtPictureService.h"
 
 namespace vistrel {
 
@@ -35,7 +35,7 @@ Application::Application(ApplicationServices services)
     : m_scheduler(std::make_unique<QtScheduler>()),
       m_settings(orReal<SettingsStore, QtSettingsStore>(std::move(services.settings))),
       m_pictures(orReal<PictureService, QtPictureService>(std::move(services.pictures))),
-      m_movies(orReal<MovieService, MpvMovieService>(std::move(services.movies))),
+      m_movies(orReal<MovieService, ModuleMovieService>(std::move(services.movies))),
       m_work(std::make_unique<QtBackgroundWork>()),
       m_window(std::make_unique<KeyWindow>()), m_view(std::make_unique<VistrelView>(m_window->content())),
       m_cinfo(std::make_unique<CInfoW>(m_window->content(), *m_scheduler)),

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "media/MovieService.h"
-#include "media/PictureService.h"
-#include "platform/Alerts.h"
-#include "platform/DocumentOpener.h"
-#include "platform/FilePanels.h"
-#include "platform/Pasteboard.h"
-#include "platform/SettingsStore.h"
+#include "core/media/MovieService.h"
+#include "core/media/PictureService.h"
+#include "core/platform/Alerts.h"
+#include "core/platform/DocumentOpener.h"
+#include "core/platform/FilePanels.h"
+#include "core/platform/Pasteboard.h"
+#include "core/platform/SettingsStore.h"
 
 #include <memory>
 #include <string>

@@ -1,8 +1,8 @@
 #include "app/FailureLog.h"
 
-#include "capture/FrameWriter.h"
-#include "controller/VistrelController.h"
-#include "media/LogCategories.h"
+#include "core/capture/FrameWriter.h"
+#include "core/controller/VistrelController.h"
+#include "media/support/LogCategories.h"
 
 namespace vistrel {
 

@@ -1,7 +1,7 @@
 #include "app/HandOverClient.h"
 
 #include "app/UnixSocket.h"
-#include "intake/HandOverMessage.h"
+#include "core/intake/HandOverMessage.h"
 
 namespace vistrel::handoverclient {
 

@@ -1,7 +1,7 @@
 #include "app/HandOverConnection.h"
 
 #include "app/InstanceLog.h"
-#include "intake/HandOverMessage.h"
+#include "core/intake/HandOverMessage.h"
 
 namespace vistrel {
 

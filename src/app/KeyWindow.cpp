@@ -2,7 +2,7 @@
 
 #include "app/FileArguments.h"
 #include "app/MenuStrip.h"
-#include "controller/VistrelController.h"
+#include "core/controller/VistrelController.h"
 #include "display/CompositorProbe.h"
 
 #include <QDragEnterEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/MainWindow.h"
+#include "core/platform/MainWindow.h"
 
 #include <QWidget>
 

@@ -3,7 +3,7 @@
 #include "app/ActionSender.h"
 #include "app/KeyWindow.h"
 #include "app/MenuCommands.h"
-#include "controller/VistrelController.h"
+#include "core/controller/VistrelController.h"
 
 #include <QAction>
 #include <QFileInfo>

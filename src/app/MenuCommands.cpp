@@ -1,6 +1,6 @@
 #include "app/MenuCommands.h"
 
-#include "controller/VistrelController.h"
+#include "core/controller/VistrelController.h"
 
 #include <QCoreApplication>
 #include <QStringList>

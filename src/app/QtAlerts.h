@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Alerts.h"
+#include "core/platform/Alerts.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "app/QtDocumentOpener.h"
 
-#include "media/LogCategories.h"
+#include "media/support/LogCategories.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

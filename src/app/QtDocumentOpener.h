@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DocumentOpener.h"
+#include "core/platform/DocumentOpener.h"
 
 namespace vistrel {
 

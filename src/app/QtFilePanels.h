@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FilePanels.h"
+#include "core/platform/FilePanels.h"
 
 #include <QString>
 

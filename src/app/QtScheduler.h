@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Scheduler.h"
+#include "core/platform/Scheduler.h"
 
 #include <QObject>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "app/QtSettingsStore.h"
 
-#include "media/LogCategories.h"
+#include "media/support/LogCategories.h"
 
 #include <QSettings>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/CoalescingWriter.h"
-#include "platform/SettingsStore.h"
+#include "core/platform/SettingsStore.h"
 
 #include <QString>
 #include <QVariantMap>

@@ -3,7 +3,7 @@
 #include "app/ClaimLock.h"
 #include "app/HandOverClient.h"
 #include "app/InstanceLog.h"
-#include "intake/ViewerAddress.h"
+#include "core/intake/ViewerAddress.h"
 
 #include <QFile>
 #include <cstdlib>

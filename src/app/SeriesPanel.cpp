@@ -1,6 +1,6 @@
 #include "app/SeriesPanel.h"
 
-#include "controller/VistrelController.h"
+#include "core/controller/VistrelController.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "events/Signal.h"
+#include "core/events/Signal.h"
 
 #include <QWidget>
 

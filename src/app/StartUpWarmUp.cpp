@@ -1,7 +1,7 @@
 #include "app/StartUpWarmUp.h"
 
-#include "media/LogCategories.h"
-#include "media/MimeSuffixes.h"
+#include "media/support/LogCategories.h"
+#include "media/types/MimeSuffixes.h"
 
 #include <fontconfig/fontconfig.h>
 

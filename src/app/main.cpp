@@ -4,10 +4,10 @@
 #include "app/StartUpWarmUp.h"
 #include "app/ViewerStyle.h"
 #include "app/XScreenProbe.h"
-#include "intake/ArgumentPaths.h"
-#include "intake/CommandLine.h"
-#include "media/QtPictureService.h"
-#include "show/PictureSize.h"
+#include "core/intake/ArgumentPaths.h"
+#include "core/intake/CommandLine.h"
+#include "media/pictures/QtPictureService.h"
+#include "core/show/PictureSize.h"
 
 #include <QApplication>
 #include <algorithm>

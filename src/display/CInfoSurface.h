@@ -1,7 +1,7 @@
 #pragma once
 
 #include "display/CInfoView.h"
-#include "overlay/OverlaySurface.h"
+#include "core/overlay/OverlaySurface.h"
 
 #include <QObject>
 #include <QPointer>

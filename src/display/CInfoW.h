@@ -1,8 +1,8 @@
 #pragma once
 
 #include "display/CInfoSurface.h"
-#include "overlay/OverlayFade.h"
-#include "platform/StatusOverlay.h"
+#include "core/overlay/OverlayFade.h"
+#include "core/platform/StatusOverlay.h"
 
 class QWidget;
 

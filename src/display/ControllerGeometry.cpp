@@ -1,6 +1,6 @@
 #include "display/ControllerGeometry.h"
 
-#include "controller/VistrelController.h"
+#include "core/controller/VistrelController.h"
 
 namespace vistrel {
 

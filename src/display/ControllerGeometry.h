@@ -1,6 +1,6 @@
 #pragma once
 
-#include "view/ViewGeometry.h"
+#include "core/view/ViewGeometry.h"
 
 namespace vistrel {
 

@@ -1,6 +1,6 @@
 #include "display/MovieControlBar.h"
 
-#include "media/Movie.h"
+#include "core/media/Movie.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "view/ViewGestures.h"
+#include "core/view/ViewGestures.h"
 
 #include <QWidget>
 

@@ -2,12 +2,12 @@
 
 #include "display/ControllerGeometry.h"
 #include "display/MovieControlBar.h"
-#include "media/LogCategories.h"
-#include "media/Movie.h"
-#include "media/MovieFrameSource.h"
-#include "media/QtPicture.h"
-#include "view/OrientationTransform.h"
-#include "view/ViewGeometry.h"
+#include "media/support/LogCategories.h"
+#include "core/media/Movie.h"
+#include "media/movies/MovieFrameSource.h"
+#include "media/pictures/QtPicture.h"
+#include "core/view/OrientationTransform.h"
+#include "core/view/ViewGeometry.h"
 
 #include <QEvent>
 #include <QMouseEvent>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "geometry/Geometry.h"
-#include "media/PictureDecoder.h"
-#include "view/PictureView.h"
-#include "view/ViewGestures.h"
+#include "core/geometry/Geometry.h"
+#include "media/pictures/PictureDecoder.h"
+#include "core/view/PictureView.h"
+#include "core/view/ViewGestures.h"
 
 #include <QImage>
 #include <QRect>

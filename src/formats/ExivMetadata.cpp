@@ -1,6 +1,6 @@
 #include "formats/ExivMetadata.h"
 
-#include "media/LogCategories.h"
+#include "media/support/LogCategories.h"
 
 #include <QString>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/PictureMetadata.h"
+#include "media/pictures/PictureMetadata.h"
 
 #include <memory>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "formats/HeifImageReader.h"
 
-#include "media/LogCategories.h"
+#include "media/support/LogCategories.h"
 
 #include <QColorSpace>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/LibraryImageReader.h"
+#include "media/pictures/LibraryImageReader.h"
 
 namespace vistrel {
 

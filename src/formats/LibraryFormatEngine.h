@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/PictureFormatEngine.h"
+#include "media/modules/PictureFormatEngine.h"
 
 namespace vistrel {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "media/Attributes.h"
-#include "media/MovieFacts.h"
+#include "core/media/Attributes.h"
+#include "core/media/MovieFacts.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/MovieFrames.h"
+#include "media/movies/MovieFrames.h"
 #include "movies/MpvPlayer.h"
 
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "movies/MpvMovie.h"
 
-#include "media/QtPicture.h"
+#include "media/pictures/QtPicture.h"
 #include "movies/Bgr0Frame.h"
 #include "movies/MpvFrameRenderer.h"
 #include "movies/MpvLog.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "media/Movie.h"
-#include "media/MovieFrameSource.h"
+#include "core/media/Movie.h"
+#include "media/movies/MovieFrameSource.h"
 #include "movies/MovieProbe.h"
 #include "movies/MpvPlayer.h"
 

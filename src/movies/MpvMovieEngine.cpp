@@ -1,6 +1,6 @@
 #include "movies/MpvMovieEngine.h"
 
-#include "media/GuiThread.h"
+#include "media/support/GuiThread.h"
 #include "movies/MovieProbe.h"
 
 #include <utility>

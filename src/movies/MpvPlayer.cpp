@@ -1,6 +1,6 @@
 #include "movies/MpvPlayer.h"
 
-#include "media/GuiThread.h"
+#include "media/support/GuiThread.h"
 #include "movies/MpvLog.h"
 #include "movies/MpvMovie.h"
 #include "movies/MpvProperties.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/MovieEngine.h"
+#include "media/modules/MovieEngine.h"
 
 #include <QImage>
 #include <atomic>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playlist/DividerDrag.h"
+#include "core/playlist/DividerDrag.h"
 
 #include <QWidget>
 

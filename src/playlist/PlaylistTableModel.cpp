@@ -1,7 +1,7 @@
 #include "playlist/PlaylistTableModel.h"
 
-#include "media/LogCategories.h"
-#include "playlist/PlaylistWindow.h"
+#include "media/support/LogCategories.h"
+#include "core/playlist/PlaylistWindow.h"
 
 #include <QMimeData>
 

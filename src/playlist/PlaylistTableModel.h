@@ -1,7 +1,7 @@
 #pragma once
 
-#include "events/Signal.h"
-#include "playlist/PlaylistStore.h"
+#include "core/events/Signal.h"
+#include "core/playlist/PlaylistStore.h"
 
 #include <QAbstractTableModel>
 #include <QModelIndexList>

@@ -3,7 +3,7 @@
 #include "playlist/PlayMover.h"
 #include "playlist/PlaylistTableModel.h"
 #include "playlist/PlaylistTableView.h"
-#include "playlist/PlaylistWindow.h"
+#include "core/playlist/PlaylistWindow.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>

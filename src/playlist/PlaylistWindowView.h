@@ -1,7 +1,7 @@
 #pragma once
 
-#include "events/Signal.h"
-#include "playlist/PlaylistWindowSurface.h"
+#include "core/events/Signal.h"
+#include "core/playlist/PlaylistWindowSurface.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "settings/PreferencesWindow.h"
 
-#include "media/LogCategories.h"
+#include "media/support/LogCategories.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

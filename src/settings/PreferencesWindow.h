@@ -1,7 +1,7 @@
 #pragma once
 
-#include "events/Signal.h"
-#include "settings/Preferences.h"
+#include "core/events/Signal.h"
+#include "core/settings/Preferences.h"
 #include "settings/SliderSpinBox.h"
 
 #include <QWidget>

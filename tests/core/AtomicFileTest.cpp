@@ -1,5 +1,5 @@
 #include "TemporaryFolder.h"
-#include "files/AtomicFile.h"
+#include "core/files/AtomicFile.h"
 
 #include <gmock/gmock.h>
 #include <sys/mount.h>

@@ -1,6 +1,6 @@
-#include "intake/CommandLine.h"
+#include "core/intake/CommandLine.h"
 
-#include "intake/ArgumentPaths.h"
+#include "core/intake/ArgumentPaths.h"
 
 #include <gmock/gmock.h>
 

@@ -1,4 +1,4 @@
-#include "playlist/DividerDrag.h"
+#include "core/playlist/DividerDrag.h"
 
 #include <gtest/gtest.h>
 

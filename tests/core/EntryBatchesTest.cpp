@@ -1,4 +1,4 @@
-#include "intake/EntryBatches.h"
+#include "core/intake/EntryBatches.h"
 
 #include <gmock/gmock.h>
 

@@ -1,6 +1,6 @@
 #include "TemporaryFolder.h"
 #include "Unprivileged.h"
-#include "intake/FolderScanner.h"
+#include "core/intake/FolderScanner.h"
 
 #include <filesystem>
 #include <gmock/gmock.h>

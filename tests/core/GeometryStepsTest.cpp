@@ -1,6 +1,6 @@
 #include "ControllerFixture.h"
 
-#include "geometry/ItemLayout.h"
+#include "core/geometry/ItemLayout.h"
 
 #include <array>
 #include <ostream>

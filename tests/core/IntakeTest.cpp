@@ -1,6 +1,6 @@
 #include "ControllerFixture.h"
 #include "Unprivileged.h"
-#include "intake/FolderScanner.h"
+#include "core/intake/FolderScanner.h"
 
 #include <filesystem>
 #include <fstream>

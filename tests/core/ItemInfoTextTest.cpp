@@ -1,7 +1,7 @@
 #include "FakeMovieService.h"
 #include "FakePictureService.h"
-#include "info/DictionaryDescription.h"
-#include "info/ItemInfoText.h"
+#include "core/info/DictionaryDescription.h"
+#include "core/info/ItemInfoText.h"
 
 #include <gmock/gmock.h>
 

@@ -1,7 +1,7 @@
 #include "ControllerFixture.h"
 #include "TemporaryFolder.h"
-#include "show/ItemLoader.h"
-#include "show/PictureSize.h"
+#include "core/show/ItemLoader.h"
+#include "core/show/PictureSize.h"
 
 #include <algorithm>
 #include <gmock/gmock.h>

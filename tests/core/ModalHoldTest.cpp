@@ -1,5 +1,5 @@
 #include "ControllerFixture.h"
-#include "controller/ModalGuard.h"
+#include "core/controller/ModalGuard.h"
 
 #include <gmock/gmock.h>
 

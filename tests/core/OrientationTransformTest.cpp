@@ -1,4 +1,4 @@
-#include "view/OrientationTransform.h"
+#include "core/view/OrientationTransform.h"
 
 #include <array>
 #include <gtest/gtest.h>

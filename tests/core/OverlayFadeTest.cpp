@@ -1,7 +1,7 @@
-#include "overlay/OverlayFade.h"
+#include "core/overlay/OverlayFade.h"
 
 #include "FakeScheduler.h"
-#include "overlay/OverlaySurface.h"
+#include "core/overlay/OverlaySurface.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

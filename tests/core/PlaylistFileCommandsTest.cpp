@@ -1,6 +1,6 @@
 #include "ControllerFixture.h"
 #include "TemporaryFolder.h"
-#include "playlist/PlaylistFile.h"
+#include "core/playlist/PlaylistFile.h"
 
 #include <gmock/gmock.h>
 

@@ -1,7 +1,7 @@
 #include "TemporaryFolder.h"
-#include "playlist/EntryListReader.h"
-#include "playlist/PlaylistFile.h"
-#include "playlist/PlaylistJson.h"
+#include "core/playlist/EntryListReader.h"
+#include "core/playlist/PlaylistFile.h"
+#include "core/playlist/PlaylistJson.h"
 
 #include <chrono>
 #include <gmock/gmock.h>

@@ -1,4 +1,4 @@
-#include "playlist/PlaylistStore.h"
+#include "core/playlist/PlaylistStore.h"
 
 #include <gtest/gtest.h>
 

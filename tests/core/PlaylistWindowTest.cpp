@@ -1,6 +1,6 @@
 #include "ControllerFixture.h"
 #include "FakePlaylistWindowSurface.h"
-#include "playlist/PlaylistWindow.h"
+#include "core/playlist/PlaylistWindow.h"
 
 #include <gmock/gmock.h>
 

@@ -1,4 +1,4 @@
-#include "settings/Preferences.h"
+#include "core/settings/Preferences.h"
 
 #include "ControllerFixture.h"
 

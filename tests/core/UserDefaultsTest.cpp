@@ -1,8 +1,8 @@
-#include "settings/UserDefaults.h"
+#include "core/settings/UserDefaults.h"
 
 #include "FakeSettingsStore.h"
-#include "settings/RecentDocuments.h"
-#include "settings/SettingsKeys.h"
+#include "core/settings/RecentDocuments.h"
+#include "core/settings/SettingsKeys.h"
 
 #include <algorithm>
 #include <cmath>

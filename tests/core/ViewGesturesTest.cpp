@@ -1,6 +1,6 @@
-#include "view/ViewGestures.h"
+#include "core/view/ViewGestures.h"
 
-#include "view/ViewGeometry.h"
+#include "core/view/ViewGeometry.h"
 
 #include <gtest/gtest.h>
 #include <vector>

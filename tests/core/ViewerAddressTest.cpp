@@ -1,4 +1,4 @@
-#include "intake/ViewerAddress.h"
+#include "core/intake/ViewerAddress.h"
 
 #include "TemporaryFolder.h"
 

@@ -11,7 +11,7 @@
 #include "app/QtBackgroundWork.h"
 #include "app/KeyWindow.h"
 #include "app/MainMenu.h"
-#include "controller/VistrelController.h"
+#include "core/controller/VistrelController.h"
 
 #include <QAction>
 #include <QTest>

@@ -1,5 +1,5 @@
 #include "app/QtSettingsStore.h"
-#include "media/QtPictureService.h"
+#include "media/pictures/QtPictureService.h"
 
 #include <QLoggingCategory>
 #include <QTemporaryDir>

@@ -4,7 +4,7 @@
 #include "app/HandOverClient.h"
 #include "app/HandOverServer.h"
 #include "app/RunningViewer.h"
-#include "intake/HandOverMessage.h"
+#include "core/intake/HandOverMessage.h"
 
 #include <QLocalSocket>
 #include <future>

@@ -1,6 +1,6 @@
 #include "AppTestFixture.h"
-#include "media/Picture.h"
-#include "view/PictureView.h"
+#include "core/media/Picture.h"
+#include "core/view/PictureView.h"
 
 #include <QElapsedTimer>
 #include <QThread>

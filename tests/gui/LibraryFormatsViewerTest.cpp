@@ -10,9 +10,9 @@
 #include "MediaFixtures.h"
 #include "TemporaryFolder.h"
 #include "app/Application.h"
-#include "controller/VistrelController.h"
+#include "core/controller/VistrelController.h"
 #include "display/VistrelView.h"
-#include "media/Picture.h"
+#include "core/media/Picture.h"
 
 #include <QFile>
 #include <algorithm>

@@ -2,7 +2,7 @@
 #include "FakeBackgroundWork.h"
 #include "app/AppWindows.h"
 #include "playlist/PlaylistTableModel.h"
-#include "playlist/PlaylistWindow.h"
+#include "core/playlist/PlaylistWindow.h"
 #include "playlist/PlaylistWindowView.h"
 
 #include <QAbstractItemModelTester>

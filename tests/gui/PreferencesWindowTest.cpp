@@ -1,6 +1,6 @@
 #include "AppTestFixture.h"
 #include "app/QtDocumentOpener.h"
-#include "settings/Preferences.h"
+#include "core/settings/Preferences.h"
 #include "settings/SliderSpinBox.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "TemporaryFolder.h"
 #include "app/QtBackgroundWork.h"
-#include "intake/FolderIntake.h"
-#include "intake/FolderScanner.h"
+#include "core/intake/FolderIntake.h"
+#include "core/intake/FolderScanner.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -1,8 +1,8 @@
 #include "app/QtSettingsStore.h"
 #include "app/CoalescingWriter.h"
 
-#include "settings/SettingsKeys.h"
-#include "settings/UserDefaults.h"
+#include "core/settings/SettingsKeys.h"
+#include "core/settings/UserDefaults.h"
 
 #include <QDir>
 #include <QFile>

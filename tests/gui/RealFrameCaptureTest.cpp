@@ -9,8 +9,8 @@
 #include "TemporaryFolder.h"
 #include "app/Application.h"
 #include "app/QtBackgroundWork.h"
-#include "controller/VistrelController.h"
-#include "media/Movie.h"
+#include "core/controller/VistrelController.h"
+#include "core/media/Movie.h"
 
 #include <QImageReader>
 #include <QTest>

@@ -9,10 +9,10 @@
 #include "MediaFixtures.h"
 #include "app/Application.h"
 #include "app/QtBackgroundWork.h"
-#include "controller/VistrelController.h"
+#include "core/controller/VistrelController.h"
 #include "display/VistrelView.h"
-#include "media/Movie.h"
-#include "media/QtPictureService.h"
+#include "core/media/Movie.h"
+#include "media/pictures/QtPictureService.h"
 
 #include <gtest/gtest.h>
 

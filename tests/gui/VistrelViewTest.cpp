@@ -4,9 +4,9 @@
 #include "FakeMovie.h"
 #include "OpenedMovie.h"
 #include "display/MovieControlBar.h"
-#include "media/MpvMovieService.h"
-#include "media/QtPicture.h"
-#include "view/ViewGeometry.h"
+#include "media/movies/ModuleMovieService.h"
+#include "media/pictures/QtPicture.h"
+#include "core/view/ViewGeometry.h"
 
 #include <QDir>
 #include <QMouseEvent>
@@ -305,7 +305,7 @@ TEST_F(VistrelViewTest, ControlBarLiesInTheBottomStripWhenShown) {
 // Under mpv's software renderer the movie shows in the view and every new frame repaints it.
 TEST_F(VistrelViewTest, PlayingMovieIsDrawnAndRepaintedEvenWhenHandedOverTwice) {
     const auto sample = std::filesystem::path(VISTREL_SOURCE_DIR) / "samples/04-testcard.mp4";
-    MpvMovieService movies;
+    ModuleMovieService movies;
     auto movie = test::openedMovie(movies, sample.string());
     ASSERT_NE(movie, nullptr);
     test::PaintCounter counter;

@@ -1,4 +1,4 @@
-#include "media/AreaDownscaler.h"
+#include "codec/rows/AreaDownscaler.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The formats module: which files it is loaded for, and the viewer without it.
 
 #include "MediaFixtures.h"
-#include "media/LibraryFormat.h"
-#include "media/QtPictureService.h"
+#include "media/pictures/LibraryFormat.h"
+#include "media/pictures/QtPictureService.h"
 
 #include <QList>
 #include <QtEndian>

@@ -3,11 +3,11 @@
 #include "MediaFixtures.h"
 #include "OpenedMovie.h"
 #include "TemporaryFolder.h"
-#include "capture/FrameWriter.h"
+#include "core/capture/FrameWriter.h"
 #include "formats/ExivMetadata.h"
-#include "media/MpvMovieService.h"
-#include "media/QtPicture.h"
-#include "media/QtPictureService.h"
+#include "media/movies/ModuleMovieService.h"
+#include "media/pictures/QtPicture.h"
+#include "media/pictures/QtPictureService.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -96,7 +96,7 @@ TEST_F(RealFrameCapture, CopiesComeAsPng) {
 }
 
 TEST_F(RealFrameCapture, AMovieFrameIsWrittenAtTheMoviesSize) {
-    MpvMovieService movies;
+    ModuleMovieService movies;
     const std::string path = sample("04-testcard.mp4");
     const auto movie = test::openedMovie(movies, path);
     ASSERT_NE(movie, nullptr);

@@ -1,9 +1,9 @@
-#include "info/ItemInfoText.h"
+#include "core/info/ItemInfoText.h"
 
 #include "MediaFixtures.h"
 #include "movies/MovieProbe.h"
-#include "media/MpvMovieService.h"
-#include "media/QtPictureService.h"
+#include "media/movies/ModuleMovieService.h"
+#include "media/pictures/QtPictureService.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,7 +33,7 @@ class ItemInfoTextOnFiles : public ::testing::Test {
     std::optional<std::string> infoOfFixture(const char* name) { return infoOf(fixtures().file(name)); }
 
     QtPictureService pictures;
-    MpvMovieService movies;
+    ModuleMovieService movies;
 };
 
 class MovieInfoText : public ItemInfoTextOnFiles {

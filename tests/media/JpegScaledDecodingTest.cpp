@@ -2,9 +2,9 @@
 // file: colour, gray, progressive and profiled pictures, every Exif orientation, and
 // damaged files.
 
-#include "media/ExifOrientationSegment.h"
-#include "media/JpegScaledDecoder.h"
-#include "media/PictureDecoder.h"
+#include "media/pictures/ExifOrientationSegment.h"
+#include "media/pictures/JpegScaledDecoder.h"
+#include "media/pictures/PictureDecoder.h"
 
 #include "MediaFixtures.h"
 #include "ScaledDecodingChecks.h"

@@ -2,8 +2,8 @@
 // that of one decoder, for every layout of components and every scale, damaged data
 // included, and about as close to the whole picture as the library's scaled read.
 
-#include "media/JpegScaledDecoder.h"
-#include "media/PictureDecoder.h"
+#include "media/pictures/JpegScaledDecoder.h"
+#include "media/pictures/PictureDecoder.h"
 
 #include "ScaledDecodingChecks.h"
 #include "TemporaryFolder.h"

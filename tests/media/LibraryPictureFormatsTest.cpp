@@ -2,9 +2,9 @@
 // and colour profiles converted to sRGB whatever the container.
 
 #include "MediaFixtures.h"
-#include "media/PictureDecoder.h"
-#include "media/QtPicture.h"
-#include "media/QtPictureService.h"
+#include "media/pictures/PictureDecoder.h"
+#include "media/pictures/QtPicture.h"
+#include "media/pictures/QtPictureService.h"
 
 #include <QFile>
 #include <QRandomGenerator>

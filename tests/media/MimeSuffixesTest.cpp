@@ -1,9 +1,9 @@
-#include "media/LibraryImageReader.h"
-#include "media/MimeSuffixes.h"
+#include "media/pictures/LibraryImageReader.h"
+#include "media/types/MimeSuffixes.h"
 
 #include "TemporaryFolder.h"
-#include "media/MovieFileTypes.h"
-#include "media/QtPictureService.h"
+#include "media/types/MovieFileTypes.h"
+#include "media/pictures/QtPictureService.h"
 
 #include <QImageReader>
 #include <QMimeDatabase>

@@ -2,8 +2,8 @@
 
 #include "MediaFixtures.h"
 #include "OpenedMovie.h"
-#include "media/MpvMovieService.h"
-#include "media/QtPicture.h"
+#include "media/movies/ModuleMovieService.h"
+#include "media/pictures/QtPicture.h"
 #include "movies/MpvMovieEngine.h"
 
 #include <algorithm>
@@ -47,8 +47,8 @@ class MovieTest : public ::testing::Test {
     MpvMovieEngine engine;
 };
 
-TEST(MpvMovieService, MovieTypesAreTheVideoAndAudioSuffixes) {
-    const auto types = MpvMovieService().movieFileTypes();
+TEST(ModuleMovieService, MovieTypesAreTheVideoAndAudioSuffixes) {
+    const auto types = ModuleMovieService().movieFileTypes();
     const auto listed = [&](const char* suffix) {
         return std::find(types.begin(), types.end(), suffix) != types.end();
     };

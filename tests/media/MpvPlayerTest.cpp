@@ -2,8 +2,8 @@
 
 #include "MediaFixtures.h"
 #include "OpenedMovie.h"
-#include "media/MpvMovieService.h"
-#include "media/QtPicture.h"
+#include "media/movies/ModuleMovieService.h"
+#include "media/pictures/QtPicture.h"
 #include "movies/MpvFrameRenderer.h"
 #include "movies/MpvMovie.h"
 #include "movies/MpvMovieEngine.h"
@@ -149,7 +149,7 @@ TEST_F(ReusedPlayer, ARetiredMoviesRendererDrawsNothingAndHearsNoFrames) {
 
 // Through the module, as the program loads it.
 TEST_F(ReusedPlayer, TheServiceLoadsTheModuleAndOpensMovies) {
-    MpvMovieService service;
+    ModuleMovieService service;
     const auto movie = openedMovie(service, MediaFixtures::get().file("clip.mp4"));
     ASSERT_NE(movie, nullptr);
     EXPECT_EQ(movie->naturalSize(), (Size{320, 240}));

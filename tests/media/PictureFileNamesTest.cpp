@@ -1,7 +1,7 @@
-#include "media/QtPictureService.h"
+#include "media/pictures/QtPictureService.h"
 
 #include "TemporaryFolder.h"
-#include "media/QtPicture.h"
+#include "media/pictures/QtPicture.h"
 
 #include <QImage>
 #include <chrono>

@@ -1,7 +1,7 @@
-#include "media/PngMetadataChunks.h"
+#include "media/pictures/PngMetadataChunks.h"
 
 #include "TemporaryFolder.h"
-#include "media/PictureDecoder.h"
+#include "media/pictures/PictureDecoder.h"
 
 #include <QBuffer>
 #include <QImage>

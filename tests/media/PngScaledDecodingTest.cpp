@@ -1,8 +1,8 @@
 // The streaming PNG path against the general image reader's full read of the same
 // bytes, scaled: every colour type and depth, colour profiles, and damaged or lying files.
 
-#include "media/PictureDecoder.h"
-#include "media/PngScaledDecoder.h"
+#include "media/pictures/PictureDecoder.h"
+#include "media/pictures/PngScaledDecoder.h"
 
 #include "ScaledDecodingChecks.h"
 #include "TemporaryFolder.h"

@@ -1,8 +1,8 @@
-#include "media/QtPictureService.h"
+#include "media/pictures/QtPictureService.h"
 
 #include "MediaFixtures.h"
-#include "media/QtPicture.h"
-#include "media/ReadableImageTypes.h"
+#include "media/pictures/QtPicture.h"
+#include "media/types/ReadableImageTypes.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -3,8 +3,8 @@
 // What the streaming decoders' tests compare against: the general image reader's own
 // scaled read of the same file, as the picture decoder did it before.
 
-#include "media/PictureDecoder.h"
-#include "media/RowPipeline.h"
+#include "media/pictures/PictureDecoder.h"
+#include "codec/rows/RowPipeline.h"
 
 #include <QFile>
 #include <QImage>

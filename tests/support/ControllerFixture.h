@@ -13,7 +13,7 @@
 #include "FakeScheduler.h"
 #include "FakeSettingsStore.h"
 #include "FakeStatusOverlay.h"
-#include "controller/VistrelController.h"
+#include "core/controller/VistrelController.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/BackgroundWork.h"
+#include "core/platform/BackgroundWork.h"
 
 #include <deque>
 #include <functional>

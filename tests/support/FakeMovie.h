@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FakePicture.h"
-#include "media/Movie.h"
+#include "core/media/Movie.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FakeMovie.h"
-#include "media/MovieService.h"
+#include "core/media/MovieService.h"
 
 #include <functional>
 #include <map>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/Picture.h"
+#include "core/media/Picture.h"
 
 namespace vistrel::test {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FakePicture.h"
-#include "media/PictureService.h"
+#include "core/media/PictureService.h"
 
 #include <functional>
 #include <map>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "view/PictureView.h"
+#include "core/view/PictureView.h"
 
 #include <stdexcept>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playlist/PlaylistWindowSurface.h"
+#include "core/playlist/PlaylistWindowSurface.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/StatusOverlay.h"
+#include "core/platform/StatusOverlay.h"
 
 #include <optional>
 #include <vector>

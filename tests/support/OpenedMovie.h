@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MediaFixtures.h"
-#include "media/Movie.h"
+#include "core/media/Movie.h"
 
 #include <memory>
 #include <string>

@@ -12,7 +12,7 @@
 #include "TemporaryFolder.h"
 #include "app/Application.h"
 #include "app/KeyWindow.h"
-#include "controller/VistrelController.h"
+#include "core/controller/VistrelController.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,9 +1,9 @@
-#include "capture/FramePasteboard.h"
+#include "core/capture/FramePasteboard.h"
 
-#include "media/Movie.h"
-#include "media/PictureService.h"
-#include "platform/BackgroundWork.h"
-#include "platform/Pasteboard.h"
+#include "core/media/Movie.h"
+#include "core/media/PictureService.h"
+#include "core/platform/BackgroundWork.h"
+#include "core/platform/Pasteboard.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,12 +1,12 @@
-#include "capture/FrameWriter.h"
+#include "core/capture/FrameWriter.h"
 
-#include "files/AtomicFile.h"
-#include "media/Movie.h"
-#include "media/Picture.h"
-#include "media/PictureService.h"
-#include "platform/Alerts.h"
-#include "platform/BackgroundWork.h"
-#include "playlist/PathComponents.h"
+#include "core/files/AtomicFile.h"
+#include "core/media/Movie.h"
+#include "core/media/Picture.h"
+#include "core/media/PictureService.h"
+#include "core/platform/Alerts.h"
+#include "core/platform/BackgroundWork.h"
+#include "core/playlist/PathComponents.h"
 
 #include <cstdio>
 #include <exception>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "capture/FrameReport.h"
-#include "capture/FrameSource.h"
-#include "events/Signal.h"
+#include "core/capture/FrameReport.h"
+#include "core/capture/FrameSource.h"
+#include "core/events/Signal.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,6 +1,6 @@
-#include "capture/PictureSeries.h"
+#include "core/capture/PictureSeries.h"
 
-#include "platform/AuxiliaryWindows.h"
+#include "core/platform/AuxiliaryWindows.h"
 
 #include <climits>
 #include <utility>

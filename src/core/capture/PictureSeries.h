@@ -1,8 +1,8 @@
 #pragma once
 
-#include "capture/FrameReport.h"
-#include "events/Signal.h"
-#include "platform/Scheduler.h"
+#include "core/capture/FrameReport.h"
+#include "core/events/Signal.h"
+#include "core/platform/Scheduler.h"
 
 #include <functional>
 #include <string>

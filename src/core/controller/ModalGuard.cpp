@@ -1,4 +1,4 @@
-#include "controller/ModalGuard.h"
+#include "core/controller/ModalGuard.h"
 
 #include <utility>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/Alerts.h"
-#include "platform/FilePanels.h"
-#include "platform/Scheduler.h"
+#include "core/platform/Alerts.h"
+#include "core/platform/FilePanels.h"
+#include "core/platform/Scheduler.h"
 
 #include <functional>
 #include <vector>

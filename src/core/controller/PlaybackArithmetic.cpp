@@ -1,4 +1,4 @@
-#include "controller/PlaybackArithmetic.h"
+#include "core/controller/PlaybackArithmetic.h"
 
 #include <cmath>
 #include <limits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/MovieTime.h"
+#include "core/media/MovieTime.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
-#include "controller/StatusText.h"
+#include "core/controller/StatusText.h"
 
-#include "controller/PlaybackArithmetic.h"
-#include "media/Movie.h"
+#include "core/controller/PlaybackArithmetic.h"
+#include "core/media/Movie.h"
 
 namespace vistrel::statusText {
 

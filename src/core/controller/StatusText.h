@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/PictureInfo.h"
+#include "core/media/PictureInfo.h"
 
 #include <string>
 

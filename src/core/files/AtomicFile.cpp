@@ -1,4 +1,4 @@
-#include "files/AtomicFile.h"
+#include "core/files/AtomicFile.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "geometry/ItemLayout.h"
+#include "core/geometry/ItemLayout.h"
 
 #include <cmath>
 

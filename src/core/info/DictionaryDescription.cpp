@@ -1,4 +1,4 @@
-#include "info/DictionaryDescription.h"
+#include "core/info/DictionaryDescription.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
-#include "info/ItemInfoText.h"
+#include "core/info/ItemInfoText.h"
 
-#include "info/DictionaryDescription.h"
-#include "media/MovieService.h"
-#include "media/PictureService.h"
-#include "playlist/PathComponents.h"
+#include "core/info/DictionaryDescription.h"
+#include "core/media/MovieService.h"
+#include "core/media/PictureService.h"
+#include "core/playlist/PathComponents.h"
 
 #include <array>
 #include <charconv>

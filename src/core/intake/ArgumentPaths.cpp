@@ -1,4 +1,4 @@
-#include "intake/ArgumentPaths.h"
+#include "core/intake/ArgumentPaths.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "intake/CommandLine.h"
+#include "core/intake/CommandLine.h"
 
 #include <string_view>
 

@@ -1,4 +1,4 @@
-#include "intake/FileKind.h"
+#include "core/intake/FileKind.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,4 +1,4 @@
-#include "intake/FileStamp.h"
+#include "core/intake/FileStamp.h"
 
 #include <sys/stat.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "intake/FileKind.h"
+#include "core/intake/FileKind.h"
 
 #include <cstdint>
 #include <string>

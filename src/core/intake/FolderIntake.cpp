@@ -1,9 +1,9 @@
-#include "intake/FolderIntake.h"
+#include "core/intake/FolderIntake.h"
 
-#include "intake/EntryBatches.h"
-#include "intake/FileKind.h"
-#include "intake/FolderScanner.h"
-#include "platform/BackgroundWork.h"
+#include "core/intake/EntryBatches.h"
+#include "core/intake/FileKind.h"
+#include "core/intake/FolderScanner.h"
+#include "core/platform/BackgroundWork.h"
 
 #include <algorithm>
 #include <atomic>

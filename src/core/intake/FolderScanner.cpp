@@ -1,7 +1,7 @@
-#include "intake/FolderScanner.h"
+#include "core/intake/FolderScanner.h"
 
-#include "intake/NaturalNameOrder.h"
-#include "playlist/PathComponents.h"
+#include "core/intake/NaturalNameOrder.h"
+#include "core/playlist/PathComponents.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "intake/HandOverMessage.h"
+#include "core/intake/HandOverMessage.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "intake/NaturalNameOrder.h"
+#include "core/intake/NaturalNameOrder.h"
 
 #include <cstddef>
 

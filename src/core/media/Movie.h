@@ -1,8 +1,8 @@
 #pragma once
 
-#include "geometry/Geometry.h"
-#include "media/Attributes.h"
-#include "media/MovieTime.h"
+#include "core/geometry/Geometry.h"
+#include "core/media/Attributes.h"
+#include "core/media/MovieTime.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/MovieFacts.h"
+#include "core/media/MovieFacts.h"
 
 #include <functional>
 #include <memory>

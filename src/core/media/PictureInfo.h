@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/Attributes.h"
+#include "core/media/Attributes.h"
 
 #include <optional>
 #include <string>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "geometry/Geometry.h"
-#include "intake/FileStamp.h"
-#include "media/PictureInfo.h"
+#include "core/geometry/Geometry.h"
+#include "core/intake/FileStamp.h"
+#include "core/media/PictureInfo.h"
 
 #include <cstdint>
 #include <memory>

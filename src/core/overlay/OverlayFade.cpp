@@ -1,7 +1,7 @@
-#include "overlay/OverlayFade.h"
+#include "core/overlay/OverlayFade.h"
 
-#include "controller/PlaybackArithmetic.h"
-#include "overlay/OverlaySurface.h"
+#include "core/controller/PlaybackArithmetic.h"
+#include "core/overlay/OverlaySurface.h"
 
 namespace vistrel {
 

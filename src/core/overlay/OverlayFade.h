@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Scheduler.h"
-#include "platform/StatusOverlay.h"
+#include "core/platform/Scheduler.h"
+#include "core/platform/StatusOverlay.h"
 
 #include <string>
 

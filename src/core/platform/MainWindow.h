@@ -1,6 +1,6 @@
 #pragma once
 
-#include "geometry/Geometry.h"
+#include "core/geometry/Geometry.h"
 
 namespace vistrel {
 

@@ -1,8 +1,8 @@
-#include "playlist/EntryListReader.h"
+#include "core/playlist/EntryListReader.h"
 
-#include "playlist/PathComponents.h"
-#include "playlist/PlaylistJson.h"
-#include "playlist/TextEncoding.h"
+#include "core/playlist/PathComponents.h"
+#include "core/playlist/PlaylistJson.h"
+#include "core/playlist/TextEncoding.h"
 
 namespace vistrel {
 

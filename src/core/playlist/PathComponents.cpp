@@ -1,4 +1,4 @@
-#include "playlist/PathComponents.h"
+#include "core/playlist/PathComponents.h"
 
 #include <algorithm>
 

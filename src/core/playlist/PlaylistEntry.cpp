@@ -1,6 +1,6 @@
-#include "playlist/PlaylistEntry.h"
+#include "core/playlist/PlaylistEntry.h"
 
-#include "playlist/PathComponents.h"
+#include "core/playlist/PathComponents.h"
 
 namespace vistrel {
 

@@ -1,9 +1,9 @@
-#include "playlist/PlaylistFile.h"
+#include "core/playlist/PlaylistFile.h"
 
-#include "files/AtomicFile.h"
-#include "playlist/PathComponents.h"
-#include "playlist/PlaylistJson.h"
-#include "playlist/PlaylistM3u.h"
+#include "core/files/AtomicFile.h"
+#include "core/playlist/PathComponents.h"
+#include "core/playlist/PlaylistJson.h"
+#include "core/playlist/PlaylistM3u.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,9 +1,9 @@
-#include "playlist/PlaylistFileCommands.h"
+#include "core/playlist/PlaylistFileCommands.h"
 
-#include "platform/Alerts.h"
-#include "platform/BackgroundWork.h"
-#include "platform/FilePanels.h"
-#include "playlist/PlaylistFile.h"
+#include "core/platform/Alerts.h"
+#include "core/platform/BackgroundWork.h"
+#include "core/platform/FilePanels.h"
+#include "core/playlist/PlaylistFile.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,7 +1,7 @@
-#include "playlist/PlaylistJson.h"
+#include "core/playlist/PlaylistJson.h"
 
-#include "playlist/EntryListReader.h"
-#include "playlist/TextEncoding.h"
+#include "core/playlist/EntryListReader.h"
+#include "core/playlist/TextEncoding.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playlist/PlaylistStore.h"
+#include "core/playlist/PlaylistStore.h"
 
 #include <array>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "playlist/PlaylistM3u.h"
+#include "core/playlist/PlaylistM3u.h"
 
-#include "playlist/PathComponents.h"
-#include "playlist/TextEncoding.h"
+#include "core/playlist/PathComponents.h"
+#include "core/playlist/TextEncoding.h"
 
 #include <filesystem>
 #include <system_error>

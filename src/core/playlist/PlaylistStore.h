@@ -1,7 +1,7 @@
 #pragma once
 
-#include "events/Signal.h"
-#include "playlist/PlaylistEntry.h"
+#include "core/events/Signal.h"
+#include "core/playlist/PlaylistEntry.h"
 
 #include <cstddef>
 #include <set>

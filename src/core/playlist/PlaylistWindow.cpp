@@ -1,8 +1,8 @@
-#include "playlist/PlaylistWindow.h"
+#include "core/playlist/PlaylistWindow.h"
 
-#include "controller/VistrelController.h"
-#include "platform/BackgroundWork.h"
-#include "playlist/PlaylistWindowSurface.h"
+#include "core/controller/VistrelController.h"
+#include "core/platform/BackgroundWork.h"
+#include "core/playlist/PlaylistWindowSurface.h"
 
 #include <algorithm>
 #include <utility>

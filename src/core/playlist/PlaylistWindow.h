@@ -1,8 +1,8 @@
 #pragma once
 
-#include "controller/Sender.h"
-#include "events/Signal.h"
-#include "playlist/PlaylistStore.h"
+#include "core/controller/Sender.h"
+#include "core/events/Signal.h"
+#include "core/playlist/PlaylistStore.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "playlist/TextEncoding.h"
+#include "core/playlist/TextEncoding.h"
 
 namespace vistrel::textencoding {
 

@@ -1,9 +1,9 @@
-#include "settings/Preferences.h"
+#include "core/settings/Preferences.h"
 
-#include "controller/VistrelController.h"
-#include "platform/FilePanels.h"
-#include "settings/SettingsKeys.h"
-#include "settings/UserDefaults.h"
+#include "core/controller/VistrelController.h"
+#include "core/platform/FilePanels.h"
+#include "core/settings/SettingsKeys.h"
+#include "core/settings/UserDefaults.h"
 
 namespace vistrel {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "controller/Sender.h"
-#include "events/Signal.h"
+#include "core/controller/Sender.h"
+#include "core/events/Signal.h"
 
 #include <string>
 

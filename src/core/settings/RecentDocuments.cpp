@@ -1,6 +1,6 @@
-#include "settings/RecentDocuments.h"
+#include "core/settings/RecentDocuments.h"
 
-#include "settings/SettingsKeys.h"
+#include "core/settings/SettingsKeys.h"
 
 #include <algorithm>
 

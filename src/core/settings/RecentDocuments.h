@@ -1,7 +1,7 @@
 #pragma once
 
-#include "events/Signal.h"
-#include "settings/UserDefaults.h"
+#include "core/events/Signal.h"
+#include "core/settings/UserDefaults.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
-#include "settings/UserDefaults.h"
+#include "core/settings/UserDefaults.h"
 
-#include "settings/SettingsKeys.h"
+#include "core/settings/SettingsKeys.h"
 
 #include <array>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "show/DecodeHeadStart.h"
+#include "core/show/DecodeHeadStart.h"
 
 #include <chrono>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "show/ItemLoader.h"
+#include "core/show/ItemLoader.h"
 
-#include "platform/BackgroundWork.h"
+#include "core/platform/BackgroundWork.h"
 
 #include <optional>
 #include <utility>

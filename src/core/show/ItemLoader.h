@@ -1,10 +1,10 @@
 #pragma once
 
-#include "geometry/Geometry.h"
-#include "intake/FileStamp.h"
-#include "media/PictureService.h"
-#include "show/PictureCache.h"
-#include "show/ShowRequests.h"
+#include "core/geometry/Geometry.h"
+#include "core/intake/FileStamp.h"
+#include "core/media/PictureService.h"
+#include "core/show/PictureCache.h"
+#include "core/show/ShowRequests.h"
 
 #include <deque>
 #include <functional>

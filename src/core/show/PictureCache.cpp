@@ -1,4 +1,4 @@
-#include "show/PictureCache.h"
+#include "core/show/PictureCache.h"
 
 #include <algorithm>
 #include <utility>

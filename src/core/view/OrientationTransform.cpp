@@ -1,4 +1,4 @@
-#include "view/OrientationTransform.h"
+#include "core/view/OrientationTransform.h"
 
 namespace vistrel {
 

@@ -1,7 +1,7 @@
-#include "view/ViewGestures.h"
+#include "core/view/ViewGestures.h"
 
-#include "geometry/ItemLayout.h"
-#include "view/ViewGeometry.h"
+#include "core/geometry/ItemLayout.h"
+#include "core/view/ViewGeometry.h"
 
 namespace vistrel {
 

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/media/MovieService.h"
+
+namespace vistrel {
+
+// Movies through libmpv, which comes with the movie module (see MovieModule): the
+// module loads on a worker the first time a movie or its facts are needed, so a program
+// that shows only pictures never loads the player. Without the module every movie
+// fails as unreadable, and pictures still work.
+class ModuleMovieService final : public MovieService {
+  public:
+    ModuleMovieService();
+    ~ModuleMovieService() override;
+    ModuleMovieService(const ModuleMovieService&) = delete;
+    ModuleMovieService& operator=(const ModuleMovieService&) = delete;
+
+    // The suffixes of the video and audio MIME types the MIME database knows, less
+    // those of files that play nothing as a movie (subtitles, play lists, disc
+    // navigation).
+    std::vector<std::string> movieFileTypes() const override;
+    // While the module loads, only the latest request is kept; earlier ones get nullptr.
+    void openMovie(const std::string& path, std::function<void(std::shared_ptr<Movie>)> opened) override;
+    void observeMovieEnds(std::function<void(Movie&)> handler) override;
+    // Read with libavformat; no player is started. Loads the module first if need be.
+    std::optional<MovieFacts> movieFacts(const std::string& path) override;
+
+  private:
+    struct State;
+    void loadModule();
+    // Shared with the worker that loads the module, which may finish after the service is gone.
+    std::shared_ptr<State> m_state;
+};
+
+} // namespace vistrel

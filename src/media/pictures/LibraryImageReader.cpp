@@ -1,0 +1,51 @@
+#include "media/pictures/LibraryImageReader.h"
+
+#include "media/pictures/LibraryFormat.h"
+#include "media/modules/PictureFormats.h"
+
+#include <QFile>
+
+namespace vistrel {
+
+namespace {
+
+// Enough for an ISO media file's type box with its compatible brands, and for the
+// JPEG XL signatures.
+constexpr qint64 sniffedBytes = 64;
+
+QByteArray firstBytesOf(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.read(sniffedBytes);
+}
+
+// A file of such a format while its readers are missing: unreadable, like a damaged
+// one, rather than handed to Qt's readers, which would call it no picture at all.
+class MissingImageReader final : public LibraryImageReader {
+  public:
+    std::optional<Header> header() override { return std::nullopt; }
+    QImage read() override { return {}; }
+};
+
+} // namespace
+
+// Told apart by content rather than by name: a photo saved as "IMG_0001.jpg" that is
+// really HEIC still shows, and a JPEG named ".heic" still goes to Qt's reader.
+std::unique_ptr<LibraryImageReader> LibraryImageReader::forFile(const QString& path) {
+    const LibraryFormat format = libraryFormatOf(firstBytesOf(path));
+    if (format == LibraryFormat::none)
+        return nullptr;
+    if (std::unique_ptr<LibraryImageReader> reader = PictureFormats::createReader(format, path))
+        return reader;
+    return std::make_unique<MissingImageReader>();
+}
+
+// A fixed list, so that the start-up's type lists need not load the formats module: the
+// distribution's libheif and libjxl always come with their HEVC, AV1 and JPEG XL
+// decoders.
+std::vector<std::string> LibraryImageReader::suffixes() {
+    return {"heic", "heif", "hif", "avif", "jxl"};
+}
+
+} // namespace vistrel

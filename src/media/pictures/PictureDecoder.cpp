@@ -1,0 +1,315 @@
+#include "media/pictures/PictureDecoder.h"
+
+#include "media/pictures/JpegHeader.h"
+#include "media/pictures/JpegScaledDecoder.h"
+#include "media/pictures/LibraryImageReader.h"
+#include "media/support/LogCategories.h"
+#include "media/pictures/PngMetadataChunks.h"
+#include "media/pictures/PngScaledDecoder.h"
+
+#include <QColorSpace>
+#include <QFile>
+#include <QImageReader>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+
+namespace vistrel {
+
+namespace {
+
+constexpr qint64 bytesPerDecodedPixel = 4;
+
+bool exceeds(QSize size, QSize bound) {
+    return size.width() > bound.width() || size.height() > bound.height();
+}
+
+QSize scaledBound(QSize stored, QSize bound) {
+    return stored.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+// These libraries cannot decode at a reduced size: the full picture is decoded, then
+// scaled down to what the display needs, so only the smaller copy is held.
+PictureDecoder::Result decodeWith(LibraryImageReader& reader, QSize bound) {
+    PictureDecoder::Result result;
+    const std::optional<LibraryImageReader::Header> header = reader.header();
+    if (!header) {
+        result.failure = QStringLiteral("no readable header");
+        return result;
+    }
+    result.storedSize = header->size;
+    result.transformation = header->transformation;
+    if (!PictureDecoder::fitsAllocationLimit(header->size)) {
+        result.failure = QStringLiteral("too large to decode within the allocation limit");
+        return result;
+    }
+    result.image = reader.read();
+    if (result.image.isNull())
+        result.failure = QStringLiteral("the decoder gave no pixels");
+    if (!result.image.isNull() && bound.isValid() && exceeds(result.image.size(), bound))
+        // The bound already keeps the aspect; keeping it again would round a side down.
+        result.image = result.image.scaled(scaledBound(result.image.size(), bound), Qt::IgnoreAspectRatio,
+                                           Qt::SmoothTransformation);
+    return result;
+}
+
+enum class StreamedFormat { none, png, jpeg };
+
+// By the file's first bytes, not its name or the reader's guess, which follows the name.
+StreamedFormat streamedFormatOf(int descriptor) {
+    static constexpr std::array<unsigned char, 3> jpegStart = {0xFF, 0xD8, 0xFF};
+    std::array<unsigned char, 8> first{};
+    if (::pread(descriptor, first.data(), first.size(), 0) != ssize_t(first.size()))
+        return StreamedFormat::none;
+    if (first == pngSignature)
+        return StreamedFormat::png;
+    if (std::memcmp(first.data(), jpegStart.data(), jpegStart.size()) == 0)
+        return StreamedFormat::jpeg;
+    return StreamedFormat::none;
+}
+
+// Decoding and folding rows overlap when there is a second core to fold on.
+RowPipeline::Folding streamingFolding() {
+    return std::thread::hardware_concurrency() >= 2 ? RowPipeline::Folding::onOwnThread
+                                                    : RowPipeline::Folding::onSubmittingThread;
+}
+
+// PNG and JPEG pictures larger than needed are decoded row by row straight into the
+// smaller image, which is quicker than the general reader's full decode and rescale;
+// nullopt leaves the picture to the general reader.
+std::optional<PictureDecoder::Result> decodeStreaming(int descriptor, QSize storedSize, QSize target) {
+    switch (streamedFormatOf(descriptor)) {
+    case StreamedFormat::png:
+        // No full-size copy is held, but a picture that could not be held either would
+        // take minutes to stream: refused as the general reader refuses it.
+        if (!PictureDecoder::fitsAllocationLimit(storedSize))
+            return PictureDecoder::Result::failed(storedSize,
+                                                  QStringLiteral("too large to decode within the allocation limit"));
+        return PngScaledDecoder::decode(descriptor, target, streamingFolding());
+    case StreamedFormat::jpeg:
+        return JpegScaledDecoder::decode(descriptor, target, streamingFolding());
+    case StreamedFormat::none:
+        break;
+    }
+    return std::nullopt;
+}
+
+PictureDecoder::Result decodeWith(QImageReader& reader, int descriptor, QSize bound) {
+    PictureDecoder::Result result;
+    result.storedSize = reader.size();
+    if (reader.supportsOption(QImageIOHandler::ImageTransformation))
+        result.transformation = reader.transformation();
+    else if (streamedFormatOf(descriptor) == StreamedFormat::png && !pngMayCarryExif(descriptor))
+        // Told here at the cost of a walk over the chunk headers, which spares loading the
+        // metadata library just to learn that there is no orientation.
+        result.transformation = QImageIOHandler::TransformationNone;
+    const bool scaleDown =
+        result.storedSize.isValid() && bound.isValid() && exceeds(result.storedSize, bound);
+    if (scaleDown) {
+        std::optional<PictureDecoder::Result> streamed =
+            decodeStreaming(descriptor, result.storedSize, scaledBound(result.storedSize, bound));
+        if (streamed) {
+            // A streaming decoder that fails before its header leaves the size untold.
+            if (!streamed->storedSize.isValid())
+                streamed->storedSize = result.storedSize;
+            streamed->transformation = result.transformation;
+            return std::move(*streamed);
+        }
+    }
+    const bool nativeScaling = reader.supportsOption(QImageIOHandler::ScaledSize);
+    // Decoding at full size first (formats that cannot scale while decoding) is refused
+    // when the full picture would pass the allocation limit.
+    if (result.storedSize.isValid() && !(scaleDown && nativeScaling) &&
+        !PictureDecoder::fitsAllocationLimit(result.storedSize)) {
+        result.failure = QStringLiteral("too large to decode within the allocation limit");
+        return result;
+    }
+    if (scaleDown)
+        reader.setScaledSize(scaledBound(result.storedSize, bound));
+
+    result.image = reader.read();
+    if (result.image.isNull())
+        result.failure = reader.errorString();
+    if (!result.storedSize.isValid())
+        result.storedSize = result.image.size();
+    return result;
+}
+
+// A descriptor closed when dropped, unless released to a new owner.
+struct OwnedDescriptor {
+    explicit OwnedDescriptor(int opened) : descriptor(opened) {}
+    ~OwnedDescriptor() {
+        if (descriptor >= 0)
+            ::close(descriptor);
+    }
+    OwnedDescriptor(OwnedDescriptor&& other) noexcept : descriptor(other.release()) {}
+    OwnedDescriptor(const OwnedDescriptor&) = delete;
+    OwnedDescriptor& operator=(const OwnedDescriptor&) = delete;
+
+    int release() { return std::exchange(descriptor, -1); }
+
+    int descriptor;
+};
+
+// Without blocking on a pipe, and only a regular file (else the descriptor is -1).
+OwnedDescriptor openRegular(const std::string& path) {
+    OwnedDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status {};
+    if (file.descriptor >= 0 && (::fstat(file.descriptor, &status) != 0 || !S_ISREG(status.st_mode)))
+        ::close(file.release());
+    return file;
+}
+
+bool openRegularFile(const std::string& path, QFile& file) {
+    OwnedDescriptor opened = openRegular(path);
+    if (opened.descriptor < 0 || !file.open(opened.descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return false;
+    opened.release(); // the file closes it now
+    return true;
+}
+
+// The size a PNG's header chunk, which must come first, gives; nothing when it is not there.
+std::optional<QSize> pngStoredSize(int descriptor) {
+    std::array<unsigned char, 24> start{};
+    if (::pread(descriptor, start.data(), start.size(), 0) != ssize_t(start.size()) ||
+        std::memcmp(start.data() + 12, "IHDR", 4) != 0)
+        return std::nullopt;
+    const auto side = [&start](std::size_t at) {
+        return std::uint32_t(start[at]) << 24 | std::uint32_t(start[at + 1]) << 16 |
+               std::uint32_t(start[at + 2]) << 8 | std::uint32_t(start[at + 3]);
+    };
+    const std::uint32_t width = side(16);
+    const std::uint32_t height = side(20);
+    constexpr std::uint32_t largestSide = 1u << 30;
+    if (width == 0 || height == 0 || width > largestSide || height > largestSide)
+        return std::nullopt;
+    return QSize(int(width), int(height));
+}
+
+// How stored pixels are turned, by the Exif orientation (1 to 8).
+QImageIOHandler::Transformations transformationOfOrientation(int orientation) {
+    static constexpr std::array<QImageIOHandler::Transformation, 9> byOrientation = {
+        QImageIOHandler::TransformationNone,       QImageIOHandler::TransformationNone,
+        QImageIOHandler::TransformationMirror,     QImageIOHandler::TransformationRotate180,
+        QImageIOHandler::TransformationFlip,       QImageIOHandler::TransformationFlipAndRotate90,
+        QImageIOHandler::TransformationRotate90,   QImageIOHandler::TransformationMirrorAndRotate90,
+        QImageIOHandler::TransformationRotate270};
+    return byOrientation.at(std::size_t(orientation));
+}
+
+std::optional<PictureDecoder::Result> decodePngAlone(int descriptor, QSize bound) {
+    if (pngMayCarryExif(descriptor))
+        return std::nullopt;
+    const std::optional<QSize> stored = pngStoredSize(descriptor);
+    if (!stored || !PictureDecoder::fitsAllocationLimit(*stored))
+        return std::nullopt;
+    const QSize target = bound.isValid() && exceeds(*stored, bound) ? scaledBound(*stored, bound) : *stored;
+    std::optional<PictureDecoder::Result> decoded = PngScaledDecoder::decode(descriptor, target, streamingFolding());
+    if (decoded)
+        decoded->transformation = QImageIOHandler::TransformationNone;
+    return decoded;
+}
+
+// Only a JPEG larger than needed: the general path decodes it the same way then, while
+// one shown whole goes through the general reader, whose upsampling differs.
+std::optional<PictureDecoder::Result> decodeJpegAlone(int descriptor, QSize bound) {
+    const std::optional<JpegHeader> header = JpegHeader::read(descriptor);
+    if (!header || !header->exifOrientation || header->colourProfile || header->size.isEmpty() ||
+        !bound.isValid() || !exceeds(header->size, bound))
+        return std::nullopt;
+    std::optional<PictureDecoder::Result> decoded =
+        JpegScaledDecoder::decode(descriptor, scaledBound(header->size, bound), streamingFolding());
+    if (decoded)
+        decoded->transformation = transformationOfOrientation(*header->exifOrientation);
+    return decoded;
+}
+
+// The reader tries the format the suffix names first, as it does for a file name.
+QByteArray formatHintOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    const auto dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    return QByteArray::fromStdString(path.substr(dot + 1)).toLower();
+}
+
+} // namespace
+
+bool PictureDecoder::fitsAllocationLimit(QSize size) {
+    const qint64 limit = qint64(allocationLimitMegabytes) * 1024 * 1024;
+    return qint64(size.width()) * size.height() * bytesPerDecodedPixel <= limit;
+}
+
+void PictureDecoder::applyAllocationLimit() {
+    static std::once_flag once;
+    std::call_once(once, [] { QImageReader::setAllocationLimit(allocationLimitMegabytes); });
+}
+
+PictureDecoder::Result PictureDecoder::decode(const QString& path, QSize bound) {
+    return decode(QFile::encodeName(path).toStdString(), bound);
+}
+
+PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bound) {
+    applyAllocationLimit();
+    Result result;
+    QFile file;
+    if (!openRegularFile(path, file)) {
+        result.failure = QStringLiteral("not a readable regular file");
+        return result;
+    }
+    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
+    if (const std::unique_ptr<LibraryImageReader> library = LibraryImageReader::forFile(name)) {
+        result = decodeWith(*library, bound);
+    } else {
+        QImageReader reader(&file, formatHintOf(path));
+        reader.setAutoTransform(false);
+        result = decodeWith(reader, file.handle(), bound);
+    }
+    // After scaling: fewer pixels to convert.
+    convertToSrgb(result.image);
+    return result;
+}
+
+// Nothing here makes a QObject (a QFile, a thread pool for a colour conversion): the
+// toolkit takes the thread of the first QObject for its main thread.
+std::optional<PictureDecoder::Result> PictureDecoder::decodeWithOwnDecoder(const std::string& path, QSize bound) {
+    const OwnedDescriptor file = openRegular(path);
+    if (file.descriptor < 0)
+        return std::nullopt;
+    std::optional<Result> decoded;
+    switch (streamedFormatOf(file.descriptor)) {
+    case StreamedFormat::png:
+        decoded = decodePngAlone(file.descriptor, bound);
+        break;
+    case StreamedFormat::jpeg:
+        decoded = decodeJpegAlone(file.descriptor, bound);
+        break;
+    case StreamedFormat::none:
+        break;
+    }
+    if (!decoded || decoded->image.isNull())
+        return std::nullopt;
+    const QColorSpace colourSpace = decoded->image.colorSpace();
+    if (colourSpace.isValid() && colourSpace != QColorSpace::SRgb)
+        return std::nullopt; // converting it is the general path's
+    return decoded;
+}
+
+void PictureDecoder::convertToSrgb(QImage& image) {
+    const QColorSpace colourSpace = image.colorSpace();
+    if (image.isNull() || !colourSpace.isValid() || colourSpace == QColorSpace::SRgb)
+        return;
+    // An RGB profile says nothing about gray pixels.
+    const QPixelFormat::ColorModel model = image.pixelFormat().colorModel();
+    if (model != QPixelFormat::RGB && model != QPixelFormat::BGR && model != QPixelFormat::Indexed)
+        return;
+    image.convertToColorSpace(QColorSpace::SRgb);
+}
+
+} // namespace vistrel

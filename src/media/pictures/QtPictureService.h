@@ -1,0 +1,51 @@
+#pragma once
+
+#include "media/pictures/PictureDecoder.h"
+#include "core/media/PictureService.h"
+#include "core/show/DecodeHeadStart.h"
+
+#include <functional>
+#include <future>
+#include <optional>
+
+namespace vistrel {
+
+// Pictures through Qt's image readers and writers (with the image-format plugins) and
+// exiv2 for their metadata. Decoded pictures are QtPicture objects.
+class QtPictureService final : public PictureService {
+  public:
+    QtPictureService();
+    ~QtPictureService() override;
+
+    // Begins decoding the first picture, `path`, at once on a thread of its own, even
+    // before the application object exists; the first decodeFirstImage asking for the
+    // same path and size takes the result. The size is what `guessNeededSize` answers on
+    // that thread, or else what applicationReady() brings. A PNG, or a JPEG larger
+    // than needed, decodes at once; the rest waits for applicationReady(), as only then
+    // may the general reader run.
+    void decodeAhead(const std::string& path, std::function<std::optional<Size>()> guessNeededSize);
+
+    // The application object exists, and pictures are needed at `neededSize` (nothing
+    // when there is no screen to tell it).
+    void applicationReady(std::optional<Size> neededSize);
+
+    std::vector<std::string> pictureFileTypes() const override;
+    DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) override;
+    PictureInfo inspect(const std::string& path) override;
+    std::optional<PictureDecodedAhead> takeFinishedDecode(const std::string& path, Size neededSize) override;
+    std::vector<std::uint8_t> jpegData(const Picture& picture, float compressionFactor,
+                                       int orientation) override;
+    std::vector<std::uint8_t> tiffData(const Picture& picture) override;
+    std::vector<std::uint8_t> pngData(const Picture& picture) override;
+
+  private:
+    static DecodedPicture decodeNow(const std::string& path, std::optional<Size> neededSize);
+    static DecodedPicture decodedPicture(PictureDecoder::Result decoded, const std::string& path);
+
+    DecodeHeadStart m_headStart;
+    std::promise<std::optional<Size>> m_applicationReady;
+    std::shared_future<std::optional<Size>> m_readySize = m_applicationReady.get_future().share();
+    bool m_ready = false;
+};
+
+} // namespace vistrel

@@ -1,0 +1,2 @@
+// Compiled with the core's include root alone: a core header is found.
+#include "core/media/Picture.h"

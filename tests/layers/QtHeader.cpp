@@ -1,0 +1,2 @@
+// Compiled with the core's include root alone: Qt's headers are out of reach.
+#include <QImage>
