@@ -6,6 +6,7 @@
 // file system's cache, as `find` is run once before anything is measured.
 
 #include "app/QtBackgroundWork.h"
+#include "TestExecutor.h"
 #include "core/intake/EntryBatches.h"
 #include "core/intake/FolderIntake.h"
 #include "core/intake/FolderScanner.h"
@@ -165,7 +166,7 @@ int main(int argc, char** argv) {
     std::vector<double> finds, scans, findsCpu, scansCpu, held, heldCpu, first, landed;
     std::size_t found = 0;
     StreamedIntake streamed;
-    QtBackgroundWork work;
+    QtBackgroundWork work{test::testExecutor()};
     for (int round = 0; round < rounds; ++round) {
         const Cost find = findCost(root);
         const Cost scan = scanCost(root, found);

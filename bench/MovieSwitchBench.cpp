@@ -9,6 +9,7 @@
 #include "media/movies/MovieFrameSource.h"
 #include "media/modules/MovieModule.h"
 #include "media/movies/ModuleMovieService.h"
+#include "TestExecutor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -108,7 +109,7 @@ int main(int argc, char** argv) {
     const bool loaded = MovieModule::createEngine() != nullptr;
     std::printf("loading the movie module (libmpv, libav*): %.1f ms%s\n",
                 static_cast<double>(clock.nsecsElapsed()) / 1e6, loaded ? "" : ", failed");
-    ModuleMovieService movies;
+    ModuleMovieService movies{test::testExecutor()};
     clock.restart();
     if (!showFirstFrame(movies, first)) {
         std::printf("movie switch: the movie did not open\n");

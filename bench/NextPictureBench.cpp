@@ -15,6 +15,7 @@
 #include "FakeSettingsStore.h"
 #include "FakeStatusOverlay.h"
 #include "app/QtBackgroundWork.h"
+#include "TestExecutor.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -87,7 +88,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     const std::vector<std::string> photos = writePhotos(dir);
 
-    QtBackgroundWork work;
+    QtBackgroundWork work{test::testExecutor()};
     bench::BenchViewer viewer(screenSize, work);
     VistrelController& controller = *viewer.controller;
     const PictureView& view = viewer.view;

@@ -12,6 +12,7 @@
 #include "app/QtPasteboard.h"
 #include "app/QtScheduler.h"
 #include "app/QtSettingsStore.h"
+#include "app/WorkPool.h"
 #include "core/controller/VistrelController.h"
 #include "display/CInfoW.h"
 #include "display/VistrelView.h"
@@ -29,14 +30,20 @@ std::unique_ptr<Interface> orReal(std::unique_ptr<Interface> given, Args&&... ar
     return std::make_unique<Real>(std::forward<Args>(args)...);
 }
 
+std::shared_ptr<Executor> orOwnPool(std::shared_ptr<Executor> given) {
+    if (given)
+        return given;
+    return makeWorkPool();
+}
+
 } // namespace
 
 Application::Application(ApplicationServices services)
-    : m_scheduler(std::make_unique<QtScheduler>()),
+    : m_executor(orOwnPool(std::move(services.executor))), m_scheduler(std::make_unique<QtScheduler>()),
       m_settings(orReal<SettingsStore, QtSettingsStore>(std::move(services.settings))),
       m_pictures(orReal<PictureService, QtPictureService>(std::move(services.pictures))),
-      m_movies(orReal<MovieService, ModuleMovieService>(std::move(services.movies))),
-      m_work(std::make_unique<QtBackgroundWork>()),
+      m_movies(orReal<MovieService, ModuleMovieService>(std::move(services.movies), *m_executor)),
+      m_work(std::make_unique<QtBackgroundWork>(*m_executor)),
       m_window(std::make_unique<KeyWindow>()), m_view(std::make_unique<VistrelView>(m_window->content())),
       m_cinfo(std::make_unique<CInfoW>(m_window->content(), *m_scheduler)),
       m_alerts(orReal<Alerts, QtAlerts>(std::move(services.alerts), m_window.get())),
@@ -50,6 +57,7 @@ Application::Application(ApplicationServices services)
     m_window->setView(m_view.get());
     m_window->setMovieController(m_controller.get());
     m_view->setMovieController(m_controller.get());
+    m_view->setPictureResolution(&m_controller->pictureResolution());
     m_windows->setMovieController(m_controller.get());
     m_failureLog = std::make_unique<FailureLog>(*m_controller);
     // Before the start-up: the menu strip's height follows the filled menu bar's.
@@ -62,6 +70,7 @@ Application::~Application() {
     m_menu.reset();
     m_windows->setMovieController(nullptr);
     m_view->setMovieController(nullptr);
+    m_view->setPictureResolution(nullptr);
     m_window->setMovieController(nullptr);
 }
 

@@ -7,6 +7,7 @@
 #include "core/platform/FilePanels.h"
 #include "core/platform/Pasteboard.h"
 #include "core/platform/SettingsStore.h"
+#include "core/work/Executor.h"
 
 #include <memory>
 #include <string>
@@ -34,6 +35,8 @@ struct ApplicationServices {
     std::unique_ptr<FilePanels> panels;
     std::unique_ptr<Pasteboard> pasteboard;
     std::unique_ptr<DocumentOpener> opener;
+    // The one pool all background work runs on; shared with what main() started on it.
+    std::shared_ptr<Executor> executor;
 };
 
 // The whole viewer wired together. The constructor builds the objects in start-up
@@ -60,11 +63,13 @@ class Application {
     MainMenu& menu() { return *m_menu; }
     QtScheduler& scheduler() { return *m_scheduler; }
     QtBackgroundWork& work() { return *m_work; }
+    Executor& executor() { return *m_executor; }
     AppWindows& windows() { return *m_windows; }
 
   private:
     // Declared in construction order; destroyed in reverse, so everything that refers
     // to another object goes before it.
+    std::shared_ptr<Executor> m_executor;
     std::unique_ptr<QtScheduler> m_scheduler;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<PictureService> m_pictures;

@@ -1,43 +1,52 @@
 #include "app/QtBackgroundWork.h"
 
+#include "core/work/Executor.h"
 #include "media/support/LogCategories.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QPointer>
 
 #include <exception>
 
 namespace vistrel {
 
-QtBackgroundWork::QtBackgroundWork() {
-    // Leaves a core for the GUI thread and the movie engine.
-    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
-}
+QtBackgroundWork::QtBackgroundWork(Executor& executor) : m_executor(executor) {}
 
 QtBackgroundWork::~QtBackgroundWork() {
-    m_pool.waitForDone();
+    std::unique_lock lock(m_jobs->mutex);
+    m_jobs->closed = true;
+    m_jobs->ended.wait(lock, [this] { return m_jobs->running == 0; });
 }
 
-void QtBackgroundWork::run(std::function<Finish()> work) {
+void QtBackgroundWork::run(std::function<Finish()> work, WorkPriority priority) {
     ++m_unfinished;
-    QPointer<QObject> context(&m_context);
-    m_pool.start([this, context, work = std::move(work)] {
-        Finish finish;
-        try {
-            finish = work();
-        } catch (const std::exception& error) {
-            qCWarning(lcWork) << "background work failed:" << error.what();
-        }
-        QMetaObject::invokeMethod(
-            &m_context,
-            [this, finish = std::move(finish)] {
-                --m_unfinished;
-                if (finish)
-                    finish();
-            },
-            Qt::QueuedConnection);
-    });
+    m_executor.submit(
+        [this, jobs = m_jobs, work = std::move(work)] {
+            {
+                const std::lock_guard lock(jobs->mutex);
+                if (jobs->closed)
+                    return;
+                ++jobs->running;
+            }
+            Finish finish;
+            try {
+                finish = work();
+            } catch (const std::exception& error) {
+                qCWarning(lcWork) << "background work failed:" << error.what();
+            }
+            QMetaObject::invokeMethod(
+                &m_context,
+                [this, finish = std::move(finish)] {
+                    --m_unfinished;
+                    if (finish)
+                        finish();
+                },
+                Qt::QueuedConnection);
+            const std::lock_guard lock(jobs->mutex);
+            if (--jobs->running == 0)
+                jobs->ended.notify_all();
+        },
+        priority);
 }
 
 // Straight onto the GUI thread's queue, behind whatever the same thread posted before

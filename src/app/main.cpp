@@ -2,6 +2,7 @@
 #include "app/KeyWindow.h"
 #include "app/RunningViewer.h"
 #include "app/StartUpWarmUp.h"
+#include "app/WorkPool.h"
 #include "app/ViewerStyle.h"
 #include "app/XScreenProbe.h"
 #include "core/intake/ArgumentPaths.h"
@@ -66,14 +67,15 @@ std::optional<int> answeredByRunningViewer(const vistrel::RunningViewer::Claim& 
 // application object and the windows are made; if it is no picture, or the list starts
 // elsewhere, the work is simply not used. The screen's size is asked of X on that thread.
 std::unique_ptr<vistrel::QtPictureService> picturesDecodingFirstOf(const std::vector<std::string>& paths,
-                                                                  vistrel::XScreenProbe& screenProbe) {
+                                                                  vistrel::XScreenProbe& screenProbe,
+                                                                  vistrel::Executor& executor) {
     auto pictures = std::make_unique<vistrel::QtPictureService>();
     if (!paths.empty())
         pictures->decodeAhead(paths.front(), [&screenProbe]() -> std::optional<vistrel::Size> {
             if (const std::optional<vistrel::Size> screen = screenProbe.primaryScreenSize())
                 return vistrel::pictureSizeForScreen(*screen);
             return std::nullopt;
-        });
+        }, executor);
     return pictures;
 }
 
@@ -103,9 +105,11 @@ int main(int argc, char** argv) {
     if (const auto status = answeredByRunningViewer(claim))
         return *status;
 
+    // The one pool of background workers, made first so the first picture starts at once.
+    const std::shared_ptr<vistrel::ThreadPool> executor = vistrel::makeWorkPool();
     vistrel::XScreenProbe screenProbe; // outlives the head start, which is ended with `pictures`
-    std::unique_ptr<vistrel::QtPictureService> pictures = picturesDecodingFirstOf(paths, screenProbe);
-    const vistrel::StartUpWarmUp warmUp;
+    std::unique_ptr<vistrel::QtPictureService> pictures = picturesDecodingFirstOf(paths, screenProbe, *executor);
+    const vistrel::StartUpWarmUp warmUp(*executor);
     // Qt sees only the program's name: a file called "-style" is a file, not Qt's option.
     // (A program started with no arguments at all, not even its name, gets one.)
     int qtArgumentCount = 1;
@@ -126,6 +130,7 @@ int main(int argc, char** argv) {
 
     vistrel::ApplicationServices services;
     services.pictures = std::move(pictures);
+    services.executor = executor;
     vistrel::Application application(std::move(services));
     if (auto* server = runningViewer.server())
         server->setReceiver([&application](const std::vector<std::string>& handedOver) {

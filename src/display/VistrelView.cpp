@@ -4,12 +4,15 @@
 #include "display/MovieControlBar.h"
 #include "media/support/LogCategories.h"
 #include "core/media/Movie.h"
+#include "core/media/Picture.h"
 #include "media/movies/MovieFrameSource.h"
-#include "media/pictures/QtPicture.h"
+#include "media/pictures/PictureImage.h"
+#include "core/view/PictureResolution.h"
 #include "core/view/OrientationTransform.h"
 #include "core/view/ViewGeometry.h"
 
 #include <QEvent>
+#include <QFile>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -39,8 +42,6 @@ QTransform qtTransform(const AffineMap& m) {
 
 VistrelView::VistrelView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // One decode at a time: zooming in steps asks for the sizes in growing order.
-    m_resolutionWork.setMaxThreadCount(1);
     if (parent)
         parent->installEventFilter(this);
 }
@@ -76,7 +77,7 @@ void VistrelView::setMovie(std::shared_ptr<Movie> movie) {
     // Attach first, so that a movie that cannot be shown leaves the view as it was.
     std::unique_ptr<MovieFrames> renderer;
     if (movie) {
-        auto* source = dynamic_cast<MovieFrameSource*>(movie.get());
+        MovieFrameSource* source = movie->frameSource();
         if (!source)
             throw std::runtime_error("The view cannot draw this kind of movie");
         renderer = source->frames();
@@ -200,7 +201,7 @@ void VistrelView::paintEvent(QPaintEvent* event) {
         return;
     }
     painter.fillRect(area, Qt::black);
-    const QtPicture* picture = qtPicture();
+    const PictureImage* picture = shownPixels();
     // A picture gets here only for a grab of more than the window shows.
     if (picture && !picture->image().isNull())
         drawUpright(painter, picture->image(), QSizeF(size()));
@@ -208,8 +209,8 @@ void VistrelView::paintEvent(QPaintEvent* event) {
         paintMovie(painter);
 }
 
-QtPicture* VistrelView::qtPicture() const {
-    return dynamic_cast<QtPicture*>(m_ciImage.get());
+const PictureImage* VistrelView::shownPixels() const {
+    return m_ciImage ? m_ciImage->pixels() : nullptr;
 }
 
 // The part of the view the window shows, drawn once per picture, held resolution,
@@ -217,7 +218,7 @@ QtPicture* VistrelView::qtPicture() const {
 // dozens of times per message, and those repaints only copy it. A zoomed-in view may be far
 // larger than the window, so only the visible part is kept.
 const QImage& VistrelView::turnedPicture() {
-    const QtPicture* picture = qtPicture();
+    const PictureImage* picture = shownPixels();
     const QRect area = visibleArea();
     if (!picture || picture->image().isNull() || area.isEmpty())
         return m_turnedPicture = QImage();
@@ -304,12 +305,12 @@ QSize VistrelView::movieRenderSize() const {
     return wanted;
 }
 
-// Asks the picture for more pixels when the view has grown past the decoded
-// resolution; once per size. Decoding the whole of a large photo takes a good part of
-// a second, so it runs on a worker and the view shows the pixels it has meanwhile.
+// Asks for more pixels when the view has grown past the decoded resolution; once per
+// size. Decoding the whole of a large photo takes a good part of a second, so it runs
+// on a worker and the view shows the pixels it has meanwhile.
 void VistrelView::ensurePictureResolution() {
-    QtPicture* picture = qtPicture();
-    if (!picture || width() <= 0 || height() <= 0)
+    const PictureImage* picture = shownPixels();
+    if (!picture || !m_resolution || width() <= 0 || height() <= 0)
         return;
     const qreal ratio = devicePixelRatioF();
     QSize needed(qCeil(width() * ratio), qCeil(height() * ratio));
@@ -322,26 +323,29 @@ void VistrelView::ensurePictureResolution() {
     const QSize decodeSize = picture->decodeSizeFor(needed);
     if (!decodeSize.isValid())
         return;
-    std::weak_ptr<Picture> asked = m_ciImage;
-    m_resolutionWork.start([this, asked, path = picture->path(), decodeSize] {
-        PictureDecoder::Result decoded = PictureDecoder::decode(path, decodeSize);
-        QMetaObject::invokeMethod(
-            this,
-            [this, asked, decoded = std::move(decoded)]() mutable {
-                adoptResolution(asked, std::move(decoded));
-            },
-            Qt::QueuedConnection);
-    });
+    const Size size{static_cast<float>(decodeSize.width()), static_cast<float>(decodeSize.height())};
+    m_resolution->decodeMore(picture->path(), size,
+                             [alive = std::weak_ptr<VistrelView*>(m_alive),
+                              asked = std::weak_ptr<Picture>(m_ciImage)](std::shared_ptr<Picture> more) {
+                                 if (const auto view = alive.lock())
+                                     (*view)->showMoreResolution(asked, std::move(more));
+                             });
 }
 
-// Only into the picture that asked, if it is still shown.
-void VistrelView::adoptResolution(const std::weak_ptr<Picture>& asked, PictureDecoder::Result decoded) {
-    const std::shared_ptr<Picture> picture = asked.lock();
-    if (!picture || picture != m_ciImage)
+// Only in place of the picture that asked, if it is still shown, and only by the same
+// picture with more pixels (the file may have changed meanwhile).
+void VistrelView::showMoreResolution(const std::weak_ptr<Picture>& asked, std::shared_ptr<Picture> more) {
+    const std::shared_ptr<Picture> shown = asked.lock();
+    if (!shown || shown != m_ciImage)
         return;
-    auto* held = dynamic_cast<QtPicture*>(picture.get());
-    if (held && held->adopt(std::move(decoded)))
-        update();
+    const PictureImage* morePixels = more ? more->pixels() : nullptr;
+    if (!morePixels || !shown->pixels()->isLargerDecodeOfSame(*morePixels)) {
+        qCInfo(lcView) << "no more resolution of"
+                       << QFile::decodeName(QByteArray::fromStdString(shown->pixels()->path()));
+        return;
+    }
+    m_ciImage = std::move(more);
+    update();
 }
 
 void VistrelView::resizeEvent(QResizeEvent* event) {

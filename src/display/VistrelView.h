@@ -1,14 +1,12 @@
 #pragma once
 
 #include "core/geometry/Geometry.h"
-#include "media/pictures/PictureDecoder.h"
 #include "core/view/PictureView.h"
 #include "core/view/ViewGestures.h"
 
 #include <QImage>
 #include <QRect>
 #include <QSize>
-#include <QThreadPool>
 #include <QWidget>
 #include <memory>
 
@@ -16,7 +14,8 @@ namespace vistrel {
 
 class MovieControlBar;
 class MovieFrames;
-class QtPicture;
+class PictureImage;
+class PictureResolution;
 class ViewGeometry;
 class VistrelController;
 
@@ -37,6 +36,9 @@ class VistrelView : public QWidget, public PictureView {
     void setMovieController(VistrelController* controller);
     // What drags and wheel turns change; nullptr: they change nothing.
     void setGeometryTarget(std::unique_ptr<ViewGeometry> target);
+    // Where more pixels of a zoomed picture come from (not owned); nullptr: nowhere, the
+    // picture is drawn at the resolution it came with.
+    void setPictureResolution(PictureResolution* resolution) { m_resolution = resolution; }
 
     void setCiImage(std::shared_ptr<Picture> picture) override;
     std::shared_ptr<Picture> ciImage() const override { return m_ciImage; }
@@ -84,7 +86,7 @@ class VistrelView : public QWidget, public PictureView {
         friend bool operator==(const TurnedPictureKey&, const TurnedPictureKey&) = default;
     };
 
-    QtPicture* qtPicture() const;
+    const PictureImage* shownPixels() const;
     const QImage& turnedPicture();
     QRect visibleArea() const;
     void copyTurnedPicture(QPainter& painter, const QRect& area) const;
@@ -93,7 +95,7 @@ class VistrelView : public QWidget, public PictureView {
     QSize movieRenderSize() const;
     void fitContents();
     void ensurePictureResolution();
-    void adoptResolution(const std::weak_ptr<Picture>& asked, PictureDecoder::Result decoded);
+    void showMoreResolution(const std::weak_ptr<Picture>& asked, std::shared_ptr<Picture> more);
     void placeInParent();
     void placeControlBar();
     Point viewPoint(QPointF qtPosition) const;
@@ -116,9 +118,9 @@ class VistrelView : public QWidget, public PictureView {
     bool m_hasFrame = false;
     // The stored-orientation size last asked of the picture, so a size is asked once.
     QSize m_askedResolution;
-    // Decodes more of a zoomed picture; declared after the state its results reach, so
-    // that it waits for them (its results then never run) before that state goes.
-    QThreadPool m_resolutionWork;
+    PictureResolution* m_resolution = nullptr;
+    // Ends the answers still out for more resolution when the view goes.
+    std::shared_ptr<VistrelView*> m_alive = std::make_shared<VistrelView*>(this);
     int m_orientation = 1;
     bool m_firstResponder = false;
 };

@@ -24,6 +24,7 @@ namespace vistrel {
 // Threads: create, use and destroy a movie on the GUI thread.
 class MpvMovie final : public Movie, public MovieFrameSource, public std::enable_shared_from_this<MpvMovie> {
   public:
+    MovieFrameSource* frameSource() override { return this; }
     // Made by the player once the file of `load` is ready.
     MpvMovie(std::shared_ptr<MpvPlayer> player, MpvPlayer::Load load, std::string path);
     ~MpvMovie() override;

@@ -1,4 +1,5 @@
 #include "core/show/DecodeHeadStart.h"
+#include "core/work/ThreadPool.h"
 
 #include "FakePicture.h"
 #include "TemporaryFolder.h"
@@ -27,12 +28,13 @@ class DecodeHeadStartTest : public ::testing::Test {
 
     TemporaryFolder folder;
     std::atomic<int> decodes{0};
+    ThreadPool pool{2}; // last: runs what is left before the decoders' state goes
 };
 
 TEST_F(DecodeHeadStartTest, TheFirstDecodeOfTheSameFileAndSizeTakesTheResultOnce) {
     folder.write("first.png", "pixels");
     DecodeHeadStart headStart;
-    headStart.start(folder.file("first.png"), screenSquare, countingDecoder());
+    headStart.start(folder.file("first.png"), screenSquare, countingDecoder(), pool);
 
     const auto taken = headStart.take(folder.file("first.png"), screenSquare);
     ASSERT_TRUE(taken);
@@ -46,7 +48,7 @@ TEST_F(DecodeHeadStartTest, TheFirstDecodeOfTheSameFileAndSizeTakesTheResultOnce
 TEST_F(DecodeHeadStartTest, AnotherPathOrSizeDecodesAsUsualAndLeavesTheHeadStart) {
     folder.write("first.png", "pixels");
     DecodeHeadStart headStart;
-    headStart.start(folder.file("first.png"), screenSquare, countingDecoder());
+    headStart.start(folder.file("first.png"), screenSquare, countingDecoder(), pool);
 
     EXPECT_FALSE(headStart.take(folder.file("second.png"), screenSquare));
     EXPECT_FALSE(headStart.take(folder.file("first.png"), Size{1280.0f, 1280.0f}));
@@ -60,7 +62,7 @@ TEST_F(DecodeHeadStartTest, ASizeSettledOnItsOwnThreadCountsAsGiven) {
     folder.write("first.png", "pixels");
     DecodeHeadStart headStart;
     headStart.start(folder.file("first.png"), DecodeHeadStart::FindSize([] { return std::optional(screenSquare); }),
-                    countingDecoder());
+                    countingDecoder(), pool);
     EXPECT_FALSE(headStart.take(folder.file("first.png"), Size{1280.0f, 1280.0f}));
     std::optional<PictureDecodedAhead> taken;
     while (!taken)
@@ -68,7 +70,7 @@ TEST_F(DecodeHeadStartTest, ASizeSettledOnItsOwnThreadCountsAsGiven) {
     EXPECT_EQ(taken->decoded.picture->extent(), screenSquare);
 
     headStart.start(folder.file("first.png"), DecodeHeadStart::FindSize([] { return std::optional<Size>(); }),
-                    countingDecoder());
+                    countingDecoder(), pool);
     EXPECT_FALSE(headStart.take(folder.file("first.png"), screenSquare));
     EXPECT_EQ(decodes, 1);
 }
@@ -80,16 +82,16 @@ TEST_F(DecodeHeadStartTest, AFileRewrittenSinceItsDecodeIsNotTakenFromIt) {
         auto decoded = countingDecoder()(path, size);
         folder.write("first.png", "other, longer pixels"); // replaced while it decoded
         return decoded;
-    });
+    }, pool);
     EXPECT_FALSE(headStart.take(folder.file("first.png"), screenSquare));
 }
 
 TEST_F(DecodeHeadStartTest, OnlyARegularFileIsEverDecoded) {
     ASSERT_EQ(::mkfifo(folder.file("pipe.jpg").c_str(), 0600), 0);
     DecodeHeadStart headStart;
-    headStart.start(folder.file("pipe.jpg"), screenSquare, countingDecoder());
-    headStart.start(folder.path(), screenSquare, countingDecoder());
-    headStart.start(folder.file("gone.jpg"), screenSquare, countingDecoder());
+    headStart.start(folder.file("pipe.jpg"), screenSquare, countingDecoder(), pool);
+    headStart.start(folder.path(), screenSquare, countingDecoder(), pool);
+    headStart.start(folder.file("gone.jpg"), screenSquare, countingDecoder(), pool);
 
     EXPECT_FALSE(headStart.take(folder.file("gone.jpg"), screenSquare));
     EXPECT_EQ(decodes, 0) << "a FIFO would have held the thread for ever";
@@ -104,7 +106,7 @@ TEST_F(DecodeHeadStartTest, TakingWithoutWaitingGetsOnlyAFinishedDecode) {
     headStart.start(folder.file("first.png"), screenSquare, [&, released](const std::string& path, Size size) {
         released.wait();
         return countingDecoder()(path, size);
-    });
+    }, pool);
 
     EXPECT_FALSE(headStart.takeIfDone(folder.file("first.png"), screenSquare)) << "still decoding";
     release.set_value();
@@ -123,8 +125,8 @@ TEST_F(DecodeHeadStartTest, ANewHeadStartReplacesOneNobodyTook) {
     folder.write("first.png", "pixels");
     folder.write("second.png", "pixels");
     DecodeHeadStart headStart;
-    headStart.start(folder.file("first.png"), screenSquare, countingDecoder());
-    headStart.start(folder.file("second.png"), screenSquare, countingDecoder());
+    headStart.start(folder.file("first.png"), screenSquare, countingDecoder(), pool);
+    headStart.start(folder.file("second.png"), screenSquare, countingDecoder(), pool);
 
     EXPECT_FALSE(headStart.take(folder.file("first.png"), screenSquare));
     EXPECT_TRUE(headStart.take(folder.file("second.png"), screenSquare));

@@ -119,7 +119,7 @@ TEST_F(PlaylistFiles, SaveWritesTheListAsItWasWhenChosen) {
     panels.chosenSaveFile = folder.file("snap.m3u8");
     // Runs the work only when told, after an edit, as a busy worker pool would.
     struct LateWork : BackgroundWork {
-        void run(std::function<Finish()> job) override { jobs.push_back(std::move(job)); }
+        void run(std::function<Finish()> job, WorkPriority) override { jobs.push_back(std::move(job)); }
         std::vector<std::function<Finish()>> jobs;
     } late;
     PlaylistFileCommands commands(controller->play(), panels, alerts, late);

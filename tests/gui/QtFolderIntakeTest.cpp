@@ -1,5 +1,6 @@
 #include "TemporaryFolder.h"
 #include "app/QtBackgroundWork.h"
+#include "TestExecutor.h"
 #include "core/intake/FolderIntake.h"
 #include "core/intake/FolderScanner.h"
 
@@ -31,7 +32,7 @@ void fillTree(const TemporaryFolder& folder, int folders, int filesEach) {
 TEST(QtFolderIntakeTest, BatchesLandOnTheGuiThreadInScanOrder) {
     TemporaryFolder folder;
     fillTree(folder, 20, 150);
-    QtBackgroundWork work;
+    QtBackgroundWork work{test::testExecutor()};
     PlaylistStore play;
     int shown = 0;
     bool elsewhere = false;
@@ -53,7 +54,7 @@ TEST(QtFolderIntakeTest, BatchesLandOnTheGuiThreadInScanOrder) {
 TEST(QtFolderIntakeTest, DestroyedMidScanLeavesNothingBehind) {
     TemporaryFolder folder;
     fillTree(folder, 40, 200);
-    QtBackgroundWork work;
+    QtBackgroundWork work{test::testExecutor()};
     PlaylistStore play;
     auto intake = std::make_unique<FolderIntake>(play, work, pictureTypes, movieTypes, [] {});
     intake->takeIn({folder.path()});

@@ -5,7 +5,11 @@
 #include "OpenedMovie.h"
 #include "display/MovieControlBar.h"
 #include "media/movies/ModuleMovieService.h"
+#include "TestExecutor.h"
 #include "media/pictures/QtPicture.h"
+#include "media/pictures/QtPictureService.h"
+#include "app/QtBackgroundWork.h"
+#include "core/show/ItemLoader.h"
 #include "core/view/ViewGeometry.h"
 
 #include <QDir>
@@ -231,14 +235,21 @@ TEST_F(VistrelViewTest, GrowingPastTheDecodedResolutionDecodesMore) {
     full.fill(Qt::darkCyan);
     ASSERT_TRUE(full.save(path));
     auto picture = std::make_shared<QtPicture>(full.scaled(40, 20), full.size(), path.toStdString());
+    QtBackgroundWork work(test::testExecutor());
+    QtPictureService pictures;
+    ItemLoader decodes(work, pictures);
+    view->setPictureResolution(&decodes);
+    auto shownWidth = [&] { return view->ciImage()->pixels()->image().width(); };
 
     view->setFrame(Rect{0.0f, 0.0f, 20.0f, 10.0f});
     view->setCiImage(picture);
-    EXPECT_EQ(picture->image().width(), 40);
+    EXPECT_EQ(shownWidth(), 40);
     view->setFrame(Rect{0.0f, 0.0f, 200.0f, 100.0f});
-    EXPECT_EQ(picture->image().width(), 40) << "decoded on a worker; the view keeps what it has meanwhile";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return picture->image().width() >= 199; }));
-    EXPECT_LE(picture->image().width(), 400);
+    EXPECT_EQ(shownWidth(), 40) << "decoded on a worker; the view keeps what it has meanwhile";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownWidth() >= 199; }));
+    EXPECT_LE(shownWidth(), 400);
+    EXPECT_EQ(picture->image().width(), 40) << "more resolution is a new picture";
+    EXPECT_EQ(view->ciImage()->extent(), picture->extent());
 
     // A decode that finishes after its picture was replaced goes nowhere.
     auto next = std::make_shared<QtPicture>(full.scaled(40, 20), full.size(), path.toStdString());
@@ -246,8 +257,9 @@ TEST_F(VistrelViewTest, GrowingPastTheDecodedResolutionDecodesMore) {
     view->setFrame(Rect{0.0f, 0.0f, 20.0f, 10.0f});
     view->setFrame(Rect{0.0f, 0.0f, 200.0f, 100.0f});
     view->setCiImage(picture);
-    QTest::qWait(200);
-    EXPECT_EQ(next->image().width(), 40);
+    ASSERT_TRUE(work.waitForIdle());
+    EXPECT_EQ(view->ciImage(), picture);
+    view->setPictureResolution(nullptr);
 }
 
 // Zoomed in, the view reaches far past the window: the window shows the right part of the
@@ -305,7 +317,7 @@ TEST_F(VistrelViewTest, ControlBarLiesInTheBottomStripWhenShown) {
 // Under mpv's software renderer the movie shows in the view and every new frame repaints it.
 TEST_F(VistrelViewTest, PlayingMovieIsDrawnAndRepaintedEvenWhenHandedOverTwice) {
     const auto sample = std::filesystem::path(VISTREL_SOURCE_DIR) / "samples/04-testcard.mp4";
-    ModuleMovieService movies;
+    ModuleMovieService movies{test::testExecutor()};
     auto movie = test::openedMovie(movies, sample.string());
     ASSERT_NE(movie, nullptr);
     test::PaintCounter counter;

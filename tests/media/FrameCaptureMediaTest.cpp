@@ -6,6 +6,7 @@
 #include "core/capture/FrameWriter.h"
 #include "formats/ExivMetadata.h"
 #include "media/movies/ModuleMovieService.h"
+#include "TestExecutor.h"
 #include "media/pictures/QtPicture.h"
 #include "media/pictures/QtPictureService.h"
 
@@ -96,7 +97,7 @@ TEST_F(RealFrameCapture, CopiesComeAsPng) {
 }
 
 TEST_F(RealFrameCapture, AMovieFrameIsWrittenAtTheMoviesSize) {
-    ModuleMovieService movies;
+    ModuleMovieService movies{test::testExecutor()};
     const std::string path = sample("04-testcard.mp4");
     const auto movie = test::openedMovie(movies, path);
     ASSERT_NE(movie, nullptr);

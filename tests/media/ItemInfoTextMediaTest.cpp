@@ -3,6 +3,7 @@
 #include "MediaFixtures.h"
 #include "movies/MovieProbe.h"
 #include "media/movies/ModuleMovieService.h"
+#include "TestExecutor.h"
 #include "media/pictures/QtPictureService.h"
 
 #include <QDir>
@@ -33,7 +34,7 @@ class ItemInfoTextOnFiles : public ::testing::Test {
     std::optional<std::string> infoOfFixture(const char* name) { return infoOf(fixtures().file(name)); }
 
     QtPictureService pictures;
-    ModuleMovieService movies;
+    ModuleMovieService movies{test::testExecutor()};
 };
 
 class MovieInfoText : public ItemInfoTextOnFiles {

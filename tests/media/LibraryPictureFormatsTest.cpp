@@ -4,6 +4,7 @@
 #include "MediaFixtures.h"
 #include "media/pictures/PictureDecoder.h"
 #include "media/pictures/QtPicture.h"
+#include "MoreResolution.h"
 #include "media/pictures/QtPictureService.h"
 
 #include <QFile>
@@ -101,8 +102,10 @@ TEST(LibraryPictureFormats, AreScaledDownToWhatTheViewNeedsAndDecodedAgainWhenZo
         auto& picture = dynamic_cast<QtPicture&>(*decoded.picture);
         EXPECT_EQ(std::max(picture.image().width(), picture.image().height()), 100) << file;
         EXPECT_EQ(std::max(decoded.picture->extent().width, decoded.picture->extent().height), 300) << file;
-        ASSERT_TRUE(picture.ensureResolution(QSize(300, 300))) << file;
-        EXPECT_TRUE(picture.isFullResolution()) << file;
+        QtPictureService service;
+        const std::shared_ptr<Picture> zoomed = test::withResolution(service, decoded.picture, QSize(300, 300));
+        ASSERT_NE(zoomed, nullptr) << file;
+        EXPECT_TRUE(zoomed->pixels()->isFullResolution()) << file;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "MediaFixtures.h"
 #include "OpenedMovie.h"
 #include "media/movies/ModuleMovieService.h"
+#include "TestExecutor.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ TEST(MissingMovieModule, MoviesFailAsUnreadableWhileTheirTypesAreStillKnown) {
         GTEST_SKIP() << "runs only as media.MissingMovieModule";
     if (!MediaFixtures::get().canMakeMovies())
         GTEST_SKIP() << "ffmpeg could not generate the test movies";
-    ModuleMovieService movies;
+    ModuleMovieService movies{test::testExecutor()};
     EXPECT_FALSE(movies.movieFileTypes().empty());
     EXPECT_EQ(test::openedMovie(movies, MediaFixtures::get().file("clip.mp4")), nullptr);
     EXPECT_EQ(test::openedMovie(movies, MediaFixtures::get().file("wide.mkv")), nullptr);

@@ -3,6 +3,7 @@
 #include "MediaFixtures.h"
 #include "OpenedMovie.h"
 #include "media/movies/ModuleMovieService.h"
+#include "TestExecutor.h"
 #include "media/pictures/QtPicture.h"
 #include "movies/MpvMovieEngine.h"
 
@@ -48,7 +49,7 @@ class MovieTest : public ::testing::Test {
 };
 
 TEST(ModuleMovieService, MovieTypesAreTheVideoAndAudioSuffixes) {
-    const auto types = ModuleMovieService().movieFileTypes();
+    const auto types = ModuleMovieService(test::testExecutor()).movieFileTypes();
     const auto listed = [&](const char* suffix) {
         return std::find(types.begin(), types.end(), suffix) != types.end();
     };

@@ -3,6 +3,7 @@
 #include "MediaFixtures.h"
 #include "OpenedMovie.h"
 #include "media/movies/ModuleMovieService.h"
+#include "TestExecutor.h"
 #include "media/pictures/QtPicture.h"
 #include "movies/MpvFrameRenderer.h"
 #include "movies/MpvMovie.h"
@@ -149,7 +150,7 @@ TEST_F(ReusedPlayer, ARetiredMoviesRendererDrawsNothingAndHearsNoFrames) {
 
 // Through the module, as the program loads it.
 TEST_F(ReusedPlayer, TheServiceLoadsTheModuleAndOpensMovies) {
-    ModuleMovieService service;
+    ModuleMovieService service{test::testExecutor()};
     const auto movie = openedMovie(service, MediaFixtures::get().file("clip.mp4"));
     ASSERT_NE(movie, nullptr);
     EXPECT_EQ(movie->naturalSize(), (Size{320, 240}));

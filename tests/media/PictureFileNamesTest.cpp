@@ -2,6 +2,7 @@
 
 #include "TemporaryFolder.h"
 #include "media/pictures/QtPicture.h"
+#include "MoreResolution.h"
 
 #include <QImage>
 #include <chrono>
@@ -30,8 +31,9 @@ TEST(PictureFileNames, ANameThatIsNoUtf8DecodesAndDecodesAgain) {
     ASSERT_NE(decoded.picture, nullptr);
     auto& picture = dynamic_cast<QtPicture&>(*decoded.picture);
     EXPECT_EQ(picture.storedSize(), QSize(40, 30));
-    EXPECT_TRUE(picture.ensureResolution(QSize(40, 30)));
-    EXPECT_EQ(picture.image().size(), QSize(40, 30));
+    const std::shared_ptr<Picture> more = test::withResolution(service, decoded.picture, QSize(40, 30));
+    ASSERT_NE(more, nullptr);
+    EXPECT_EQ(more->pixels()->image().size(), QSize(40, 30));
 }
 
 // A pipe named like a picture is no picture: nothing waits on a writer that never comes.

@@ -2,6 +2,7 @@
 
 #include "MediaFixtures.h"
 #include "media/pictures/QtPicture.h"
+#include "MoreResolution.h"
 #include "media/types/ReadableImageTypes.h"
 
 #include <QBuffer>
@@ -187,29 +188,29 @@ TEST(QtPictureService, DecodesALargePictureScaledDownButKeepsItsStoredExtent) {
 }
 
 TEST(QtPictureService, DecodesMoreWhenTheViewNeedsMore) {
-    const DecodedPicture decoded =
-        QtPictureService().decodeFirstImage(fixtures().file("large.jpg"), Size{300, 300});
-    auto& picture = dynamic_cast<QtPicture&>(*decoded.picture);
-    ASSERT_TRUE(picture.ensureResolution(QSize(1500, 1000)));
-    EXPECT_GE(picture.image().width(), 1499);
-    EXPECT_GE(picture.image().height(), 999);
-    EXPECT_EQ(picture.storedSize(), QSize(3000, 2000));
-    EXPECT_FALSE(picture.isFullResolution());
-    ASSERT_TRUE(picture.ensureResolution(QSize(9000, 9000)));
-    EXPECT_TRUE(picture.isFullResolution());
+    QtPictureService service;
+    const DecodedPicture decoded = service.decodeFirstImage(fixtures().file("large.jpg"), Size{300, 300});
+    const std::shared_ptr<Picture> half = test::withResolution(service, decoded.picture, QSize(1500, 1000));
+    ASSERT_NE(half, nullptr);
+    EXPECT_GE(half->pixels()->image().width(), 1499);
+    EXPECT_GE(half->pixels()->image().height(), 999);
+    EXPECT_EQ(half->pixels()->storedSize(), QSize(3000, 2000));
+    EXPECT_FALSE(half->pixels()->isFullResolution());
+    const std::shared_ptr<Picture> full = test::withResolution(service, half, QSize(9000, 9000));
+    ASSERT_NE(full, nullptr);
+    EXPECT_TRUE(full->pixels()->isFullResolution());
+    EXPECT_EQ(decoded.picture->pixels()->image().width(), 300) << "a picture never changes";
 }
 
 // Zooming in step by step decodes at a half, a quarter or an eighth of the stored size,
 // so most steps find enough pixels held already.
 TEST(QtPictureService, DecodesMoreInFewSteps) {
-    const DecodedPicture decoded =
-        QtPictureService().decodeFirstImage(fixtures().file("large.jpg"), Size{300, 300});
-    auto& picture = dynamic_cast<QtPicture&>(*decoded.picture);
-    ASSERT_TRUE(picture.ensureResolution(QSize(800, 500)));
-    EXPECT_EQ(picture.image().size(), QSize(1500, 1000));
-    const qint64 halfSize = picture.image().cacheKey();
-    ASSERT_TRUE(picture.ensureResolution(QSize(1200, 800)));
-    EXPECT_EQ(picture.image().cacheKey(), halfSize) << "decoded again";
+    QtPictureService service;
+    const DecodedPicture decoded = service.decodeFirstImage(fixtures().file("large.jpg"), Size{300, 300});
+    const std::shared_ptr<Picture> half = test::withResolution(service, decoded.picture, QSize(800, 500));
+    ASSERT_NE(half, nullptr);
+    EXPECT_EQ(half->pixels()->image().size(), QSize(1500, 1000));
+    EXPECT_EQ(test::withResolution(service, half, QSize(1200, 800)), half) << "decoded again";
 }
 
 // The reader's own default limit (128 MB) refuses an ordinary 36-megapixel photo.

@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <utility>
+#include <vector>
 
 namespace vistrel::test {
 
@@ -13,7 +14,8 @@ namespace vistrel::test {
 // the work itself waits in a queue until runQueued(), as in a busy pool.
 class FakeBackgroundWork : public BackgroundWork {
   public:
-    void run(std::function<Finish()> work) override {
+    void run(std::function<Finish()> work, WorkPriority priority = WorkPriority::background) override {
+        priorities.push_back(priority);
         if (deferWork)
             queued.push_back(std::move(work));
         else
@@ -54,6 +56,7 @@ class FakeBackgroundWork : public BackgroundWork {
         return true;
     }
 
+    std::vector<WorkPriority> priorities; // of every job, in the order run was called
     bool deferFinish = false;
     std::deque<Finish> pending;
     bool deferWork = false;

@@ -163,7 +163,7 @@ void FrameWriter::decodeThenWrite(const Job& job, const std::string& base) {
             }
             writer.write(job, base, decoded.picture, job.source.orientation);
         };
-    });
+    }, WorkPriority::capture);
 }
 
 void FrameWriter::write(const Job& job, const std::string& base, std::shared_ptr<Picture> frame,
@@ -183,7 +183,7 @@ void FrameWriter::write(const Job& job, const std::string& base, std::shared_ptr
             if (const auto alive = self.lock())
                 (*alive)->finish(report);
         };
-    });
+    }, WorkPriority::capture);
 }
 
 // Stays busy while the alert is up: series ticks arriving under a modal alert are skipped.

@@ -204,6 +204,8 @@ public:
     void reset(Sender* sender = nullptr);
     // The settings window's logic; nullptr until start-up (or preferences) creates it.
     Preferences* prefs() { return m_prefs.get(); }
+    // Where the view asks for more pixels of a zoomed picture: the road every decode takes.
+    PictureResolution& pictureResolution() { return m_itemLoader; }
 
     const ControllerServices& services() const { return m_services; }
 

@@ -12,11 +12,16 @@
 namespace vistrel {
 
 class Picture;
+// What draws a movie's frames; opaque to the core, defined where movies are drawn.
+class MovieFrameSource;
 
 // An opened movie. Created by MovieService::openMovie; lives as long as someone holds it.
 class Movie {
 public:
     virtual ~Movie() = default;
+
+    // What a view draws the frames with; nullptr for a movie that cannot be drawn.
+    virtual MovieFrameSource* frameSource() { return nullptr; }
 
     // Signed rate the movie really plays at: 0 while paused, negative backwards.
     virtual float rate() const = 0;

@@ -4,14 +4,20 @@
 
 namespace vistrel {
 
-// A decoded still picture (or a captured movie frame). The core only measures it;
-// the display and the encoders know the platform image behind it.
+// The pixels of a picture in the form the platform draws and encodes them. Opaque to the
+// core; the media layer defines it.
+class PictureImage;
+
+// A decoded still picture (or a captured movie frame), never changed once made: more
+// resolution is a new picture. The core only measures it.
 class Picture {
 public:
     virtual ~Picture() = default;
 
     // The stored (unturned) size in pixels, whatever resolution was decoded for display.
     virtual Size extent() const = 0;
+    // What a display draws and an encoder writes; nullptr for a picture without pixels.
+    virtual const PictureImage* pixels() const { return nullptr; }
 };
 
 } // namespace vistrel

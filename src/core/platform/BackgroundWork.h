@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/work/WorkPriority.h"
+
 #include <functional>
 #include <utility>
 
@@ -12,7 +14,7 @@ class BackgroundWork {
 public:
     using Finish = std::function<void()>;
     virtual ~BackgroundWork() = default;
-    virtual void run(std::function<Finish()> work) = 0;
+    virtual void run(std::function<Finish()> work, WorkPriority priority = WorkPriority::background) = 0;
     // Runs `step` later on the GUI thread; callable from any thread, so work that
     // delivers its results in parts posts each part. Steps posted from one thread run
     // in the order posted, and before the finishing step of the job that posted them.

@@ -1,5 +1,7 @@
 #include "core/show/DecodeHeadStart.h"
 
+#include "core/work/Executor.h"
+
 #include <chrono>
 #include <memory>
 #include <utility>
@@ -19,19 +21,21 @@ DecodeHeadStart::~DecodeHeadStart() {
         m_outcome.wait();
 }
 
-void DecodeHeadStart::start(const std::string& path, Size neededSize, Decode decode) {
-    start(path, FindSize([neededSize] { return std::optional(neededSize); }), std::move(decode));
+void DecodeHeadStart::start(const std::string& path, Size neededSize, Decode decode, Executor& executor) {
+    start(path, FindSize([neededSize] { return std::optional(neededSize); }), std::move(decode), executor);
 }
 
-void DecodeHeadStart::start(const std::string& path, FindSize findSize, Decode decode) {
+void DecodeHeadStart::start(const std::string& path, FindSize findSize, Decode decode, Executor& executor) {
     auto settled = std::make_shared<std::promise<std::optional<Size>>>();
     std::shared_future<std::optional<Size>> neededSize = settled->get_future().share();
-    std::future<Outcome> outcome = std::async(
-        std::launch::async, [path, settled, findSize = std::move(findSize), decode = std::move(decode)] {
+    auto task = std::make_shared<std::packaged_task<Outcome()>>(
+        [path, settled, findSize = std::move(findSize), decode = std::move(decode)] {
             const std::optional<Size> size = findSize();
             settled->set_value(size);
             return decodeRegularFile(path, size, decode);
         });
+    std::future<Outcome> outcome = task->get_future();
+    executor.submit([task] { (*task)(); }, WorkPriority::onScreen);
     std::future<Outcome> replaced;
     {
         const std::lock_guard lock(m_mutex);
@@ -40,7 +44,7 @@ void DecodeHeadStart::start(const std::string& path, FindSize findSize, Decode d
         m_neededSize = std::move(neededSize);
         replaced = std::exchange(m_outcome, std::move(outcome));
     }
-    // An untaken head start finishes outside the lock (its future waits when dropped).
+    // An untaken head start runs to its end on its worker; it holds nothing of this.
 }
 
 DecodeHeadStart::Outcome DecodeHeadStart::decodeRegularFile(const std::string& path,

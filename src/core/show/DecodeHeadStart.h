@@ -13,15 +13,17 @@
 
 namespace vistrel {
 
-// A decode begun before anyone asks for it: the program's first picture decodes on a
-// thread of its own while the windows are still being built, instead of after them.
+class Executor;
+
+// A decode begun before anyone asks for it: the program's first picture decodes on the
+// executor while the windows are still being built, instead of after them.
 // The first decode that asks for the same path at the same size takes the result,
 // provided the file is still the one that was decoded; every other decode goes on as
 // usual. Only a regular file is opened, so a FIFO cannot hold the thread. Thread-safe.
 class DecodeHeadStart {
   public:
     using Decode = std::function<DecodedPicture(const std::string& path, Size neededSize)>;
-    // Settles the size on the head start's own thread, where it may wait for it;
+    // Settles the size on the head start's worker, where it may wait for it;
     // nothing means there is no size to decode for, and nothing is decoded.
     using FindSize = std::function<std::optional<Size>()>;
 
@@ -31,10 +33,11 @@ class DecodeHeadStart {
     DecodeHeadStart(const DecodeHeadStart&) = delete;
     DecodeHeadStart& operator=(const DecodeHeadStart&) = delete;
 
-    // Starts decoding `path` with `decode`; replaces a head start nobody took.
-    void start(const std::string& path, Size neededSize, Decode decode);
+    // Starts decoding `path` with `decode` on `executor`, which must outlive this;
+    // replaces a head start nobody took.
+    void start(const std::string& path, Size neededSize, Decode decode, Executor& executor);
     // The same, for the size `findSize` settles on first.
-    void start(const std::string& path, FindSize findSize, Decode decode);
+    void start(const std::string& path, FindSize findSize, Decode decode, Executor& executor);
 
     // The head start's picture when it is for `path` at `neededSize` and the file is
     // unchanged, once it is done (this waits for it: call it off the GUI thread). A head

@@ -9,8 +9,9 @@ namespace vistrel {
 
 ItemLoader::ItemLoader(BackgroundWork& work, PictureService& pictures) : m_work(work), m_pictures(pictures) {}
 
-void ItemLoader::request(const std::string& path, bool asPicture, Size neededSize, Done done) {
+void ItemLoader::request(const std::string& path, bool asPicture, Size neededSize, Loaded done) {
     m_preloads.supersedeAll();
+    m_zooms.supersedeAll();
     forgetOtherSizes(neededSize);
     Job job{path, asPicture, false, neededSize, m_requests.begin()};
     if (asPicture && finishWithPictureDecodedAhead(job, done))
@@ -20,7 +21,7 @@ void ItemLoader::request(const std::string& path, bool asPicture, Size neededSiz
 
 // The first picture, decoded while the program started, is shown at once when it is
 // ready: a round trip through a worker would let the window's first paint go first.
-bool ItemLoader::finishWithPictureDecodedAhead(const Job& job, const Done& done) {
+bool ItemLoader::finishWithPictureDecodedAhead(const Job& job, const Loaded& done) {
     std::optional<PictureDecodedAhead> ahead = m_pictures.takeFinishedDecode(job.path, job.neededSize);
     if (!ahead)
         return false;
@@ -48,7 +49,7 @@ void ItemLoader::preloadNext(std::deque<std::string> paths, Size neededSize, Sho
         });
 }
 
-void ItemLoader::run(Job job, Done done) {
+void ItemLoader::run(Job job, Loaded done) {
     std::optional<FileStamp> cachedStamp;
     DecodedPicture cached;
     if (job.asPicture) {
@@ -57,6 +58,7 @@ void ItemLoader::run(Job job, Done done) {
             cached = entry->decoded;
         }
     }
+    const WorkPriority priority = job.ahead ? WorkPriority::preload : WorkPriority::onScreen;
     m_work.run([this, job = std::move(job), cachedStamp, cached = std::move(cached), done = std::move(done),
                 &pictures = m_pictures]() mutable -> BackgroundWork::Finish {
         // Superseded while it waited in the queue: not worth a stat, let alone a decode.
@@ -73,7 +75,22 @@ void ItemLoader::run(Job job, Done done) {
             keepInCache(job, item);
             done(item);
         };
-    });
+    }, priority);
+}
+
+void ItemLoader::decodeMore(const std::string& path, Size decodeSize, Done done) {
+    m_work.run(
+        [ticket = m_zooms.begin(), path, decodeSize, done = std::move(done),
+         &pictures = m_pictures]() mutable -> BackgroundWork::Finish {
+            if (!ticket.isCurrent())
+                return {};
+            std::shared_ptr<Picture> more = pictures.decodeFirstImage(path, decodeSize).picture;
+            return [ticket, more = std::move(more), done = std::move(done)] {
+                if (ticket.isCurrent())
+                    done(more);
+            };
+        },
+        WorkPriority::zoom);
 }
 
 // On a worker. A path that is gone is still handed to the decoder when it is to be

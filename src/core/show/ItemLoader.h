@@ -5,6 +5,7 @@
 #include "core/media/PictureService.h"
 #include "core/show/PictureCache.h"
 #include "core/show/ShowRequests.h"
+#include "core/view/PictureResolution.h"
 
 #include <deque>
 #include <functional>
@@ -23,14 +24,19 @@ struct LoadedItem {
     DecodedPicture decoded;
 };
 
-// Looks at and decodes the items to show on a worker, so the GUI thread never waits
-// on a file system or a decoder. The newest request wins: an older one's result is
-// dropped, and its work does nothing if it had not started yet. While an item is
-// shown, the neighbours it is given are decoded ahead, one at a time, into a cache;
-// a request always goes before them. Lives on the GUI thread.
-class ItemLoader {
+// The one road from a picture file to the screen: every decode for showing, for decoding
+// ahead and for more resolution after a zoom goes through here, on the executor, so the
+// GUI thread never waits on a file system or a decoder. Each kind of request is a lane
+// with its own tickets and priority (on screen, then zoom, then ahead): the newest
+// request of a lane wins, an older one's result is dropped, and its work does nothing if
+// it had not started yet. A request to show also drops the decodes ahead. While an item
+// is shown, the neighbours it is given are decoded ahead, one at a time, into a cache.
+// The first picture's head start, decoded before the windows existed, is taken here too.
+// Pictures are immutable: more resolution is a new picture, and the cache keeps the
+// screen-sized one. Lives on the GUI thread.
+class ItemLoader final : public PictureResolution {
   public:
-    using Done = std::function<void(const LoadedItem&)>;
+    using Loaded = std::function<void(const LoadedItem&)>;
 
     ItemLoader(BackgroundWork& work, PictureService& pictures);
     ItemLoader(const ItemLoader&) = delete;
@@ -41,7 +47,7 @@ class ItemLoader {
     // cache when the file is unchanged. `done` runs on the GUI thread, and only while
     // this is still the newest request; a picture the service finished decoding ahead
     // is taken at once, `done` running before this returns.
-    void request(const std::string& path, bool asPicture, Size neededSize, Done done);
+    void request(const std::string& path, bool asPicture, Size neededSize, Loaded done);
 
     // Decodes `paths` in order, one after another, into the cache; paths cached from an
     // unchanged file are not decoded again. A later request or preload drops the rest.
@@ -49,6 +55,8 @@ class ItemLoader {
 
     // Drops the cached pictures and the preloads not yet done; a request under way stays.
     void invalidate();
+
+    void decodeMore(const std::string& path, Size decodeSize, Done done) override;
 
     // The ticket of the newest request, for work finishing it later (opening its movie):
     // that work must check it before touching the screen.
@@ -65,8 +73,8 @@ class ItemLoader {
     };
     // Runs `job` on a worker; `done` gets what it found on the GUI thread, after the
     // cache took it, while the job's ticket is current.
-    void run(Job job, Done done);
-    bool finishWithPictureDecodedAhead(const Job& job, const Done& done);
+    void run(Job job, Loaded done);
+    bool finishWithPictureDecodedAhead(const Job& job, const Loaded& done);
     static LoadedItem load(PictureService& pictures, const Job& job,
                            const std::optional<FileStamp>& cachedStamp, bool& fromCache);
     void keepInCache(const Job& job, const LoadedItem& item);
@@ -81,6 +89,7 @@ class ItemLoader {
     // Declared last: destroyed first, so every finishing step still out sees its ticket
     // void before it could reach the members above.
     ShowRequests m_preloads;
+    ShowRequests m_zooms;
     ShowRequests m_requests;
 };
 

@@ -3,8 +3,8 @@
 #include "media/support/GuiThread.h"
 #include "media/types/MovieFileTypes.h"
 #include "media/modules/MovieModule.h"
+#include "core/work/Executor.h"
 
-#include <QThreadPool>
 #include <clocale>
 #include <mutex>
 #include <utility>
@@ -54,7 +54,8 @@ struct ModuleMovieService::State {
     Opened pendingOpened;
 };
 
-ModuleMovieService::ModuleMovieService() : m_state(std::make_shared<State>()) {
+ModuleMovieService::ModuleMovieService(Executor& executor)
+    : m_executor(executor), m_state(std::make_shared<State>()) {
     // libmpv needs the C numeric locale; here, on the GUI thread, after QApplication has
     // adopted the user's. The player sets it again as it starts.
     std::setlocale(LC_NUMERIC, "C");
@@ -88,7 +89,7 @@ void ModuleMovieService::openMovie(const std::string& path, Opened opened) {
 // The worker loads the module, makes the engine and starts its player; the GUI thread
 // then opens the movie asked for last.
 void ModuleMovieService::loadModule() {
-    QThreadPool::globalInstance()->start([weak = std::weak_ptr<State>(m_state)] {
+    m_executor.submit([weak = std::weak_ptr<State>(m_state)] {
         if (const std::shared_ptr<State> working = weak.lock())
             if (MovieEngine* made = working->engine())
                 made->startPlayer();
@@ -101,7 +102,7 @@ void ModuleMovieService::loadModule() {
             loaded->pendingOpened = nullptr;
             loaded->open(loaded->pendingPath, std::move(waiting));
         });
-    });
+    }, WorkPriority::onScreen);
 }
 
 void ModuleMovieService::observeMovieEnds(std::function<void(Movie&)> handler) {

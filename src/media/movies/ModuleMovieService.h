@@ -4,13 +4,16 @@
 
 namespace vistrel {
 
+class Executor;
+
 // Movies through libmpv, which comes with the movie module (see MovieModule): the
 // module loads on a worker the first time a movie or its facts are needed, so a program
 // that shows only pictures never loads the player. Without the module every movie
 // fails as unreadable, and pictures still work.
 class ModuleMovieService final : public MovieService {
   public:
-    ModuleMovieService();
+    // The module loads on `executor`, which must outlive the service.
+    explicit ModuleMovieService(Executor& executor);
     ~ModuleMovieService() override;
     ModuleMovieService(const ModuleMovieService&) = delete;
     ModuleMovieService& operator=(const ModuleMovieService&) = delete;
@@ -29,6 +32,7 @@ class ModuleMovieService final : public MovieService {
     struct State;
     void loadModule();
     // Shared with the worker that loads the module, which may finish after the service is gone.
+    Executor& m_executor;
     std::shared_ptr<State> m_state;
 };
 

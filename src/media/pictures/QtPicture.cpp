@@ -5,16 +5,13 @@
 namespace vistrel {
 
 QtPicture::QtPicture(QImage image, QSize storedSize, std::string path)
-    : m_image(std::move(image)), m_storedSize(storedSize), m_path(std::move(path)) {}
+    : m_pixels(std::move(image), storedSize, std::move(path)) {}
 
 QtPicture::QtPicture(QImage image) : QtPicture(image, image.size()) {}
 
 Size QtPicture::extent() const {
-    return {static_cast<float>(m_storedSize.width()), static_cast<float>(m_storedSize.height())};
-}
-
-bool QtPicture::isFullResolution() const {
-    return m_image.width() >= m_storedSize.width() && m_image.height() >= m_storedSize.height();
+    const QSize stored = m_pixels.storedSize();
+    return {static_cast<float>(stored.width()), static_cast<float>(stored.height())};
 }
 
 } // namespace vistrel

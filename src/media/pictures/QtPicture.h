@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/media/Picture.h"
-#include "media/pictures/PictureDecoder.h"
+#include "media/pictures/PictureImage.h"
 
 #include <QImage>
 #include <QSize>
@@ -9,9 +9,7 @@
 
 namespace vistrel {
 
-// A picture held as a QImage with its stored (unturned) pixels. The image may be a
-// scaled-down decode of a large file; the file path lets it decode more when needed.
-// A captured movie frame has no path and is always held at full size.
+// A picture held as a QImage with its stored (unturned) pixels; see PictureImage.
 class QtPicture final : public Picture {
   public:
     // `storedSize` is the size of the picture as stored; `image` may be smaller.
@@ -20,34 +18,15 @@ class QtPicture final : public Picture {
     explicit QtPicture(QImage image);
 
     Size extent() const override;
+    const PictureImage* pixels() const override { return &m_pixels; }
 
-    const QImage& image() const { return m_image; }
-    QSize storedSize() const { return m_storedSize; }
-    const std::string& path() const { return m_path; }
-    // True when the held image has every stored pixel.
-    bool isFullResolution() const;
-
-    // Makes the held image at least `needed` (capped at the stored size, aspect kept),
-    // decoding the file again when the held image is smaller: at a half, a quarter or an
-    // eighth of the stored size, or at full size. False when that failed; the image held
-    // before stays.
-    bool ensureResolution(QSize needed);
-
-    // ensureResolution in two halves, so that the decode can run on a worker: the size
-    // to decode the file at for `needed` (invalid when the held image covers it or the
-    // picture has no file), and the taking of that decode. adopt() refuses (false, the
-    // held image stays) a failed decode, one of a file since changed, or a smaller one.
-    QSize decodeSizeFor(QSize needed) const;
-    bool adopt(PictureDecoder::Result decoded);
+    const QImage& image() const { return m_pixels.image(); }
+    QSize storedSize() const { return m_pixels.storedSize(); }
+    const std::string& path() const { return m_pixels.path(); }
+    bool isFullResolution() const { return m_pixels.isFullResolution(); }
 
   private:
-    bool covers(QSize needed) const;
-    // The size to decode at so that the image covers `target`.
-    QSize decodingStep(QSize target) const;
-
-    QImage m_image;
-    QSize m_storedSize;
-    std::string m_path;
+    const PictureImage m_pixels;
 };
 
 } // namespace vistrel

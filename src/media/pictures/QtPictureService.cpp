@@ -17,6 +17,7 @@
 #include <QImageWriter>
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <utility>
 
 namespace vistrel {
@@ -194,7 +195,7 @@ QSize measuredSize(QImageReader& reader) {
 
 // The picture with every stored pixel: a scaled-down decode is decoded again at full
 // size; when that fails, what is held is better than nothing.
-QImage fullImageOf(const QtPicture& picture) {
+QImage fullImageOf(const PictureImage& picture) {
     if (picture.isFullResolution() || picture.path().empty())
         return picture.image();
     PictureDecoder::Result decoded = PictureDecoder::decode(picture.path(), {});
@@ -202,8 +203,8 @@ QImage fullImageOf(const QtPicture& picture) {
 }
 
 QByteArray encode(const Picture& picture, const char* format, std::optional<int> quality) {
-    const auto* qtPicture = dynamic_cast<const QtPicture*>(&picture);
-    if (qtPicture == nullptr || qtPicture->image().isNull()) {
+    const PictureImage* pixels = picture.pixels();
+    if (pixels == nullptr || pixels->image().isNull()) {
         qCWarning(lcPicture) << "no image to encode as" << format;
         return {};
     }
@@ -213,7 +214,7 @@ QByteArray encode(const Picture& picture, const char* format, std::optional<int>
     QImageWriter writer(&buffer, format);
     if (quality)
         writer.setQuality(*quality);
-    if (!writer.write(fullImageOf(*qtPicture))) {
+    if (!writer.write(fullImageOf(*pixels))) {
         qCWarning(lcPicture) << "encoding as" << format << "failed:" << writer.errorString();
         return {};
     }
@@ -287,7 +288,8 @@ std::vector<std::string> QtPictureService::pictureFileTypes() const {
     return suffixes;
 }
 
-void QtPictureService::decodeAhead(const std::string& path, std::function<std::optional<Size>()> guessNeededSize) {
+void QtPictureService::decodeAhead(const std::string& path, std::function<std::optional<Size>()> guessNeededSize,
+                                   Executor& executor) {
     auto findSize = [guess = std::move(guessNeededSize), ready = m_readySize]() -> std::optional<Size> {
         if (std::optional<Size> guessed = guess())
             return guessed;
@@ -299,7 +301,7 @@ void QtPictureService::decodeAhead(const std::string& path, std::function<std::o
         if (!ready.get())
             return DecodedPicture{}; // the program ended before its windows were made
         return decodeNow(file, size);
-    });
+    }, executor);
 }
 
 std::optional<PictureDecodedAhead> QtPictureService::takeFinishedDecode(const std::string& path,
@@ -313,8 +315,14 @@ DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::
     return decodeNow(path, neededSize);
 }
 
+// A decoder that runs out of memory fails its picture, not the program.
 DecodedPicture QtPictureService::decodeNow(const std::string& path, std::optional<Size> neededSize) {
-    PictureDecoder::Result decoded = PictureDecoder::decode(path, boundFor(neededSize));
+    PictureDecoder::Result decoded;
+    try {
+        decoded = PictureDecoder::decode(path, boundFor(neededSize));
+    } catch (const std::exception& error) {
+        decoded = PictureDecoder::Result::failed({}, QStringLiteral("decoding failed: %1").arg(error.what()));
+    }
     if (decoded.image.isNull()) {
         qCInfo(lcPicture) << "cannot decode" << QFile::decodeName(QByteArray::fromStdString(path)) << "-"
                           << decoded.failure;

@@ -10,6 +10,8 @@
 
 namespace vistrel {
 
+class Executor;
+
 // Pictures through Qt's image readers and writers (with the image-format plugins) and
 // exiv2 for their metadata. Decoded pictures are QtPicture objects.
 class QtPictureService final : public PictureService {
@@ -17,13 +19,14 @@ class QtPictureService final : public PictureService {
     QtPictureService();
     ~QtPictureService() override;
 
-    // Begins decoding the first picture, `path`, at once on a thread of its own, even
+    // Begins decoding the first picture, `path`, at once on `executor`, even
     // before the application object exists; the first decodeFirstImage asking for the
     // same path and size takes the result. The size is what `guessNeededSize` answers on
     // that thread, or else what applicationReady() brings. A PNG, or a JPEG larger
     // than needed, decodes at once; the rest waits for applicationReady(), as only then
     // may the general reader run.
-    void decodeAhead(const std::string& path, std::function<std::optional<Size>()> guessNeededSize);
+    void decodeAhead(const std::string& path, std::function<std::optional<Size>()> guessNeededSize,
+                     Executor& executor);
 
     // The application object exists, and pictures are needed at `neededSize` (nothing
     // when there is no screen to tell it).

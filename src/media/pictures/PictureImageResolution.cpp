@@ -1,48 +1,25 @@
-// Decoding more of a picture when it is shown larger than it was decoded for. Kept
-// apart from the picture itself, which the movie module also builds for its frames
+// The steps by which a picture shown larger than it was decoded for is decoded again.
+// Kept apart from the picture itself, which the movie module also builds for its frames
 // without the picture decoders.
-#include "media/pictures/QtPicture.h"
+#include "media/pictures/PictureImage.h"
 
-#include "media/support/LogCategories.h"
 #include "media/pictures/PictureDecoder.h"
-
-#include <QFile>
-#include <utility>
 
 namespace vistrel {
 
-bool QtPicture::ensureResolution(QSize needed) {
-    const QSize size = decodeSizeFor(needed);
-    if (!size.isValid())
-        return covers(needed);
-    return adopt(PictureDecoder::decode(m_path, size));
-}
-
-QSize QtPicture::decodeSizeFor(QSize needed) const {
+QSize PictureImage::decodeSizeFor(QSize needed) const {
     if (covers(needed) || m_path.empty())
         return {};
     return decodingStep(needed.boundedTo(m_storedSize));
 }
 
-bool QtPicture::adopt(PictureDecoder::Result decoded) {
-    if (decoded.image.isNull() || decoded.storedSize != m_storedSize) {
-        qCInfo(lcPicture) << "cannot decode" << QFile::decodeName(QByteArray::fromStdString(m_path))
-                          << "again at a higher resolution -" << decoded.failure;
-        return false;
-    }
-    if (decoded.image.width() <= m_image.width() && decoded.image.height() <= m_image.height())
-        return false;
-    m_image = std::move(decoded.image);
-    return true;
-}
-
 // One pixel of slack: a scaled decode rounds its sides.
-bool QtPicture::covers(QSize needed) const {
+bool PictureImage::covers(QSize needed) const {
     const QSize target = needed.boundedTo(m_storedSize);
     return m_image.width() + 1 >= target.width() && m_image.height() + 1 >= target.height();
 }
 
-QSize QtPicture::decodingStep(QSize target) const {
+QSize PictureImage::decodingStep(QSize target) const {
     // The JPEG decoder scales by 1/8, 1/4 and 1/2 natively. Decoding at the smallest of
     // those steps that covers `target`, or at full size, rather than at `target` itself
     // keeps zooming in to a few decodes, and spares the decoder a second resampling.
