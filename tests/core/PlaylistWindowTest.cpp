@@ -1,5 +1,6 @@
 #include "ControllerFixture.h"
 #include "FakePlaylistWindowSurface.h"
+#include "core/playlist/PlaylistCommands.h"
 #include "core/playlist/PlaylistWindow.h"
 
 #include <gmock/gmock.h>
@@ -12,6 +13,16 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
+// Commands of a window logic that is not the controller's.
+struct IgnoredCommands : PlaylistCommands {
+    void playIt() override {}
+    void loop(Sender*) override {}
+    void stopLoop(Sender*) override {}
+    void open(Sender*) override {}
+    void saveList(Sender*) override {}
+    void openList(Sender*) override {}
+};
+
 // The window logic over a started controller, with a fake window and an information
 // reader that answers with a text per path (none for paths it was not told about).
 class PlaylistWindowTest : public ControllerFixture {
@@ -21,8 +32,7 @@ class PlaylistWindowTest : public ControllerFixture {
         window = std::make_unique<PlaylistWindow>(controller->play(), work, [this](const std::string& path) {
             const auto found = infoTexts.find(path);
             return found == infoTexts.end() ? std::nullopt : std::optional<std::string>(found->second);
-        });
-        window->setMovieController(controller.get());
+        }, *controller);
         window->windowDidLoad(&surface);
     }
 
@@ -49,12 +59,13 @@ class PlaylistWindowTest : public ControllerFixture {
     FakePlaylistWindowSurface surface;
     std::map<std::string, std::string> infoTexts;
     std::unique_ptr<PlaylistWindow> window;
+    IgnoredCommands ignoredCommands;
 };
 
 TEST_F(PlaylistWindowTest, ControllerMakesTheWindowLogicAtStartUpOnItsOwnList) {
     PlaylistWindow* made = controller->playlistWindow();
     ASSERT_NE(made, nullptr);
-    EXPECT_EQ(made->movieController(), controller.get());
+    EXPECT_EQ(&made->commands(), controller.get());
     EXPECT_EQ(&made->store(), &controller->play());
     EXPECT_TRUE(made->store().fileList().empty());
 }
@@ -223,8 +234,8 @@ TEST_F(PlaylistWindowTest, StopLoopAndInsertGoToTheController) {
     EXPECT_EQ(panels.openPanelRuns, 1);
     EXPECT_THAT(names(), ElementsAre("A", "N"));
 
-    window->setMovieController(nullptr);
-    window->insert();
+    PlaylistWindow elsewhere(store(), work, {}, ignoredCommands);
+    elsewhere.insert();
     EXPECT_EQ(panels.openPanelRuns, 1);
 }
 
