@@ -18,11 +18,10 @@ class MovieControlBar;
 class MovieFrames;
 class QtPicture;
 class ViewGeometry;
-class VistrelController;
 
 // The one view of the main window: a picture drawn upright by its orientation and
 // stretched over the view, or the frames of a movie, on black. Drags move the item
-// (Shift: scale it) and wheel turns scale it, through the controller's geometry,
+// (Shift: scale it) and wheel turns scale it, through the viewer's geometry,
 // which lays the view out again. The bottom strip belongs to the movie control bar.
 //
 // Holds a picture or a movie, never both. The frame renderer is owned here and is
@@ -33,10 +32,9 @@ class VistrelView : public QWidget, public PictureView {
     explicit VistrelView(QWidget* parent = nullptr);
     ~VistrelView() override;
 
-    // The controller is built after the view; not owned.
-    void setMovieController(VistrelController* controller);
-    // What drags and wheel turns change; nullptr: they change nothing.
-    void setGeometryTarget(std::unique_ptr<ViewGeometry> target);
+    // What drags and wheel turns change; nullptr: they change nothing. Not owned: it
+    // must outlive the view or be withdrawn first.
+    void setGeometryTarget(ViewGeometry* target);
 
     void setCiImage(std::shared_ptr<Picture> picture) override;
     std::shared_ptr<Picture> ciImage() const override { return m_ciImage; }
@@ -109,7 +107,7 @@ class VistrelView : public QWidget, public PictureView {
     TurnedPictureKey m_turnedKey;
     // What was last painted straight onto the window, before any copy was kept.
     TurnedPictureKey m_paintedKey;
-    std::unique_ptr<ViewGeometry> m_geometry;
+    ViewGeometry* m_geometry = nullptr;
     MovieControlBar* m_controlBar = nullptr;
     ViewGestures m_gestures;
     Rect m_frame;

@@ -1,6 +1,6 @@
 #include "ControllerFixture.h"
+#include "FakePlaylistCommands.h"
 #include "FakePlaylistWindowSurface.h"
-#include "core/playlist/PlaylistCommands.h"
 #include "core/playlist/PlaylistWindow.h"
 
 #include <gmock/gmock.h>
@@ -12,16 +12,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-// Commands of a window logic that is not the controller's.
-struct IgnoredCommands : PlaylistCommands {
-    void playIt() override {}
-    void loop(Sender*) override {}
-    void stopLoop(Sender*) override {}
-    void open(Sender*) override {}
-    void saveList(Sender*) override {}
-    void openList(Sender*) override {}
-};
 
 // The window logic over a started controller, with a fake window and an information
 // reader that answers with a text per path (none for paths it was not told about).
@@ -59,7 +49,7 @@ class PlaylistWindowTest : public ControllerFixture {
     FakePlaylistWindowSurface surface;
     std::map<std::string, std::string> infoTexts;
     std::unique_ptr<PlaylistWindow> window;
-    IgnoredCommands ignoredCommands;
+    FakePlaylistCommands ignoredCommands;
 };
 
 TEST_F(PlaylistWindowTest, ControllerMakesTheWindowLogicAtStartUpOnItsOwnList) {
