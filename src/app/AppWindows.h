@@ -3,7 +3,6 @@
 #include "core/events/Signal.h"
 
 #include <QPointer>
-
 #include <memory>
 
 class QWidget;

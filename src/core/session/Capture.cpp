@@ -9,8 +9,10 @@
 
 namespace vistrel {
 
-Capture::Capture(CapturePorts ports, const PictureView& view, const ShownMovie& movie, ShowingSession& session)
-    : m_view(view), m_movie(movie), m_session(session), m_frameWriter(ports.modals, ports.pictures, ports.work),
+Capture::Capture(CapturePorts ports, const PictureView& view, const ShownMovie& movie,
+                 ShowingSession& session)
+    : m_view(view), m_movie(movie), m_session(session),
+      m_frameWriter(ports.modals, ports.pictures, ports.work),
       m_framePasteboard(ports.pasteboard, ports.pictures, ports.work),
       m_series(ports.scheduler, ports.windows,
                [this] { m_frameWriter.saveFrame(frameOnScreen(), FrameWriter::WhenBusy::skip); }),
@@ -23,8 +25,12 @@ void Capture::saveFrame() {
 
 FrameSource Capture::frameOnScreen() {
     const auto& movie = m_movie.get();
-    return FrameSource{m_imagePath,         m_imageCompression, m_session.currentPath(), movie,
-                       movie ? nullptr : m_view.ciImage(), m_view.orientation()};
+    return FrameSource{m_imagePath,
+                       m_imageCompression,
+                       m_session.currentPath(),
+                       movie,
+                       movie ? nullptr : m_view.ciImage(),
+                       m_view.orientation()};
 }
 
 bool Capture::writeSelectionToPasteboard(const std::vector<std::string>& types) {
@@ -35,7 +41,8 @@ void Capture::copyFrame() {
     writeSelectionToPasteboard({FramePasteboard::tiffType, FramePasteboard::pngType});
 }
 
-void Capture::registerPasteboardTypes(std::vector<std::string> sendTypes, std::vector<std::string> returnTypes) {
+void Capture::registerPasteboardTypes(std::vector<std::string> sendTypes,
+                                      std::vector<std::string> returnTypes) {
     m_sendTypes = std::move(sendTypes);
     m_returnTypes = std::move(returnTypes);
 }

@@ -1,8 +1,8 @@
 #include "core/session/Playback.h"
 
-#include "core/session/PlaybackArithmetic.h"
 #include "core/media/Movie.h"
 #include "core/platform/StatusOverlay.h"
+#include "core/session/PlaybackArithmetic.h"
 #include "core/session/ShownMovie.h"
 
 namespace vistrel {

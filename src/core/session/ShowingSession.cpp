@@ -191,12 +191,12 @@ bool ShowingSession::showPicture(const std::string& path, const DecodedPicture& 
 // The opening may finish at once or much later: by then the user may have stepped on,
 // and the movie is dropped (which closes it) in favour of the newer request.
 void ShowingSession::requestMovie(const std::string& path) {
-    m_ports.movies.openMovie(path, [this, ticket = m_itemLoader.newestRequest(),
-                                    path](std::shared_ptr<Movie> movie) {
-        if (!ticket.isCurrent())
-            return;
-        noteShowOutcome(showMovie(path, std::move(movie)) ? ShowOutcome::shown : ShowOutcome::unshown);
-    });
+    m_ports.movies.openMovie(
+        path, [this, ticket = m_itemLoader.newestRequest(), path](std::shared_ptr<Movie> movie) {
+            if (!ticket.isCurrent())
+                return;
+            noteShowOutcome(showMovie(path, std::move(movie)) ? ShowOutcome::shown : ShowOutcome::unshown);
+        });
 }
 
 bool ShowingSession::showMovie(const std::string& path, std::shared_ptr<Movie> movie) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/geometry/Geometry.h"
 #include "core/events/Signal.h"
+#include "core/geometry/Geometry.h"
 #include "core/session/SlideShow.h"
 #include "core/show/ItemLoader.h"
 

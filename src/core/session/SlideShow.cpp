@@ -17,7 +17,8 @@ constexpr double announcementDuration = 4.0;
 
 SlideShow::SlideShow(Scheduler& scheduler, ModalGuard& modals, StatusOverlay& overlay,
                      const PlaylistStore& list, std::function<void()> advance)
-    : m_scheduler(scheduler), m_modals(modals), m_overlay(overlay), m_list(list), m_advance(std::move(advance)) {}
+    : m_scheduler(scheduler), m_modals(modals), m_overlay(overlay), m_list(list),
+      m_advance(std::move(advance)) {}
 
 // A pending advance must not reach a show that is gone.
 SlideShow::~SlideShow() {
