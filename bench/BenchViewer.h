@@ -59,9 +59,11 @@ class BenchViewer {
         controller = std::make_unique<VistrelController>(
             ControllerServices{scheduler, settings, window, view, overlay, alerts, panels, movies, pictures,
                                work, pasteboard, opener, windows});
-        view.setMovieController(controller.get());
+        view.setGeometryTarget(&controller->viewGeometry());
         controller->awakeFromNib();
     }
+    // The view outlives the controller, whose geometry it changes.
+    ~BenchViewer() { view.setGeometryTarget(nullptr); }
 
     QWidget screen;
     VistrelView view;

@@ -5,6 +5,7 @@
 // Each should stay well under 0.2 s.
 
 #include "FakeBackgroundWork.h"
+#include "FakePlaylistCommands.h"
 #include "playlist/PlaylistTableModel.h"
 #include "core/playlist/PlaylistWindow.h"
 #include "playlist/PlaylistWindowView.h"
@@ -73,7 +74,8 @@ int main(int argc, char** argv) {
     PlaylistStore store;
     store.setFileList(entries);
     test::FakeBackgroundWork work;
-    PlaylistWindow logic(store, work, {});
+    test::FakePlaylistCommands commands;
+    PlaylistWindow logic(store, work, {}, commands);
     PlaylistWindowView view(logic);
     view.resize(900, 700);
     view.show();

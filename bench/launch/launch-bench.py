@@ -15,6 +15,7 @@ Each figure is the median of several runs, with its ratio to the best peer.
 Usage (from the source tree, after building; peers: scripts/install-bench-peers.sh):
     ./dev.sh launch-bench
     bench/launch/launch-bench.py [--build build] [--runs 7] [--only vistrel,feh] [--rows small,next]
+    bench/launch/launch-bench.py --previous ../old/build   # the earlier binary beside the new one
 
 Fixtures are made once under /tmp/vistrel-launch-fixtures (ffmpeg); delete the folder
 to make them again. The figures are only as quiet as the machine: other work on the
@@ -155,11 +156,16 @@ class Viewer:
     folder: object = None      # folder -> argv
 
 
-def viewers(vistrel):
+def own_viewer(name, program):
+    return Viewer(name, program, lambda f: [program, f], movie=lambda f: [program, f],
+                  series=lambda fs: [program, *fs], next_key="Right", folder=lambda d: [program, d])
+
+
+def viewers(vistrel, previous=None):
     mpv_common = ["--fs", "--image-display-duration=inf", "--really-quiet", "--no-terminal"]
     candidates = [
-        Viewer("vistrel", vistrel, lambda f: [vistrel, f], movie=lambda f: [vistrel, f],
-               series=lambda fs: [vistrel, *fs], next_key="Right", folder=lambda d: [vistrel, d]),
+        own_viewer("vistrel", vistrel),
+        *([own_viewer("previous", previous)] if previous else []),
         Viewer("feh", "feh", lambda f: ["feh", "-F", f], series=lambda fs: ["feh", "-F", *fs],
                next_key="space", folder=lambda d: ["feh", "-F", "-r", d]),
         Viewer("nsxiv", "nsxiv", lambda f: ["nsxiv", "-f", "-b", f], series=lambda fs: ["nsxiv", "-f", "-b", *fs],
@@ -422,10 +428,16 @@ def measure(args, fixtures, available):
     return results
 
 
+def ratio(own, other):
+    return f"{own / other:.2f}" if own is not None and other else "–"
+
+
 def table(results, names):
     columns = names + (["find"] if results["folder"] else [])
-    lines = ["| Measure | " + " | ".join(columns) + " | vistrel / best peer |",
-             "|---" * (len(columns) + 2) + "|"]
+    against_previous = "previous" in names
+    extra = " vistrel / previous |" if against_previous else ""
+    lines = ["| Measure | " + " | ".join(columns) + " | vistrel / best peer |" + extra,
+             "|---" * (len(columns) + 2 + against_previous) + "|"]
     for row, title in ROWS:
         if not results[row]:
             continue
@@ -435,10 +447,13 @@ def table(results, names):
             value = results[row].get(name)
             cells.append("–" if value is None else f"{value:.0f} {unit}")
         # `find` is the floor a folder scan can reach, not a viewer to compare with.
-        peers = [v for n, v in results[row].items() if n not in ("vistrel", "find") and v is not None]
+        peers = [v for n, v in results[row].items()
+                 if n not in ("vistrel", "previous", "find") and v is not None]
         own = results[row].get("vistrel")
-        ratio = f"{own / min(peers):.2f}" if own is not None and peers and min(peers) > 0 else "–"
-        lines.append(f"| {title} | " + " | ".join(cells) + f" | {ratio} |")
+        line = f"| {title} | " + " | ".join(cells) + f" | {ratio(own, min(peers) if peers else None)} |"
+        if against_previous:
+            line += f" {ratio(own, results[row].get('previous'))} |"
+        lines.append(line)
     return "\n".join(lines)
 
 
@@ -448,7 +463,9 @@ def main():
     parser.add_argument("--build", default=str(top / "build"), help="build folder (default: build)")
     parser.add_argument("--runs", type=int, default=7, help="launches per figure (median)")
     parser.add_argument("--next-runs", type=int, default=20, help="key presses for the next-picture figure")
-    parser.add_argument("--only", help="comma-separated viewers (vistrel,feh,nsxiv,mpv,qimgv)")
+    parser.add_argument("--only", help="comma-separated viewers (vistrel,previous,feh,nsxiv,mpv,qimgv)")
+    parser.add_argument("--previous", help="build folder of an earlier vistrel, measured in the same run "
+                                           "as the viewer 'previous' (its modules beside its program)")
     parser.add_argument("--rows", default=",".join(r for r, _ in ROWS),
                         help="comma-separated rows: small,jpeg24,png24,jpeg96,movie,next,folder")
     args = parser.parse_args()
@@ -462,7 +479,12 @@ def main():
     for tool in ("Xvfb", "openbox", "xdotool", "ffmpeg"):
         if not shutil.which(tool):
             sys.exit(f"missing {tool}: run scripts/install-deps.sh and scripts/install-bench-peers.sh")
-    available = viewers(vistrel)
+    previous = None
+    if args.previous:
+        previous = str(Path(args.previous) / "vistrel")
+        if not Path(previous).exists():
+            sys.exit(f"missing {previous}")
+    available = viewers(vistrel, previous)
     if args.only:
         wanted = set(args.only.split(","))
         available = [v for v in available if v.name in wanted]

@@ -1,33 +1,28 @@
 #include "app/AppWindows.h"
 
 #include "app/SeriesPanel.h"
-#include "core/controller/VistrelController.h"
+#include "core/platform/AuxiliaryWindowLogic.h"
+#include "core/platform/WindowRequests.h"
 #include "media/support/LogCategories.h"
-#include "core/platform/MainWindow.h"
 #include "playlist/PlaylistWindowView.h"
 #include "settings/PreferencesWindow.h"
 
 namespace vistrel {
 
-AppWindows::AppWindows() = default;
+AppWindows::AppWindows(QWidget& mainWindow, AuxiliaryWindowLogic& logic, WindowRequests& requests)
+    : m_mainWindow(mainWindow), m_logic(logic),
+      m_playlistWanted(requests.playlistWindowWanted.connect([this] { showPlaylistWindow(); })),
+      m_preferencesWanted(requests.preferencesWindowWanted.connect([this] { showPreferencesWindow(); })),
+      m_seriesPanelWanted(requests.seriesPanelWanted.connect([this] { showSeriesPanel(); })),
+      m_seriesPanelDone(requests.seriesPanelDone.connect([this] { closeSeriesPanel(); })) {}
 
 AppWindows::~AppWindows() {
     delete m_seriesPanel;
 }
 
-void AppWindows::setMovieController(VistrelController* controller) {
-    // The windows show the controller's own state: they go before it does.
-    if (!controller) {
-        m_playlistWindow.reset();
-        m_preferencesWindow.reset();
-        delete m_seriesPanel;
-    }
-    m_controller = controller;
-}
-
 void AppWindows::showPlaylistWindow() {
     if (!m_playlistWindow) {
-        PlaylistWindow* logic = m_controller ? m_controller->playlistWindow() : nullptr;
+        PlaylistWindow* logic = m_logic.playlistWindow();
         if (!logic) {
             qCWarning(lcWindows) << "play list window asked for before the controller started";
             return;
@@ -40,17 +35,13 @@ void AppWindows::showPlaylistWindow() {
 }
 
 void AppWindows::showPreferencesWindow() {
-    PreferencesWindow::showBuiltOnce(m_preferencesWindow, m_controller ? m_controller->prefs() : nullptr);
+    PreferencesWindow::showBuiltOnce(m_preferencesWindow, m_logic.prefs());
 }
 
 // A tool window of the main window, so that it stays above the full-screen item.
 void AppWindows::showSeriesPanel() {
-    if (!m_controller)
-        return;
-    if (!m_seriesPanel) {
-        auto* mainWindow = dynamic_cast<QWidget*>(&m_controller->services().window);
-        m_seriesPanel = new SeriesPanel(*m_controller, mainWindow);
-    }
+    if (!m_seriesPanel)
+        m_seriesPanel = new SeriesPanel(m_logic.pictureSeries(), &m_mainWindow);
     m_seriesPanel->show();
     m_seriesPanel->raise();
     m_seriesPanel->activateWindow();

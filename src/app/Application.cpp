@@ -50,28 +50,36 @@ Application::Application(ApplicationServices services)
       m_panels(orReal<FilePanels, QtFilePanels>(std::move(services.panels), m_window.get())),
       m_pasteboard(orReal<Pasteboard, QtPasteboard>(std::move(services.pasteboard))),
       m_opener(orReal<DocumentOpener, QtDocumentOpener>(std::move(services.opener))),
-      m_windows(std::make_unique<AppWindows>()),
       m_controller(std::make_unique<VistrelController>(
           ControllerServices{*m_scheduler, *m_settings, *m_window, *m_view, *m_cinfo, *m_alerts, *m_panels,
-                             *m_movies, *m_pictures, *m_work, *m_pasteboard, *m_opener, *m_windows})) {
+                             *m_movies, *m_pictures, *m_work, *m_pasteboard, *m_opener, m_windowRequests})),
+      m_windows(std::make_unique<AppWindows>(*m_window, *m_controller, m_windowRequests)),
+      m_failureLog(std::make_unique<FailureLog>(m_controller->frameWriter().frameFinished,
+                                                m_controller->playlistFiles().failed, m_controller->intake().failed)),
+      // Before the start-up: the menu strip's height follows the filled menu bar's.
+      m_menu(std::make_unique<MainMenu>(*m_window, *m_controller)) {
     m_window->setView(m_view.get());
-    m_window->setMovieController(m_controller.get());
-    m_view->setMovieController(m_controller.get());
-    m_view->setPictureResolution(&m_controller->pictureResolution());
-    m_windows->setMovieController(m_controller.get());
-    m_failureLog = std::make_unique<FailureLog>(*m_controller);
-    // Before the start-up: the menu strip's height follows the filled menu bar's.
-    m_menu = std::make_unique<MainMenu>(*m_window, *m_controller);
+    connectWidgetsToController();
     // Owned by the window; the pointer stays while the menu bar is there to be used.
     new IdlePointer(*m_window, [window = m_window.get()] { return !window->menuBarVisible(); });
 }
 
+// The window and the view are the controller's ports, so they are built before it and
+// cannot take it at construction; what they hand on goes to it from here, once. The
+// window's events reach it through connections that end before it goes.
+void Application::connectWidgetsToController() {
+    VistrelController& controller = *m_controller;
+    m_menuStripEntered = m_window->menuStripEntered.connect([&controller] { controller.mouseEntered(); });
+    m_filesDropped = m_window->filesDropped.connect(
+        [&controller](const std::vector<std::string>& paths) { controller.applicationOpenFiles(paths); });
+    m_view->setGeometryTarget(&controller.viewGeometry());
+    m_view->setPictureResolution(&controller.pictureResolution());
+}
+
+// The view outlives the controller, whose geometry it changes and whose decodes it asks for.
 Application::~Application() {
-    m_menu.reset();
-    m_windows->setMovieController(nullptr);
-    m_view->setMovieController(nullptr);
+    m_view->setGeometryTarget(nullptr);
     m_view->setPictureResolution(nullptr);
-    m_window->setMovieController(nullptr);
 }
 
 void Application::start(const std::vector<std::string>& paths) {

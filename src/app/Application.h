@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/events/Signal.h"
 #include "core/media/MovieService.h"
 #include "core/media/PictureService.h"
 #include "core/platform/Alerts.h"
@@ -8,6 +9,7 @@
 #include "core/platform/Pasteboard.h"
 #include "core/platform/SettingsStore.h"
 #include "core/work/Executor.h"
+#include "core/platform/WindowRequests.h"
 
 #include <memory>
 #include <string>
@@ -41,8 +43,9 @@ struct ApplicationServices {
 
 // The whole viewer wired together. The constructor builds the objects in start-up
 // order: services, main window, picture view, status overlay, alerts, panels, the
-// controller, the menus; start() runs the controller's start-up and takes in the
-// files handed to the application. Needs a QApplication.
+// controller, the windows beside the main one, the menus; start() runs the
+// controller's start-up and takes in the files handed to the application. Needs a
+// QApplication.
 class Application {
   public:
     explicit Application(ApplicationServices services = {});
@@ -67,6 +70,8 @@ class Application {
     AppWindows& windows() { return *m_windows; }
 
   private:
+    void connectWidgetsToController();
+
     // Declared in construction order; destroyed in reverse, so everything that refers
     // to another object goes before it.
     std::shared_ptr<Executor> m_executor;
@@ -83,10 +88,13 @@ class Application {
     std::unique_ptr<FilePanels> m_panels;
     std::unique_ptr<Pasteboard> m_pasteboard;
     std::unique_ptr<DocumentOpener> m_opener;
-    std::unique_ptr<AppWindows> m_windows;
+    WindowRequests m_windowRequests;
     std::unique_ptr<VistrelController> m_controller;
+    std::unique_ptr<AppWindows> m_windows;
     std::unique_ptr<FailureLog> m_failureLog;
     std::unique_ptr<MainMenu> m_menu;
+    Connection m_menuStripEntered;
+    Connection m_filesDropped;
 };
 
 } // namespace vistrel

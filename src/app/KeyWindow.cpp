@@ -2,7 +2,6 @@
 
 #include "app/FileArguments.h"
 #include "app/MenuStrip.h"
-#include "core/controller/VistrelController.h"
 #include "display/CompositorProbe.h"
 
 #include <QDragEnterEvent>
@@ -165,17 +164,12 @@ void KeyWindow::makeViewFirstResponder() {
 
 void KeyWindow::installMenuStrip(int height) {
     if (!m_menuStrip)
-        m_menuStrip = new MenuStrip(this, [this] {
-            if (m_controller)
-                m_controller->mouseEntered();
-        });
+        m_menuStrip = new MenuStrip(this, [this] { menuStripEntered.notify(); });
     m_menuStrip->setStripHeight(height);
 }
 
-// Keys no shortcut took end at the controller, which ignores them.
+// Keys no shortcut took end here and do nothing.
 void KeyWindow::keyPressEvent(QKeyEvent* event) {
-    if (m_controller)
-        m_controller->keyDown();
     event->accept();
 }
 
@@ -195,13 +189,7 @@ void KeyWindow::dropEvent(QDropEvent* event) {
         return;
     event->acceptProposedAction();
     // The intake may run a modal alert; the drag source is released first.
-    QMetaObject::invokeMethod(
-        this,
-        [this, paths] {
-            if (m_controller)
-                m_controller->applicationOpenFiles(paths);
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, paths] { filesDropped.notify(paths); }, Qt::QueuedConnection);
 }
 
 } // namespace vistrel

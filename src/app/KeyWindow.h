@@ -1,8 +1,12 @@
 #pragma once
 
+#include "core/events/Signal.h"
 #include "core/platform/MainWindow.h"
 
 #include <QWidget>
+
+#include <string>
+#include <vector>
 
 class QMenuBar;
 class QScreen;
@@ -10,7 +14,6 @@ class QScreen;
 namespace vistrel {
 
 class MenuStrip;
-class VistrelController;
 
 // The borderless main window, as large as the deepest screen. Its content holds the
 // picture view and the status overlay; the menu bar lies over the top of the content
@@ -27,8 +30,6 @@ class KeyWindow : public QWidget, public MainWindow {
     // The size of the screen the window covers; known as soon as the application is.
     static Size deepestScreenSize();
 
-    // Receives menu-strip entries, dropped files and key presses. Not owned.
-    void setMovieController(VistrelController* controller) { m_controller = controller; }
     // The view made first responder; a child of content(). Not owned.
     void setView(QWidget* view) { m_view = view; }
 
@@ -48,6 +49,11 @@ class KeyWindow : public QWidget, public MainWindow {
     void makeViewFirstResponder() override;
     void installMenuStrip(int height) override;
 
+    // The pointer entered the strip at the top of the screen.
+    Signal<> menuStripEntered;
+    // Files and folders dropped on the window, once the drag source was released.
+    Signal<std::vector<std::string>> filesDropped;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -62,7 +68,6 @@ class KeyWindow : public QWidget, public MainWindow {
     void showCoveringScreen();
     void layOutChildren();
 
-    VistrelController* m_controller = nullptr;
     QWidget* m_view = nullptr;
     QWidget* m_content;
     QMenuBar* m_menuBar;

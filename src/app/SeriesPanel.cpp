@@ -1,6 +1,6 @@
 #include "app/SeriesPanel.h"
 
-#include "core/controller/VistrelController.h"
+#include "core/capture/PictureSeries.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -23,8 +23,8 @@ QPushButton* button(const QString& title, const char* name, QWidget* parent) {
 
 } // namespace
 
-SeriesPanel::SeriesPanel(VistrelController& controller, QWidget* parent)
-    : QWidget(parent, Qt::Tool), m_controller(controller) {
+SeriesPanel::SeriesPanel(PictureSeries& series, QWidget* parent)
+    : QWidget(parent, Qt::Tool), m_series(series) {
     setObjectName(QStringLiteral("seriesPanel"));
     setWindowTitle(tr("Picture Series"));
     buildLayout();
@@ -61,16 +61,16 @@ void SeriesPanel::buildLayout() {
 
 void SeriesPanel::connectControls() {
     connect(m_shotsPerMinute, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_controller.setShotsPerMinute(text.toStdString()); });
+            [this](const QString& text) { m_series.setShotsPerMinute(text.toStdString()); });
     connect(m_shotsPerMinute, &QLineEdit::returnPressed, this,
-            [this] { m_controller.startMakingPictures(); });
-    connect(m_start, &QPushButton::clicked, this, [this] { m_controller.startMakingPictures(); });
-    connect(m_stop, &QPushButton::clicked, this, [this] { m_controller.stopMakingPictures(); });
-    connect(m_close, &QPushButton::clicked, this, [this] { m_controller.cancelMakingPictures(); });
+            [this] { m_series.start(); });
+    connect(m_start, &QPushButton::clicked, this, [this] { m_series.start(); });
+    connect(m_stop, &QPushButton::clicked, this, [this] { m_series.stop(); });
+    connect(m_close, &QPushButton::clicked, this, [this] { m_series.closePanel(); });
 }
 
 void SeriesPanel::followSeries() {
-    PictureSeries& series = m_controller.pictureSeries();
+    PictureSeries& series = m_series;
     m_runningEvents = series.runningChanged.connect([this](const bool& running) { showRunning(running); });
     m_infoTextEvents = series.infoTextChanged.connect(
         [this](const std::string& text) { m_infoText->setText(QString::fromStdString(text)); });
@@ -96,10 +96,10 @@ void SeriesPanel::showRate(const std::string& text) {
         m_shotsPerMinute->setText(rate);
 }
 
-// The window's own close button asks like Close does; the controller hides the panel.
+// The window's own close button asks like Close does; the series hides the panel.
 void SeriesPanel::closeEvent(QCloseEvent* event) {
     event->ignore();
-    m_controller.cancelMakingPictures();
+    m_series.closePanel();
 }
 
 } // namespace vistrel

@@ -10,16 +10,16 @@ class QPushButton;
 
 namespace vistrel {
 
-class VistrelController;
+class PictureSeries;
 
 // The picture series panel: the frames per minute as entered, the name of the last
-// frame written, and Start / Stop / Close. It invokes the controller's series actions
-// and follows the series through its change events; closing it goes through the
-// controller, which keeps it open while a series runs.
+// frame written, and Start / Stop / Close. It invokes the series' actions and follows
+// it through its change events; closing it goes through the series, which keeps it
+// open while it runs.
 class SeriesPanel : public QWidget {
     Q_OBJECT
   public:
-    SeriesPanel(VistrelController& controller, QWidget* parent = nullptr);
+    SeriesPanel(PictureSeries& series, QWidget* parent = nullptr);
     ~SeriesPanel() override;
 
   protected:
@@ -32,7 +32,7 @@ class SeriesPanel : public QWidget {
     void showRunning(bool running);
     void showRate(const std::string& text);
 
-    VistrelController& m_controller;
+    PictureSeries& m_series;
     QLineEdit* m_shotsPerMinute = nullptr;
     QLabel* m_infoText = nullptr;
     QPushButton* m_start = nullptr;

@@ -1,6 +1,5 @@
 #include "display/VistrelView.h"
 
-#include "display/ControllerGeometry.h"
 #include "display/MovieControlBar.h"
 #include "media/support/LogCategories.h"
 #include "core/media/Movie.h"
@@ -52,13 +51,9 @@ VistrelView::~VistrelView() {
     m_renderer.reset();
 }
 
-void VistrelView::setMovieController(VistrelController* controller) {
-    setGeometryTarget(controller ? std::make_unique<ControllerGeometry>(*controller) : nullptr);
-}
-
-void VistrelView::setGeometryTarget(std::unique_ptr<ViewGeometry> target) {
+void VistrelView::setGeometryTarget(ViewGeometry* target) {
     m_gestures.endDrag();
-    m_geometry = std::move(target);
+    m_geometry = target;
 }
 
 void VistrelView::setCiImage(std::shared_ptr<Picture> picture) {

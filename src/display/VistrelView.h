@@ -17,11 +17,10 @@ class MovieFrames;
 class PictureImage;
 class PictureResolution;
 class ViewGeometry;
-class VistrelController;
 
 // The one view of the main window: a picture drawn upright by its orientation and
 // stretched over the view, or the frames of a movie, on black. Drags move the item
-// (Shift: scale it) and wheel turns scale it, through the controller's geometry,
+// (Shift: scale it) and wheel turns scale it, through the viewer's geometry,
 // which lays the view out again. The bottom strip belongs to the movie control bar.
 //
 // Holds a picture or a movie, never both. The frame renderer is owned here and is
@@ -32,10 +31,9 @@ class VistrelView : public QWidget, public PictureView {
     explicit VistrelView(QWidget* parent = nullptr);
     ~VistrelView() override;
 
-    // The controller is built after the view; not owned.
-    void setMovieController(VistrelController* controller);
-    // What drags and wheel turns change; nullptr: they change nothing.
-    void setGeometryTarget(std::unique_ptr<ViewGeometry> target);
+    // What drags and wheel turns change; nullptr: they change nothing. Not owned: it
+    // must outlive the view or be withdrawn first.
+    void setGeometryTarget(ViewGeometry* target);
     // Where more pixels of a zoomed picture come from (not owned); nullptr: nowhere, the
     // picture is drawn at the resolution it came with.
     void setPictureResolution(PictureResolution* resolution) { m_resolution = resolution; }
@@ -111,7 +109,7 @@ class VistrelView : public QWidget, public PictureView {
     TurnedPictureKey m_turnedKey;
     // What was last painted straight onto the window, before any copy was kept.
     TurnedPictureKey m_paintedKey;
-    std::unique_ptr<ViewGeometry> m_geometry;
+    ViewGeometry* m_geometry = nullptr;
     MovieControlBar* m_controlBar = nullptr;
     ViewGestures m_gestures;
     Rect m_frame;

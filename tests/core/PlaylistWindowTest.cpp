@@ -1,4 +1,5 @@
 #include "ControllerFixture.h"
+#include "FakePlaylistCommands.h"
 #include "FakePlaylistWindowSurface.h"
 #include "core/playlist/PlaylistWindow.h"
 
@@ -21,8 +22,7 @@ class PlaylistWindowTest : public ControllerFixture {
         window = std::make_unique<PlaylistWindow>(controller->play(), work, [this](const std::string& path) {
             const auto found = infoTexts.find(path);
             return found == infoTexts.end() ? std::nullopt : std::optional<std::string>(found->second);
-        });
-        window->setMovieController(controller.get());
+        }, *controller);
         window->windowDidLoad(&surface);
     }
 
@@ -49,12 +49,13 @@ class PlaylistWindowTest : public ControllerFixture {
     FakePlaylistWindowSurface surface;
     std::map<std::string, std::string> infoTexts;
     std::unique_ptr<PlaylistWindow> window;
+    FakePlaylistCommands ignoredCommands;
 };
 
 TEST_F(PlaylistWindowTest, ControllerMakesTheWindowLogicAtStartUpOnItsOwnList) {
     PlaylistWindow* made = controller->playlistWindow();
     ASSERT_NE(made, nullptr);
-    EXPECT_EQ(made->movieController(), controller.get());
+    EXPECT_EQ(&made->commands(), controller.get());
     EXPECT_EQ(&made->store(), &controller->play());
     EXPECT_TRUE(made->store().fileList().empty());
 }
@@ -223,8 +224,8 @@ TEST_F(PlaylistWindowTest, StopLoopAndInsertGoToTheController) {
     EXPECT_EQ(panels.openPanelRuns, 1);
     EXPECT_THAT(names(), ElementsAre("A", "N"));
 
-    window->setMovieController(nullptr);
-    window->insert();
+    PlaylistWindow elsewhere(store(), work, {}, ignoredCommands);
+    elsewhere.insert();
     EXPECT_EQ(panels.openPanelRuns, 1);
 }
 

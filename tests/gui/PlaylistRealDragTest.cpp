@@ -1,4 +1,5 @@
 #include "FakeBackgroundWork.h"
+#include "FakePlaylistCommands.h"
 #include "playlist/PlaylistTableModel.h"
 #include "core/playlist/PlaylistWindow.h"
 #include "playlist/PlaylistWindowView.h"
@@ -62,13 +63,14 @@ class PlaylistRealDrag : public ::testing::Test {
     QString xdotool;
     PlaylistStore store;
     FakeBackgroundWork work;
+    FakePlaylistCommands commands;
 };
 
 TEST_F(PlaylistRealDrag, ARowDroppedOnAnotherLandsAboveItCountedWithoutItself) {
     for (const char* name : {"A", "B", "C", "D"})
         store.append({PlaylistEntry::forPath(std::string("/l/") + name)});
     store.setSortDesc({{"name", false}});
-    PlaylistWindow logic(store, work, {});
+    PlaylistWindow logic(store, work, {}, commands);
     PlaylistWindowView view(logic);
     view.move(40, 40);
     view.show();

@@ -1,5 +1,6 @@
 #include "AppTestFixture.h"
 #include "FakeBackgroundWork.h"
+#include "FakePlaylistCommands.h"
 #include "app/AppWindows.h"
 #include "playlist/PlaylistTableModel.h"
 #include "core/playlist/PlaylistWindow.h"
@@ -64,7 +65,8 @@ class PlaylistWindowViewTest : public ::testing::Test {
 
     PlaylistStore store;
     FakeBackgroundWork work;
-    PlaylistWindow logic{store, work, {}};
+    FakePlaylistCommands commands;
+    PlaylistWindow logic{store, work, {}, commands};
     PlaylistWindowView view{logic};
 };
 

@@ -129,7 +129,7 @@ class VistrelViewTest : public ::testing::Test {
         parent.resize(800, 600);
         view = new VistrelView(&parent);
         view->setFrame(Rect{100.0f, 50.0f, 400.0f, 300.0f});
-        view->setGeometryTarget(std::make_unique<RecordingGeometry>(log));
+        view->setGeometryTarget(&geometry);
     }
 
     // Sends a mouse event at a point given in view coordinates (y up).
@@ -149,9 +149,11 @@ class VistrelViewTest : public ::testing::Test {
         QCoreApplication::sendEvent(view, &event);
     }
 
+    // Before the view's parent: the view refers to it until it goes.
+    RecordingGeometry::Log log;
+    RecordingGeometry geometry{log};
     QWidget parent;
     VistrelView* view = nullptr;
-    RecordingGeometry::Log log;
 };
 
 TEST_F(VistrelViewTest, FrameIsGivenFromTheLowerLeftOfTheParent) {

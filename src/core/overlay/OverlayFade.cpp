@@ -1,6 +1,6 @@
 #include "core/overlay/OverlayFade.h"
 
-#include "core/controller/PlaybackArithmetic.h"
+#include "core/session/PlaybackArithmetic.h"
 #include "core/overlay/OverlaySurface.h"
 
 namespace vistrel {

@@ -1,7 +1,7 @@
 #include "core/playlist/PlaylistWindow.h"
 
-#include "core/controller/VistrelController.h"
 #include "core/platform/BackgroundWork.h"
+#include "core/playlist/PlaylistCommands.h"
 #include "core/playlist/PlaylistWindowSurface.h"
 
 #include <algorithm>
@@ -9,8 +9,9 @@
 
 namespace vistrel {
 
-PlaylistWindow::PlaylistWindow(PlaylistStore& store, BackgroundWork& work, InfoReader readInfo)
-    : m_store(store), m_work(work), m_readInfo(std::move(readInfo)),
+PlaylistWindow::PlaylistWindow(PlaylistStore& store, BackgroundWork& work, InfoReader readInfo,
+                               PlaylistCommands& commands)
+    : m_store(store), m_work(work), m_readInfo(std::move(readInfo)), m_commands(commands),
       m_transparencyFollower(store.transparencyChanged.connect([this](float alpha) {
           if (m_surface)
               m_surface->setAlphaValue(alpha);
@@ -44,28 +45,26 @@ bool PlaylistWindow::markSelected() {
     return true;
 }
 
-// The controller finds the marked entry itself: marking is how a row becomes current.
+// The viewer finds the marked entry itself: marking is how a row becomes current.
 void PlaylistWindow::play(Sender*) {
-    if (markSelected() && m_movieController)
-        m_movieController->playIt();
+    if (markSelected())
+        m_commands.playIt();
 }
 
 void PlaylistWindow::loop(Sender* sender) {
-    if (markSelected() && m_movieController)
-        m_movieController->loop(sender);
+    if (markSelected())
+        m_commands.loop(sender);
 }
 
 void PlaylistWindow::stopLoop(Sender* sender) {
-    if (m_movieController)
-        m_movieController->stopLoop(sender);
+    m_commands.stopLoop(sender);
 }
 
 void PlaylistWindow::insert(Sender*) {
-    if (m_movieController)
-        m_movieController->open(nullptr);
+    m_commands.open(nullptr);
 }
 
-// The controller's index is left alone: the mark, not the index, says what is current.
+// The viewer's index is left alone: the mark, not the index, says what is current.
 // The entry that moved up into the gap becomes the selection; after the last entry
 // was removed, the new last one does.
 void PlaylistWindow::remove(Sender*) {
@@ -82,13 +81,11 @@ void PlaylistWindow::remove(Sender*) {
 }
 
 void PlaylistWindow::saveList(Sender* sender) {
-    if (m_movieController)
-        m_movieController->saveList(sender);
+    m_commands.saveList(sender);
 }
 
 void PlaylistWindow::openList(Sender* sender) {
-    if (m_movieController)
-        m_movieController->openList(sender);
+    m_commands.openList(sender);
 }
 
 // ---------------------------------------------------------------- information text

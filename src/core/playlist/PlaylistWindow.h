@@ -15,8 +15,8 @@
 namespace vistrel {
 
 class BackgroundWork;
+class PlaylistCommands;
 class PlaylistWindowSurface;
-class VistrelController;
 
 // The commands of the play list window: making a row current and playing it,
 // removing and adding entries, the information text of a row, and the row
@@ -27,14 +27,13 @@ public:
     // Builds the information text of a file, or nullopt; runs on a worker thread.
     using InfoReader = std::function<std::optional<std::string>(const std::string& path)>;
 
-    PlaylistWindow(PlaylistStore& store, BackgroundWork& work, InfoReader readInfo);
+    PlaylistWindow(PlaylistStore& store, BackgroundWork& work, InfoReader readInfo, PlaylistCommands& commands);
     ~PlaylistWindow();
     PlaylistWindow(const PlaylistWindow&) = delete;
     PlaylistWindow& operator=(const PlaylistWindow&) = delete;
 
     PlaylistStore& store() { return m_store; }
-    VistrelController* movieController() const { return m_movieController; }
-    void setMovieController(VistrelController* controller) { m_movieController = controller; }
+    PlaylistCommands& commands() const { return m_commands; }
 
     // The window was built and shows the store's rows; nullptr when it goes away.
     void windowDidLoad(PlaylistWindowSurface* surface);
@@ -81,7 +80,7 @@ private:
     PlaylistStore& m_store;
     BackgroundWork& m_work;
     InfoReader m_readInfo;
-    VistrelController* m_movieController = nullptr;
+    PlaylistCommands& m_commands;
     PlaylistWindowSurface* m_surface = nullptr;
     // The number of the latest information request. Finishing steps hold it weakly:
     // an older answer, or one that arrives after the window logic is gone, is dropped.

@@ -1,7 +1,7 @@
 #include "core/settings/Preferences.h"
 
-#include "core/controller/VistrelController.h"
 #include "core/platform/FilePanels.h"
+#include "core/settings/PreferenceTarget.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/settings/UserDefaults.h"
 
@@ -13,71 +13,70 @@ constexpr const char* directoryPanelTitle = "Set Image Directory";
 
 } // namespace
 
-Preferences::Preferences(UserDefaults& defaults, FilePanels& panels)
-    : m_defaults(defaults), m_panels(panels) {}
+Preferences::Preferences(UserDefaults& defaults, FilePanels& panels, PreferenceTarget& target)
+    : m_defaults(defaults), m_panels(panels), m_target(target) {}
 
-// Every edit reaches the controller at once, then the window hears of it.
-template <class Apply> void Preferences::applyAndAnnounce(PreferenceKey key, Apply toController) {
-    if (m_movieController)
-        toController(*m_movieController);
+// Every edit reaches the viewer at once, then the window hears of it.
+template <class Apply> void Preferences::applyAndAnnounce(PreferenceKey key, Apply toTarget) {
+    toTarget(m_target);
     changed.notify(key);
 }
 
 void Preferences::setTransparency(float alpha) {
     m_transparency = alpha;
     applyAndAnnounce(PreferenceKey::transparency,
-                     [alpha](VistrelController& c) { c.setTransparency(alpha); });
+                     [alpha](PreferenceTarget& target) { target.setTransparency(alpha); });
 }
 
 float Preferences::scaleX() const {
-    return m_movieController ? m_movieController->scaleX() : 1.0f;
+    return m_target.scaleX();
 }
 
 void Preferences::setScaleX(float factor) {
-    applyAndAnnounce(PreferenceKey::scaleX, [factor](VistrelController& c) { c.setScaleX(factor); });
+    applyAndAnnounce(PreferenceKey::scaleX, [factor](PreferenceTarget& target) { target.setScaleX(factor); });
 }
 
 float Preferences::scaleY() const {
-    return m_movieController ? m_movieController->scaleY() : 1.0f;
+    return m_target.scaleY();
 }
 
 void Preferences::setScaleY(float factor) {
-    applyAndAnnounce(PreferenceKey::scaleY, [factor](VistrelController& c) { c.setScaleY(factor); });
+    applyAndAnnounce(PreferenceKey::scaleY, [factor](PreferenceTarget& target) { target.setScaleY(factor); });
 }
 
 float Preferences::posX() const {
-    return m_movieController ? percentOfFraction(m_movieController->posX()) : 0.0f;
+    return percentOfFraction(m_target.posX());
 }
 
 void Preferences::setPosX(float percent) {
     applyAndAnnounce(PreferenceKey::posX,
-                     [percent](VistrelController& c) { c.setPosX(fractionOfPercent(percent)); });
+                     [percent](PreferenceTarget& target) { target.setPosX(fractionOfPercent(percent)); });
 }
 
 float Preferences::posY() const {
-    return m_movieController ? percentOfFraction(m_movieController->posY()) : 0.0f;
+    return percentOfFraction(m_target.posY());
 }
 
 void Preferences::setPosY(float percent) {
     applyAndAnnounce(PreferenceKey::posY,
-                     [percent](VistrelController& c) { c.setPosY(fractionOfPercent(percent)); });
+                     [percent](PreferenceTarget& target) { target.setPosY(fractionOfPercent(percent)); });
 }
 
 void Preferences::setDeskMovie(bool onDesktop) {
     m_deskMovie = onDesktop;
     applyAndAnnounce(PreferenceKey::deskMovie,
-                     [onDesktop](VistrelController& c) { c.setDeskMovie(onDesktop); });
+                     [onDesktop](PreferenceTarget& target) { target.setDeskMovie(onDesktop); });
 }
 
 void Preferences::setSleep(float seconds) {
     m_sleep = seconds;
-    applyAndAnnounce(PreferenceKey::sleep, [seconds](VistrelController& c) { c.setSleep(seconds); });
+    applyAndAnnounce(PreferenceKey::sleep, [seconds](PreferenceTarget& target) { target.setSleep(seconds); });
 }
 
 void Preferences::setImageCompression(float factor) {
     m_imageCompression = factor;
     applyAndAnnounce(PreferenceKey::imageCompression,
-                     [factor](VistrelController& c) { c.setImageCompression(factor); });
+                     [factor](PreferenceTarget& target) { target.setImageCompression(factor); });
 }
 
 void Preferences::setPrefTrans(float alpha) {
@@ -85,14 +84,13 @@ void Preferences::setPrefTrans(float alpha) {
     changed.notify(PreferenceKey::prefTrans);
 }
 
-// The field only exists once the window is loaded; the controller takes the path either way.
+// The field only exists once the window is loaded; the viewer takes the path either way.
 void Preferences::applyImagePath(const std::string& path) {
     if (m_windowLoaded) {
         m_pathField = path;
         changed.notify(PreferenceKey::imagePath);
     }
-    if (m_movieController)
-        m_movieController->setImagePath(path);
+    m_target.setImagePath(path);
 }
 
 void Preferences::windowWillLoad() {
@@ -114,7 +112,7 @@ void Preferences::windowDidLoad() {
     applyImagePath(m_defaults.stringForKey(SettingsKeys::imagePath));
 }
 
-// Every value already reached the controller while it was edited: Ok only stores.
+// Every value already reached the viewer while it was edited: Ok only stores.
 void Preferences::Ok(Sender*) {
     m_defaults.setFloat(SettingsKeys::transparency, m_transparency);
     m_defaults.setFloat(SettingsKeys::scaleX, scaleX());

@@ -8,8 +8,8 @@
 namespace vistrel {
 
 class FilePanels;
+class PreferenceTarget;
 class UserDefaults;
-class VistrelController;
 
 // The values the settings window edits, one per control.
 enum class PreferenceKey {
@@ -26,22 +26,19 @@ enum class PreferenceKey {
 };
 
 // The settings window's logic. Every edit goes through a setter that applies it to
-// the controller at once, so the main window shows it while the user edits; only Ok
+// the viewer at once, so the main window shows it while the user edits; only Ok
 // (or closing the window) stores the values, Cancel goes back to what is stored and
 // Reset to the factory values. Opacity, desk level, interval and JPEG quality are
-// held here; scale and placement live in the controller and are read from it. The
-// placement is shown and stored in percent while the controller works in fractions.
+// held here; scale and placement live in the viewer and are read from it. The
+// placement is shown and stored in percent while the viewer works in fractions.
 //
 // The window learns of every change through `changed` and reads the getter of the
 // key; it learns that it should go away through `closeWindow`.
 class Preferences {
 public:
-    Preferences(UserDefaults& defaults, FilePanels& panels);
+    Preferences(UserDefaults& defaults, FilePanels& panels, PreferenceTarget& target);
     Preferences(const Preferences&) = delete;
     Preferences& operator=(const Preferences&) = delete;
-
-    // Not owned: the controller owns this object.
-    void setMovieController(VistrelController* controller) { m_movieController = controller; }
 
     float transparency() const { return m_transparency; }
     void setTransparency(float alpha);
@@ -68,7 +65,7 @@ public:
 
     // Reads the stored values the window edits; call before the window is built.
     void windowWillLoad();
-    // Re-applies the stored values to the controller; call once the window is built.
+    // Re-applies the stored values to the viewer; call once the window is built.
     void windowDidLoad();
     bool isWindowLoaded() const { return m_windowLoaded; }
 
@@ -83,13 +80,13 @@ public:
     Signal<> closeWindow;
 
 private:
-    template <class Apply> void applyAndAnnounce(PreferenceKey key, Apply toController);
+    template <class Apply> void applyAndAnnounce(PreferenceKey key, Apply toTarget);
     void applyImagePath(const std::string& path);
     void close();
 
     UserDefaults& m_defaults;
     FilePanels& m_panels;
-    VistrelController* m_movieController = nullptr;
+    PreferenceTarget& m_target;
     // Until the window is loaded these hold the factory values.
     float m_transparency = 1.0f;
     bool m_deskMovie = false;

@@ -1,4 +1,4 @@
-#include "core/controller/PlaybackArithmetic.h"
+#include "core/session/PlaybackArithmetic.h"
 
 #include <cmath>
 #include <limits>

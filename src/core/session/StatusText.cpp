@@ -1,6 +1,6 @@
-#include "core/controller/StatusText.h"
+#include "core/session/StatusText.h"
 
-#include "core/controller/PlaybackArithmetic.h"
+#include "core/session/PlaybackArithmetic.h"
 #include "core/media/Movie.h"
 
 namespace vistrel::statusText {
