@@ -60,8 +60,10 @@ class JpegBitReader {
 
     // The position of the next of `bits`, read from this reader.
     std::uint64_t position(Bits bits) const { return (m_bufferStart + m_next) * 8 - std::uint64_t(bits.count); }
-    // True once the position has passed the last bit of data.
-    bool exhausted(Bits bits) const { return m_ended && position(bits) >= m_dataEnd * 8; }
+    // True once the position has gone past the last bit of data. A decoder that is just
+    // at its end still decodes its next unit from zero bits, as the reference decoder
+    // does: it finds the data missing only when it needs a bit.
+    bool exhausted(Bits bits) const { return m_ended && position(bits) > m_dataEnd * 8; }
     // The position the watched offset has, once the reader has read past it.
     bool passedWatch() const { return m_watchPassed; }
     std::uint64_t positionAtWatch() const { return m_positionAtWatch * 8; }
