@@ -137,7 +137,7 @@ class JpegSplitDecoding : public ::testing::Test {
 class JpegSplitLayout : public JpegSplitDecoding, public ::testing::WithParamInterface<Layout> {};
 
 // Eighths 1 (DC only), 2, 3 and 8 (the whole block), each then folded to the target.
-TEST_P(JpegSplitLayout, DecodesAsOneDecoderAndAboutAsTheLibrary) {
+TEST_P(JpegSplitLayout, DecodesAboutAsTheLibrary) {
     const std::string path = write(encoded(photo(), GetParam()));
     for (const QSize bound : {QSize(110, 110), QSize(250, 250), QSize(370, 370), QSize(900, 900)}) {
         const QSize target = test::fitted(pictureSize, bound);
