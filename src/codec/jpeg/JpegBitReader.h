@@ -9,8 +9,9 @@
 namespace vistrel {
 
 // Reads the entropy-coded data of a JPEG scan bit by bit from any byte of the file
-// on: the stuffed zero after each 0xFF byte is dropped as the bytes are read, in
-// chunks, and the data ends at the first marker or the file's end, after which zero
+// on: the stuffed zero after each 0xFF byte, and any fill 0xFF bytes before it, are
+// dropped as the bytes are read, in chunks, and the data ends at the first marker or
+// the file's end, after which zero
 // bits follow. Positions count bits of the data with the stuffing removed, from the
 // byte the reader started at.
 class JpegBitReader {

@@ -36,6 +36,7 @@ struct JpegLibraryDecoder::Session {
     const JOCTET* chunk = nullptr; // the one the library is reading, and its file offset
     std::uint64_t chunkOffset = 0;
     std::uint64_t handedOut = 0;
+    bool ended = false; // the file ended, and the library was handed an end marker of ours
     std::jmp_buf failed{};
     char error[JMSG_LENGTH_MAX] = "libjpeg failed";
 
@@ -67,6 +68,7 @@ struct JpegLibraryDecoder::Session {
         Session& session = of(info);
         const std::span<const std::uint8_t> chunk = session.reader->nextChunk();
         if (chunk.empty()) {
+            session.ended = true;
             WARNMS(info, JWRN_JPEG_EOF);
             info->src->next_input_byte = endOfImage;
             info->src->bytes_in_buffer = sizeof endOfImage;
@@ -155,8 +157,10 @@ std::vector<std::uint8_t> JpegLibraryDecoder::colourProfile() {
 std::optional<JpegScan> JpegLibraryDecoder::scan(std::uint64_t fileSize) const {
     const Session& session = *m_session;
     const jpeg_decompress_struct& info = session.info;
+    // A header that ran into the end of the file was finished from our end marker: its
+    // data has no place in the file.
     if (info.progressive_mode || info.arith_code || info.restart_interval != 0 ||
-        info.comps_in_scan != info.num_components || session.atEnd() ||
+        info.comps_in_scan != info.num_components || session.ended ||
         !(info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_GRAYSCALE))
         return std::nullopt;
     JpegScan scan;
