@@ -66,11 +66,14 @@ inline Parallelism lastFirst() {
 
 inline Rows splitRows(const JpegScan& scan, int eighths, const JpegBitReader::FileRead& read, int segments,
                       const Parallelism& parallelism) {
-    Rows rows{JpegSplitDecoder::scaledSide(scan.width, eighths), JpegSplitDecoder::scaledSide(scan.height, eighths), {}};
+    Rows rows{JpegSplitDecoder::scaledSide(scan.width, eighths),
+              JpegSplitDecoder::scaledSide(scan.height, eighths),
+              {}};
     const std::size_t rowBytes = std::size_t(rows.width) * bytesPerPixel;
-    RowPipeline pipeline(rowBytes, 16,
-                         [&rows, rowBytes](std::uint8_t* row) { rows.bytes.insert(rows.bytes.end(), row, row + rowBytes); },
-                         Parallelism{});
+    RowPipeline pipeline(
+        rowBytes, 16,
+        [&rows, rowBytes](std::uint8_t* row) { rows.bytes.insert(rows.bytes.end(), row, row + rowBytes); },
+        Parallelism{});
     JpegSplitDecoder::decode(scan, eighths, read, segments, parallelism, pipeline);
     return rows;
 }

@@ -80,7 +80,8 @@ bool withinLibraryRange(const std::uint8_t* data, std::size_t size) {
             for (JDIMENSION column = 0; column < component.width_in_blocks && within; ++column) {
                 double bound = 0.0;
                 for (int k = 0; k < DCTSIZE2; ++k) {
-                    const double weight = (k % DCTSIZE == 0 ? dcWeight : acWeight) * (k / DCTSIZE == 0 ? dcWeight : acWeight);
+                    const double weight =
+                        (k % DCTSIZE == 0 ? dcWeight : acWeight) * (k / DCTSIZE == 0 ? dcWeight : acWeight);
                     bound += std::abs(double(blocks[0][column][k]) * quantisation->quantval[k]) * weight;
                 }
                 within = bound <= widestSample;
@@ -122,7 +123,8 @@ bool sameTransforms(const JpegScan& scan, int eighths) {
         const int horizontal = single ? 1 : component.horizontal;
         const int vertical = single ? 1 : component.vertical;
         const int size = single ? eighths : librarySize(scan, component, eighths);
-        if (size == 2 || size == 4 || size * horizontal != eighths * largestH || size * vertical != eighths * largestV)
+        if (size == 2 || size == 4 || size * horizontal != eighths * largestH ||
+            size * vertical != eighths * largestV)
             return false;
     }
     return true;

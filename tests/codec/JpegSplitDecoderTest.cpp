@@ -3,12 +3,12 @@
 // included, however the segments are spread over threads and in whatever order they
 // run; and a segment or a fold that fails reaches the caller as an exception.
 
-#include "codec/io/DescriptorReader.h"
-#include "codec/jpeg/JpegLibraryDecoder.h"
 #include "codec/jpeg/JpegSplitDecoder.h"
-#include "codec/rows/RowPipeline.h"
 
 #include "ThreadedParallelism.h"
+#include "codec/io/DescriptorReader.h"
+#include "codec/jpeg/JpegLibraryDecoder.h"
+#include "codec/rows/RowPipeline.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,9 +18,9 @@
 #include <random>
 #include <stdexcept>
 #include <string>
-#include <vector>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <vector>
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
@@ -64,7 +64,8 @@ std::string encoded(const Layout& layout) {
     std::vector<std::uint8_t> pixels = photo();
     if (layout.components == 1)
         for (std::size_t i = 0; i < pixels.size() / 3; ++i)
-            pixels[i] = std::uint8_t((pixels[3 * i] * 77 + pixels[3 * i + 1] * 150 + pixels[3 * i + 2] * 29) >> 8);
+            pixels[i] =
+                std::uint8_t((pixels[3 * i] * 77 + pixels[3 * i + 1] * 150 + pixels[3 * i + 2] * 29) >> 8);
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -84,7 +85,8 @@ std::string encoded(const Layout& layout) {
     }
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
-        JSAMPROW row = &pixels[std::size_t(info.next_scanline) * pictureWidth * std::size_t(layout.components)];
+        JSAMPROW row =
+            &pixels[std::size_t(info.next_scanline) * pictureWidth * std::size_t(layout.components)];
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);
@@ -144,11 +146,15 @@ class JpegSplitDecoding : public ::testing::Test {
                  const Parallelism& folding = Parallelism{}) const {
         Rows rows{JpegSplitDecoder::scaledSide(scan->width, eighths), {}};
         const std::size_t rowBytes = std::size_t(rows.width) * bytesPerPixel;
-        RowPipeline pipeline(rowBytes, 16,
-                             [&rows, rowBytes](std::uint8_t* row) { rows.bytes.insert(rows.bytes.end(), row, row + rowBytes); },
-                             folding);
+        RowPipeline pipeline(
+            rowBytes, 16,
+            [&rows, rowBytes](std::uint8_t* row) {
+                rows.bytes.insert(rows.bytes.end(), row, row + rowBytes);
+            },
+            folding);
         JpegSplitDecoder::decode(*scan, eighths, read(), segments, parallelism, pipeline);
-        EXPECT_EQ(rows.bytes.size(), rowBytes * std::size_t(JpegSplitDecoder::scaledSide(scan->height, eighths)));
+        EXPECT_EQ(rows.bytes.size(),
+                  rowBytes * std::size_t(JpegSplitDecoder::scaledSide(scan->height, eighths)));
         return rows;
     }
 
@@ -231,16 +237,20 @@ TEST_F(JpegSplitDecoding, HandsOnWhatASegmentOrTheFoldThrew) {
         });
     };
     bool handedOn = false;
-    RowPipeline unused(bytesPerPixel, 1, [&handedOn](std::uint8_t*) { handedOn = true; }, Parallelism{});
+    RowPipeline unused(
+        bytesPerPixel, 1, [&handedOn](std::uint8_t*) { handedOn = true; }, Parallelism{});
     EXPECT_THROW(JpegSplitDecoder::decode(*scan, 2, read(), 3, lastSegmentFails, unused), std::bad_alloc);
     unused.finish();
     EXPECT_FALSE(handedOn);
 
     int folded = 0;
-    RowPipeline failing(bytesPerPixel, 2, [&folded](std::uint8_t*) {
-        if (++folded == 3)
-            throw std::runtime_error("no room for the sums");
-    }, onThreads);
+    RowPipeline failing(
+        bytesPerPixel, 2,
+        [&folded](std::uint8_t*) {
+            if (++folded == 3)
+                throw std::runtime_error("no room for the sums");
+        },
+        onThreads);
     EXPECT_THROW(
         {
             for (int batch = 0; batch < 10; ++batch) {

@@ -138,7 +138,8 @@ bool JpegLibraryDecoder::decodable() const {
     const jpeg_decompress_struct& info = m_session->info;
     return info.data_precision == 8 &&
            ((info.num_components == 1 && info.jpeg_color_space == JCS_GRAYSCALE) ||
-            (info.num_components == 3 && (info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB)));
+            (info.num_components == 3 &&
+             (info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB)));
 }
 
 std::vector<std::uint8_t> JpegLibraryDecoder::colourProfile() {
@@ -173,7 +174,8 @@ std::optional<JpegScan> JpegLibraryDecoder::scan(std::uint64_t fileSize) const {
         // The header's table numbers are checked only once decoding starts.
         if (component != info.comp_info + index || component->quant_tbl_no < 0 ||
             component->quant_tbl_no >= NUM_QUANT_TBLS || component->dc_tbl_no < 0 ||
-            component->dc_tbl_no >= NUM_HUFF_TBLS || component->ac_tbl_no < 0 || component->ac_tbl_no >= NUM_HUFF_TBLS)
+            component->dc_tbl_no >= NUM_HUFF_TBLS || component->ac_tbl_no < 0 ||
+            component->ac_tbl_no >= NUM_HUFF_TBLS)
             return std::nullopt;
         const JQUANT_TBL* quantisation = info.quant_tbl_ptrs[component->quant_tbl_no];
         const JHUFF_TBL* dc = info.dc_huff_tbl_ptrs[component->dc_tbl_no];
@@ -181,15 +183,16 @@ std::optional<JpegScan> JpegLibraryDecoder::scan(std::uint64_t fileSize) const {
         if (!quantisation || !dc || !ac)
             return std::nullopt;
         constexpr int largestDcSymbol = 15;
-        auto dcTable =
-            JpegHuffmanTable::build(std::span<const std::uint8_t, 17>(dc->bits), dc->huffval, largestDcSymbol);
+        auto dcTable = JpegHuffmanTable::build(std::span<const std::uint8_t, 17>(dc->bits), dc->huffval,
+                                               largestDcSymbol);
         auto acTable = JpegHuffmanTable::build(std::span<const std::uint8_t, 17>(ac->bits), ac->huffval);
         if (!dcTable || !acTable)
             return std::nullopt;
         JpegScan::Component part;
         part.horizontal = component->h_samp_factor;
         part.vertical = component->v_samp_factor;
-        std::copy(std::begin(quantisation->quantval), std::end(quantisation->quantval), part.quantisation.begin());
+        std::copy(std::begin(quantisation->quantval), std::end(quantisation->quantval),
+                  part.quantisation.begin());
         part.dcTable = int(scan.tables.size());
         scan.tables.push_back(*dcTable);
         part.acTable = int(scan.tables.size());
