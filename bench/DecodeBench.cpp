@@ -1,12 +1,14 @@
 // How long a 24-megapixel PNG and JPEG take to decode to screen size through the
 // picture decoder, next to a plain scaled read by the general image reader in the same
-// run, the streaming decoders folding on the decoding thread against their own, and
+// run, the streaming decoders on the decoding thread alone against with every core, and
 // the JPEG's data decoded by one entropy decoder against one per core.
 // Files given on the command line are decoded once each as well.
 
 #include "media/pictures/PictureDecoder.h"
 #include "media/pictures/JpegScaledDecoder.h"
 #include "media/pictures/PngScaledDecoder.h"
+
+#include "ThreadedParallelism.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -73,8 +75,15 @@ void check(const QImage& image, const char* what) {
         std::fprintf(stderr, "%s: no picture\n", what);
 }
 
+// As many threads as there are cores, where the program's executor has one less
+// beside the thread that decodes.
+Parallelism onEveryCore() {
+    static test::ThreadedParallelism threads(std::max(1U, std::thread::hardware_concurrency()));
+    return threads.parallelism();
+}
+
 void decodeThroughDecoder(const QString& path) {
-    check(PictureDecoder::decode(path, bound).image, "picture decoder");
+    check(PictureDecoder::decode(path, bound, onEveryCore()).image, "picture decoder");
 }
 
 void decodeThroughReader(const QString& path) {
@@ -84,22 +93,23 @@ void decodeThroughReader(const QString& path) {
     check(reader.read(), "image reader");
 }
 
-using StreamingDecoder = std::optional<PictureDecoder::Result> (*)(int, QSize, RowPipeline::Folding);
+using StreamingDecoder = std::optional<PictureDecoder::Result> (*)(int, QSize, const Parallelism&);
 
-void decodeStreaming(StreamingDecoder decoder, const QString& path, RowPipeline::Folding folding) {
+void decodeStreaming(StreamingDecoder decoder, const QString& path, const Parallelism& parallelism) {
     const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    const auto result = decoder(descriptor, photoSize.scaled(bound, Qt::KeepAspectRatio), folding);
+    const auto result = decoder(descriptor, photoSize.scaled(bound, Qt::KeepAspectRatio), parallelism);
     ::close(descriptor);
     check(result ? result->image : QImage(), "streaming decoder");
 }
 
-// Folding beside decoding against folding in turn with it.
+// Everything on the decoding thread against folding beside decoding (and, for a JPEG,
+// its data in segments) on the other cores.
 void compareFolding(const char* name, StreamingDecoder decoder, const QString& path) {
     const std::vector<double> medians =
-        medianMilliseconds({[&] { decodeStreaming(decoder, path, RowPipeline::Folding::onSubmittingThread); },
-                            [&] { decodeStreaming(decoder, path, RowPipeline::Folding::onOwnThread); }});
-    std::printf("%-5s folding on the decoding thread %8.1f ms\n", name, medians[0]);
-    std::printf("%-5s folding on a thread of its own %8.1f ms   ratio %.2f\n", name, medians[1],
+        medianMilliseconds({[&] { decodeStreaming(decoder, path, Parallelism{}); },
+                            [&] { decodeStreaming(decoder, path, onEveryCore()); }});
+    std::printf("%-5s on the decoding thread alone   %8.1f ms\n", name, medians[0]);
+    std::printf("%-5s with every core               %8.1f ms   ratio %.2f\n", name, medians[1],
                 medians[1] / medians[0]);
 }
 
@@ -108,7 +118,7 @@ void compareSegments(const QString& path) {
     const auto inSegments = [&](int segments) {
         const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
         const auto result = JpegScaledDecoder::decodeInSegments(
-            descriptor, photoSize.scaled(bound, Qt::KeepAspectRatio), RowPipeline::Folding::onOwnThread, segments);
+            descriptor, photoSize.scaled(bound, Qt::KeepAspectRatio), onEveryCore(), segments);
         ::close(descriptor);
         check(result ? result->image : QImage(), "segmented decoder");
     };

@@ -1,11 +1,12 @@
 // Feeds arbitrary bytes, as a file, to the streaming PNG and JPEG decoders. Both
 // decode through C libraries that report damage by long jumps, and fold rows on a
-// second thread; a baseline JPEG is also decoded in three segments at once by our own
-// entropy decoder. Whatever the bytes, a decode must end, and hand back either a
+// second thread or on the decoding one; a baseline JPEG is also decoded in three
+// segments at once by our own entropy decoder. Whatever the bytes, a decode must end, and hand back either a
 // failure or an image of exactly the size asked for.
 
 #include "FuzzFault.h"
 #include "FuzzInputFile.h"
+#include "ThreadedParallelism.h"
 #include "media/pictures/JpegScaledDecoder.h"
 #include "media/pictures/PngScaledDecoder.h"
 
@@ -36,11 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     // Alternating, so that both ways of folding meet damaged data.
-    const auto folding = size % 2 == 0 ? vistrel::RowPipeline::Folding::onOwnThread
-                                       : vistrel::RowPipeline::Folding::onSubmittingThread;
-    check(vistrel::PngScaledDecoder::decode(descriptor, target, folding), "a PNG image of another size", input);
-    check(vistrel::JpegScaledDecoder::decode(descriptor, target, folding), "a JPEG image of another size", input);
-    check(vistrel::JpegScaledDecoder::decodeInSegments(descriptor, target, folding, 3),
+    static vistrel::test::ThreadedParallelism threads(2);
+    const vistrel::Parallelism parallelism = size % 2 == 0 ? threads.parallelism() : vistrel::Parallelism{};
+    check(vistrel::PngScaledDecoder::decode(descriptor, target, parallelism), "a PNG image of another size", input);
+    check(vistrel::JpegScaledDecoder::decode(descriptor, target, parallelism), "a JPEG image of another size", input);
+    check(vistrel::JpegScaledDecoder::decodeInSegments(descriptor, target, parallelism, 3),
           "a JPEG image of another size in segments", input);
     ::close(descriptor);
     return 0;

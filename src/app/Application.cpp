@@ -41,7 +41,8 @@ std::shared_ptr<Executor> orOwnPool(std::shared_ptr<Executor> given) {
 Application::Application(ApplicationServices services)
     : m_executor(orOwnPool(std::move(services.executor))), m_scheduler(std::make_unique<QtScheduler>()),
       m_settings(orReal<SettingsStore, QtSettingsStore>(std::move(services.settings))),
-      m_pictures(orReal<PictureService, QtPictureService>(std::move(services.pictures))),
+      m_pictures(orReal<PictureService, QtPictureService>(std::move(services.pictures),
+                                                                 parallelismOf(*m_executor))),
       m_movies(orReal<MovieService, ModuleMovieService>(std::move(services.movies), *m_executor)),
       m_work(std::make_unique<QtBackgroundWork>(*m_executor)),
       m_window(std::make_unique<KeyWindow>()), m_view(std::make_unique<VistrelView>(m_window->content())),

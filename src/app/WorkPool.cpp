@@ -10,4 +10,14 @@ std::shared_ptr<ThreadPool> makeWorkPool() {
     });
 }
 
+Parallelism parallelismOf(Executor& executor) {
+    Parallelism parallelism;
+    parallelism.forEach = [&executor](std::size_t count, const std::function<void(std::size_t)>& body) {
+        executor.forEach(count, body);
+    };
+    parallelism.startIfIdle = [&executor](std::function<void()>& task) { return executor.startIfIdle(task); };
+    parallelism.width = executor.width();
+    return parallelism;
+}
+
 } // namespace vistrel

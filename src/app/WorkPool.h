@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codec/work/Parallelism.h"
 #include "core/work/ThreadPool.h"
 
 #include <memory>
@@ -9,5 +10,8 @@ namespace vistrel {
 // The program's executor: one worker per core, and what a task lets escape logged in
 // vistrel.work.
 std::shared_ptr<ThreadPool> makeWorkPool();
+
+// How decoders spread their work over `executor`, which must outlive every decode.
+Parallelism parallelismOf(Executor& executor);
 
 } // namespace vistrel

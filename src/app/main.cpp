@@ -69,7 +69,7 @@ std::optional<int> answeredByRunningViewer(const vistrel::RunningViewer::Claim& 
 std::unique_ptr<vistrel::QtPictureService> picturesDecodingFirstOf(const std::vector<std::string>& paths,
                                                                   vistrel::XScreenProbe& screenProbe,
                                                                   vistrel::Executor& executor) {
-    auto pictures = std::make_unique<vistrel::QtPictureService>();
+    auto pictures = std::make_unique<vistrel::QtPictureService>(vistrel::parallelismOf(executor));
     if (!paths.empty())
         pictures->decodeAhead(paths.front(), [&screenProbe]() -> std::optional<vistrel::Size> {
             if (const std::optional<vistrel::Size> screen = screenProbe.primaryScreenSize())

@@ -57,9 +57,9 @@ class JpegScaledDecoding : public ::testing::Test {
         return folder.file(name);
     }
 
-    static std::optional<PictureDecoder::Result> streamed(const std::string& path, RowPipeline::Folding folding,
+    static std::optional<PictureDecoder::Result> streamed(const std::string& path, const Parallelism& parallelism,
                                                           QSize toFit = bound) {
-        return test::decodeFile(JpegScaledDecoder::decode, path, test::fitted(pictureSize, toFit), folding);
+        return test::decodeFile(JpegScaledDecoder::decode, path, test::fitted(pictureSize, toFit), parallelism);
     }
 
     TemporaryFolder folder;
@@ -82,8 +82,8 @@ TEST_P(JpegKind, MatchesTheGeneralReaderOnOneThreadAndTwo) {
     for (const QSize eachBound : {bound, QSize(300, 300)}) {
         const QImage expected = test::readerScaledRead(path, eachBound);
         ASSERT_FALSE(expected.isNull());
-        for (const auto folding : {RowPipeline::Folding::onSubmittingThread, RowPipeline::Folding::onOwnThread}) {
-            const std::optional<PictureDecoder::Result> result = streamed(path, folding, eachBound);
+        for (const Parallelism& parallelism : {Parallelism{}, test::onTwoThreads()}) {
+            const std::optional<PictureDecoder::Result> result = streamed(path, parallelism, eachBound);
             ASSERT_TRUE(result.has_value());
             EXPECT_EQ(result->storedSize, pictureSize);
             EXPECT_EQ(result->image.format(), QImage::Format_RGB32);
@@ -146,7 +146,7 @@ TEST_F(JpegScaledDecoding, LeavesCmykPicturesToTheGeneralReader) {
     const std::string path = test::MediaFixtures::get().file("cmyk.jpg");
     const QSize stored(16, 16);
     const QSize small(8, 8);
-    EXPECT_FALSE(test::decodeFile(JpegScaledDecoder::decode, path, small, RowPipeline::Folding::onSubmittingThread));
+    EXPECT_FALSE(test::decodeFile(JpegScaledDecoder::decode, path, small, Parallelism{}));
     const PictureDecoder::Result decoded = PictureDecoder::decode(path, small);
     EXPECT_EQ(decoded.storedSize, stored);
     EXPECT_EQ(decoded.image.size(), small);
@@ -167,7 +167,7 @@ TEST_F(JpegScaledDecoding, ShowsWhatACutFileHoldsAndFailsOnGarbage) {
         garbage.append(char((i * 7919) & 0xFF));
     const std::string garbled = write("garbled.jpg", garbage);
     const std::optional<PictureDecoder::Result> failed =
-        streamed(garbled, RowPipeline::Folding::onOwnThread);
+        streamed(garbled, test::onTwoThreads());
     ASSERT_TRUE(failed.has_value());
     EXPECT_TRUE(failed->image.isNull());
     EXPECT_FALSE(failed->failure.isEmpty());

@@ -119,8 +119,8 @@ class PngScaledDecoding : public ::testing::Test {
         return folder.file(name);
     }
 
-    static std::optional<PictureDecoder::Result> streamed(const std::string& path, RowPipeline::Folding folding) {
-        return test::decodeFile(PngScaledDecoder::decode, path, test::fitted(pictureSize, bound), folding);
+    static std::optional<PictureDecoder::Result> streamed(const std::string& path, const Parallelism& parallelism) {
+        return test::decodeFile(PngScaledDecoder::decode, path, test::fitted(pictureSize, bound), parallelism);
     }
 
     TemporaryFolder folder;
@@ -143,8 +143,8 @@ TEST_P(PngLayout, MatchesTheGeneralReaderOnOneThreadAndTwo) {
     const std::string path = write({GetParam().colourType, GetParam().depth, pictureSize, GetParam().extraChunks, {}});
     const QImage expected = test::smoothlyScaledFullRead(path, bound);
     ASSERT_FALSE(expected.isNull());
-    for (const auto folding : {RowPipeline::Folding::onSubmittingThread, RowPipeline::Folding::onOwnThread}) {
-        const std::optional<PictureDecoder::Result> result = streamed(path, folding);
+    for (const Parallelism& parallelism : {Parallelism{}, test::onTwoThreads()}) {
+        const std::optional<PictureDecoder::Result> result = streamed(path, parallelism);
         ASSERT_TRUE(result.has_value());
         EXPECT_EQ(result->storedSize, pictureSize);
         QImage image = result->image;
@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
 // cannot describe (gamma alone) and interlaced rows to the general reader.
 TEST_F(PngScaledDecoding, LeavesGammaAloneAndInterlacedPicturesToTheGeneralReader) {
     const std::string gamma = write({2, 8, pictureSize, gammaChunk(100000), {}}, "gamma.png");
-    EXPECT_FALSE(streamed(gamma, RowPipeline::Folding::onSubmittingThread).has_value());
+    EXPECT_FALSE(streamed(gamma, Parallelism{}).has_value());
     const PictureDecoder::Result decoded = PictureDecoder::decode(gamma, bound);
     EXPECT_EQ(decoded.image, test::readerScaledRead(gamma, bound));
 
@@ -181,7 +181,7 @@ TEST_F(PngScaledDecoding, LeavesGammaAloneAndInterlacedPicturesToTheGeneralReade
     header[12] = 1;
     folder.write("interlaced.png",
                  (bytes.left(8) + chunk("IHDR", header) + bytes.mid(33)).toStdString());
-    EXPECT_FALSE(streamed(folder.file("interlaced.png"), RowPipeline::Folding::onSubmittingThread).has_value());
+    EXPECT_FALSE(streamed(folder.file("interlaced.png"), Parallelism{}).has_value());
 }
 
 TEST_F(PngScaledDecoding, GoesThroughThePictureDecoderForALargePicture) {

@@ -4,7 +4,9 @@
 // scaled read of the same file, as the picture decoder did it before.
 
 #include "media/pictures/PictureDecoder.h"
-#include "codec/rows/RowPipeline.h"
+#include "codec/work/Parallelism.h"
+
+#include "ThreadedParallelism.h"
 
 #include <QFile>
 #include <QImage>
@@ -22,13 +24,19 @@ inline QSize fitted(QSize stored, QSize bound) {
     return stored.scaled(bound, Qt::KeepAspectRatio);
 }
 
-using StreamingDecoder = std::optional<PictureDecoder::Result> (*)(int, QSize, RowPipeline::Folding);
+// Folding beside decoding on a second thread (and a large JPEG split over it).
+inline Parallelism onTwoThreads() {
+    static ThreadedParallelism threads(2);
+    return threads.parallelism();
+}
+
+using StreamingDecoder = std::optional<PictureDecoder::Result> (*)(int, QSize, const Parallelism&);
 
 // `decoder` run on the file at `path`, as the picture decoder runs it.
 inline std::optional<PictureDecoder::Result> decodeFile(StreamingDecoder decoder, const std::string& path,
-                                                        QSize target, RowPipeline::Folding folding) {
+                                                        QSize target, const Parallelism& parallelism) {
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    std::optional<PictureDecoder::Result> result = decoder(descriptor, target, folding);
+    std::optional<PictureDecoder::Result> result = decoder(descriptor, target, parallelism);
     ::close(descriptor);
     return result;
 }

@@ -47,35 +47,31 @@ void JpegBitReader::readChunk() {
     }
 }
 
+// After a 0xFF byte, more 0xFF bytes are fill, a zero makes it a data byte, and any
+// other byte a marker, which ends the data (as the reference decoder reads it).
 void JpegBitReader::destuff(const std::uint8_t* bytes, std::size_t count) {
     std::size_t at = 0;
-    if (m_pendingMarker) {
-        m_pendingMarker = false;
-        if (bytes[0] != 0) {
-            m_ended = true;
-            m_dataEnd = m_bufferStart + m_data.size();
-            return;
-        }
-        m_data.push_back(markerByte);
-        at = 1;
-    }
     while (at < count) {
+        if (m_pendingMarker) {
+            const std::uint8_t next = bytes[at++];
+            if (next == markerByte)
+                continue;
+            m_pendingMarker = false;
+            if (next != 0) {
+                m_ended = true;
+                m_dataEnd = m_bufferStart + m_data.size();
+                return;
+            }
+            m_data.push_back(markerByte);
+            continue;
+        }
         const auto* found = static_cast<const std::uint8_t*>(std::memchr(bytes + at, markerByte, count - at));
         const std::size_t marker = found ? std::size_t(found - bytes) : count;
         m_data.insert(m_data.end(), bytes + at, bytes + marker);
         if (marker == count)
             return;
-        if (marker + 1 == count) {
-            m_pendingMarker = true;
-            return;
-        }
-        if (bytes[marker + 1] != 0) { // a marker, or the fill before one: the data ends
-            m_ended = true;
-            m_dataEnd = m_bufferStart + m_data.size();
-            return;
-        }
-        m_data.push_back(markerByte);
-        at = marker + 2;
+        m_pendingMarker = true;
+        at = marker + 1;
     }
 }
 

@@ -9,8 +9,9 @@
 namespace vistrel {
 
 // Reads the entropy-coded data of a JPEG scan bit by bit from any byte of the file
-// on: the stuffed zero after each 0xFF byte is dropped as the bytes are read, in
-// chunks, and the data ends at the first marker or the file's end, after which zero
+// on: the stuffed zero after each 0xFF byte, and any fill 0xFF bytes before it, are
+// dropped as the bytes are read, in chunks, and the data ends at the first marker or
+// the file's end, after which zero
 // bits follow. Positions count bits of the data with the stuffing removed, from the
 // byte the reader started at.
 class JpegBitReader {
@@ -60,8 +61,10 @@ class JpegBitReader {
 
     // The position of the next of `bits`, read from this reader.
     std::uint64_t position(Bits bits) const { return (m_bufferStart + m_next) * 8 - std::uint64_t(bits.count); }
-    // True once the position has passed the last bit of data.
-    bool exhausted(Bits bits) const { return m_ended && position(bits) >= m_dataEnd * 8; }
+    // True once the position has gone past the last bit of data. A decoder that is just
+    // at its end still decodes its next unit from zero bits, as the reference decoder
+    // does: it finds the data missing only when it needs a bit.
+    bool exhausted(Bits bits) const { return m_ended && position(bits) > m_dataEnd * 8; }
     // The position the watched offset has, once the reader has read past it.
     bool passedWatch() const { return m_watchPassed; }
     std::uint64_t positionAtWatch() const { return m_positionAtWatch * 8; }

@@ -64,7 +64,7 @@ JpegHuffmanTable::Entry JpegHuffmanTable::decodeLong(std::uint64_t bits) const {
             return {std::uint8_t(length), m_symbols[std::size_t(index)]};
         }
     }
-    return {std::uint8_t(longestCode), 0};
+    return {std::uint8_t(badCodeLength), 0};
 }
 
 } // namespace vistrel

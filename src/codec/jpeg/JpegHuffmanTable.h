@@ -14,6 +14,7 @@ class JpegHuffmanTable {
   public:
     static constexpr int lookaheadBits = 10;
     static constexpr int longestCode = 16;
+    static constexpr int badCodeLength = longestCode + 1;
 
     // `counts[l]` codes of length l (1 to 16; counts[0] is unused) for `symbols` in
     // order, as a DHT segment lists them. nullopt when the lengths overflow the code
@@ -52,8 +53,8 @@ class JpegHuffmanTable {
     Coefficient coefficient(std::uint32_t bits) const { return m_coefficients[bits]; }
 
     // The symbol of a code longer than the look-ahead in the top bits of `bits`, and
-    // its length; a code no symbol has counts as symbol 0, sixteen bits long, as the
-    // reference decoder reads it.
+    // its length; a code no symbol has counts as symbol 0, seventeen bits long, as the
+    // reference decoder reads it (it takes bits until it has passed the longest code).
     Entry decodeLong(std::uint64_t bits) const;
 
     // A value's `size` bits as the signed number they stand for.

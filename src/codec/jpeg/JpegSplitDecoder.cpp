@@ -5,7 +5,6 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
-#include <thread>
 #include <utility>
 #include <cstring>
 
@@ -273,8 +272,9 @@ class BlockDecoder {
                 k += run;
                 coefficient = value(bits, size);
             }
-            if (k >= blockSize)
-                break;
+            // A run past the block's end leaves its value in the last coefficient, as
+            // the reference decoder reads it; the block ends there.
+            k = std::min(k, blockSize - 1);
             if ((part.corner >> k) & 1) {
                 if (!anyAc)
                     for (int v = 0; v < part.sizeY; ++v)
@@ -333,13 +333,21 @@ struct Segment {
     Predictions metPredictions{};
 };
 
+// Reading chunks no larger than the data from the segment on, within bounds.
+std::size_t chunkSizeFor(const JpegScan& scan, const Segment& segment) {
+    constexpr std::uint64_t smallest = std::uint64_t(4) << 10;
+    constexpr std::uint64_t largest = std::uint64_t(256) << 10;
+    const std::uint64_t rest = scan.fileSize > segment.start ? scan.fileSize - segment.start : 0;
+    return std::size_t(std::clamp(rest, smallest, largest));
+}
+
 // Decodes segment `index` until it meets the next one, reaches the end of the data,
 // or has decoded as many MCUs as the picture has.
 void decodeSegment(const JpegScan& scan, const Layout& layout, const JpegBitReader::FileRead& read,
                    std::vector<std::unique_ptr<Segment>>& segments, std::size_t index) {
     Segment& segment = *segments[index];
     Segment* next = index + 1 < segments.size() ? segments[index + 1].get() : nullptr;
-    JpegBitReader reader(read, segment.start, segment.end);
+    JpegBitReader reader(read, segment.start, segment.end, chunkSizeFor(scan, segment));
     BlockDecoder blocks(scan, layout, reader);
     Predictions predictions{};
     std::size_t looked = 0; // the next segment's marks already passed
@@ -424,10 +432,12 @@ std::uint8_t clamped(int value) {
     return std::uint8_t(std::clamp(value, 0, 255));
 }
 
-// A sample as stored, corrected, back at its value with the level shift undone.
+// A sample as stored, corrected, back at its value with the level shift undone, and
+// limited to the range of samples before any colour is converted, as the standard
+// decodes it: a chroma sample past it would shift the other channels of its pixel.
 int valueOf(std::uint16_t sample, std::uint16_t correction) {
     const auto scaled = std::int16_t(std::uint16_t(sample + correction));
-    return ((scaled + sampleScale / 2) >> 3) + 128;
+    return std::clamp(((scaled + sampleScale / 2) >> 3) + 128, 0, 255);
 }
 
 void writePixel(std::uint8_t* pixel, int luma, int blue, int red) {
@@ -477,7 +487,7 @@ void writeRow(const Layout& layout, const std::vector<Source>& sources, int rowI
         const std::uint16_t* luma = rowOf(0);
         if (gray) {
             for (int i = 0; i < width; ++i, pixel += bytesPerPixel) {
-                pixel[0] = pixel[1] = pixel[2] = clamped(valueOf(luma[i], source.corrections[0]));
+                pixel[0] = pixel[1] = pixel[2] = std::uint8_t(valueOf(luma[i], source.corrections[0]));
                 pixel[3] = 255;
             }
             continue;
@@ -529,7 +539,7 @@ bool JpegSplitDecoder::supports(const JpegScan& scan, int eighths) {
 }
 
 void JpegSplitDecoder::decode(const JpegScan& scan, int eighths, const JpegBitReader::FileRead& read, int segments,
-                              RowPipeline& rows) {
+                              const Parallelism& parallelism, RowPipeline& rows) {
     const Layout layout(scan, eighths);
     std::vector<std::unique_ptr<Segment>> decoders;
     const std::vector<std::uint64_t> starts = segmentStarts(scan, read, std::max(segments, 1));
@@ -543,12 +553,13 @@ void JpegSplitDecoder::decode(const JpegScan& scan, int eighths, const JpegBitRe
             segment->marks.reset(new Mark[layout.mcus]);
         decoders.push_back(std::move(segment));
     }
-    {
-        std::vector<std::jthread> threads;
-        for (std::size_t index = 1; index < decoders.size(); ++index)
-            threads.emplace_back([&, index] { decodeSegment(scan, layout, read, decoders, index); });
-        decodeSegment(scan, layout, read, decoders, 0);
-    }
+    // Segments may run in any order, at once or one after another on one thread: a
+    // segment that finds none of the next one's marks published decodes on past its
+    // end and marks every later segment unneeded, so the result is the same however
+    // the bodies are spread. An exception (no memory for a reader) reaches the caller
+    // once every started segment has ended.
+    parallelism.forEach(decoders.size(),
+                        [&](std::size_t index) { decodeSegment(scan, layout, read, decoders, index); });
     writeRows(layout, placementsOf(scan, decoders), rows);
     rows.finish();
 }

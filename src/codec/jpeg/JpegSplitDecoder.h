@@ -3,6 +3,7 @@
 #include "codec/jpeg/JpegBitReader.h"
 #include "codec/jpeg/JpegHuffmanTable.h"
 #include "codec/rows/RowPipeline.h"
+#include "codec/work/Parallelism.h"
 
 #include <array>
 #include <cstdint>
@@ -54,13 +55,16 @@ class JpegSplitDecoder {
     // The decoded size at `eighths`: that of the reference decoder's scaled output.
     static int scaledSide(int side, int eighths) { return (side * eighths + 7) / 8; }
 
-    // Decodes `scan`, reading the file through `read`, with up to `segments` decoders
-    // at once (one on the calling thread), and hands the scaled rows to `rows` as
-    // blue, green, red and 255, of scaledSide(width) pixels. Requires supports().
+    // Decodes `scan`, reading the file through `read`, cut into up to `segments`
+    // segments that `parallelism` runs, and hands the scaled rows to `rows` as blue,
+    // green, red and 255, of scaledSide(width) pixels. Requires supports().
     // Blocks a stream that ends early does not reach are left flat gray; damaged data
-    // decodes to whatever its codes say, the same however many segments there are.
+    // decodes to whatever its codes say, the same however many segments there are and
+    // in whatever order they run. Throws std::bad_alloc when the segments' memory
+    // cannot be had, and whatever a segment or `rows` threw; nothing is handed to
+    // `rows` when a segment failed.
     static void decode(const JpegScan& scan, int eighths, const JpegBitReader::FileRead& read, int segments,
-                       RowPipeline& rows);
+                       const Parallelism& parallelism, RowPipeline& rows);
 };
 
 } // namespace vistrel

@@ -16,7 +16,6 @@
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -74,16 +73,11 @@ StreamedFormat streamedFormatOf(int descriptor) {
     return StreamedFormat::none;
 }
 
-// Decoding and folding rows overlap when there is a second core to fold on.
-RowPipeline::Folding streamingFolding() {
-    return std::thread::hardware_concurrency() >= 2 ? RowPipeline::Folding::onOwnThread
-                                                    : RowPipeline::Folding::onSubmittingThread;
-}
-
 // PNG and JPEG pictures larger than needed are decoded row by row straight into the
 // smaller image, which is quicker than the general reader's full decode and rescale;
 // nullopt leaves the picture to the general reader.
-std::optional<PictureDecoder::Result> decodeStreaming(int descriptor, QSize storedSize, QSize target) {
+std::optional<PictureDecoder::Result> decodeStreaming(int descriptor, QSize storedSize, QSize target,
+                                                      const Parallelism& parallelism) {
     switch (streamedFormatOf(descriptor)) {
     case StreamedFormat::png:
         // No full-size copy is held, but a picture that could not be held either would
@@ -91,16 +85,16 @@ std::optional<PictureDecoder::Result> decodeStreaming(int descriptor, QSize stor
         if (!PictureDecoder::fitsAllocationLimit(storedSize))
             return PictureDecoder::Result::failed(storedSize,
                                                   QStringLiteral("too large to decode within the allocation limit"));
-        return PngScaledDecoder::decode(descriptor, target, streamingFolding());
+        return PngScaledDecoder::decode(descriptor, target, parallelism);
     case StreamedFormat::jpeg:
-        return JpegScaledDecoder::decode(descriptor, target, streamingFolding());
+        return JpegScaledDecoder::decode(descriptor, target, parallelism);
     case StreamedFormat::none:
         break;
     }
     return std::nullopt;
 }
 
-PictureDecoder::Result decodeWith(QImageReader& reader, int descriptor, QSize bound) {
+PictureDecoder::Result decodeWith(QImageReader& reader, int descriptor, QSize bound, const Parallelism& parallelism) {
     PictureDecoder::Result result;
     result.storedSize = reader.size();
     if (reader.supportsOption(QImageIOHandler::ImageTransformation))
@@ -113,7 +107,7 @@ PictureDecoder::Result decodeWith(QImageReader& reader, int descriptor, QSize bo
         result.storedSize.isValid() && bound.isValid() && exceeds(result.storedSize, bound);
     if (scaleDown) {
         std::optional<PictureDecoder::Result> streamed =
-            decodeStreaming(descriptor, result.storedSize, scaledBound(result.storedSize, bound));
+            decodeStreaming(descriptor, result.storedSize, scaledBound(result.storedSize, bound), parallelism);
         if (streamed) {
             // A streaming decoder that fails before its header leaves the size untold.
             if (!streamed->storedSize.isValid())
@@ -203,14 +197,14 @@ QImageIOHandler::Transformations transformationOfOrientation(int orientation) {
     return byOrientation.at(std::size_t(orientation));
 }
 
-std::optional<PictureDecoder::Result> decodePngAlone(int descriptor, QSize bound) {
+std::optional<PictureDecoder::Result> decodePngAlone(int descriptor, QSize bound, const Parallelism& parallelism) {
     if (pngMayCarryExif(descriptor))
         return std::nullopt;
     const std::optional<QSize> stored = pngStoredSize(descriptor);
     if (!stored || !PictureDecoder::fitsAllocationLimit(*stored))
         return std::nullopt;
     const QSize target = bound.isValid() && exceeds(*stored, bound) ? scaledBound(*stored, bound) : *stored;
-    std::optional<PictureDecoder::Result> decoded = PngScaledDecoder::decode(descriptor, target, streamingFolding());
+    std::optional<PictureDecoder::Result> decoded = PngScaledDecoder::decode(descriptor, target, parallelism);
     if (decoded)
         decoded->transformation = QImageIOHandler::TransformationNone;
     return decoded;
@@ -218,13 +212,13 @@ std::optional<PictureDecoder::Result> decodePngAlone(int descriptor, QSize bound
 
 // Only a JPEG larger than needed: the general path decodes it the same way then, while
 // one shown whole goes through the general reader, whose upsampling differs.
-std::optional<PictureDecoder::Result> decodeJpegAlone(int descriptor, QSize bound) {
+std::optional<PictureDecoder::Result> decodeJpegAlone(int descriptor, QSize bound, const Parallelism& parallelism) {
     const std::optional<JpegHeader> header = JpegHeader::read(descriptor);
     if (!header || !header->exifOrientation || header->colourProfile || header->size.isEmpty() ||
         !bound.isValid() || !exceeds(header->size, bound))
         return std::nullopt;
     std::optional<PictureDecoder::Result> decoded =
-        JpegScaledDecoder::decode(descriptor, scaledBound(header->size, bound), streamingFolding());
+        JpegScaledDecoder::decode(descriptor, scaledBound(header->size, bound), parallelism);
     if (decoded)
         decoded->transformation = transformationOfOrientation(*header->exifOrientation);
     return decoded;
@@ -251,11 +245,11 @@ void PictureDecoder::applyAllocationLimit() {
     std::call_once(once, [] { QImageReader::setAllocationLimit(allocationLimitMegabytes); });
 }
 
-PictureDecoder::Result PictureDecoder::decode(const QString& path, QSize bound) {
-    return decode(QFile::encodeName(path).toStdString(), bound);
+PictureDecoder::Result PictureDecoder::decode(const QString& path, QSize bound, const Parallelism& parallelism) {
+    return decode(QFile::encodeName(path).toStdString(), bound, parallelism);
 }
 
-PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bound) {
+PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bound, const Parallelism& parallelism) {
     applyAllocationLimit();
     Result result;
     QFile file;
@@ -269,7 +263,7 @@ PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bou
     } else {
         QImageReader reader(&file, formatHintOf(path));
         reader.setAutoTransform(false);
-        result = decodeWith(reader, file.handle(), bound);
+        result = decodeWith(reader, file.handle(), bound, parallelism);
     }
     // After scaling: fewer pixels to convert.
     convertToSrgb(result.image);
@@ -278,17 +272,18 @@ PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bou
 
 // Nothing here makes a QObject (a QFile, a thread pool for a colour conversion): the
 // toolkit takes the thread of the first QObject for its main thread.
-std::optional<PictureDecoder::Result> PictureDecoder::decodeWithOwnDecoder(const std::string& path, QSize bound) {
+std::optional<PictureDecoder::Result> PictureDecoder::decodeWithOwnDecoder(const std::string& path, QSize bound,
+                                                                          const Parallelism& parallelism) {
     const OwnedDescriptor file = openRegular(path);
     if (file.descriptor < 0)
         return std::nullopt;
     std::optional<Result> decoded;
     switch (streamedFormatOf(file.descriptor)) {
     case StreamedFormat::png:
-        decoded = decodePngAlone(file.descriptor, bound);
+        decoded = decodePngAlone(file.descriptor, bound, parallelism);
         break;
     case StreamedFormat::jpeg:
-        decoded = decodeJpegAlone(file.descriptor, bound);
+        decoded = decodeJpegAlone(file.descriptor, bound, parallelism);
         break;
     case StreamedFormat::none:
         break;

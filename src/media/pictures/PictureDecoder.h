@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codec/work/Parallelism.h"
+
 #include <QImage>
 #include <QImageIOHandler>
 #include <QSize>
@@ -49,9 +51,10 @@ class PictureDecoder {
     // `bound` is the most the caller needs, in stored orientation; the image is scaled
     // down to fit it with its aspect kept. An invalid bound asks for the full picture.
     // The file is opened by the bytes of `path`, so that a name that is no valid UTF-8
-    // (which no QString can name) decodes too; only regular files are read.
-    static Result decode(const std::string& path, QSize bound);
-    static Result decode(const QString& path, QSize bound);
+    // (which no QString can name) decodes too; only regular files are read. Large PNG
+    // and JPEG pictures spread their decoding over `parallelism`.
+    static Result decode(const std::string& path, QSize bound, const Parallelism& parallelism = {});
+    static Result decode(const QString& path, QSize bound, const Parallelism& parallelism = {});
 
     // As decode(), for a PNG picture, or a JPEG larger than needed, that this program's
     // own decoders read alone, without the general image reader. That reader's plugin loader must not run while the
@@ -59,7 +62,8 @@ class PictureDecoder {
     // nullopt when the file needs the general reader: another format, a layout or colour
     // description the own decoder leaves to it, colours to convert to sRGB, a possible
     // Exif orientation, damage.
-    static std::optional<Result> decodeWithOwnDecoder(const std::string& path, QSize bound);
+    static std::optional<Result> decodeWithOwnDecoder(const std::string& path, QSize bound,
+                                                      const Parallelism& parallelism = {});
 
     // Converts `image` to sRGB when it carries another valid colour space (an embedded
     // ICC profile, a PNG gamma); untagged and sRGB images are left as they are.

@@ -9,6 +9,7 @@
 #include <QColorSpace>
 #include <csetjmp>
 #include <cstdio>
+#include <exception>
 #include <png.h>
 
 namespace vistrel {
@@ -138,9 +139,40 @@ std::optional<QColorSpace> colourSpaceOf(const PngSession& session, const Header
     return QColorSpace();
 }
 
+// The file's rows folded into `image` as they come; why not, when libpng failed or
+// folding threw (no memory for its sums, a fold that failed on its thread).
+std::optional<QString> foldRows(PngSession& session, const Header& header, QImage& image,
+                                const Parallelism& parallelism) {
+    const std::size_t rowBytes = png_get_rowbytes(session.png, session.info);
+    const int width = header.size.width();
+    const bool premultiply = header.alpha;
+    try {
+        AreaDownscaler downscaler(width, header.size.height(), image.width(), image.height(), image.bits(),
+                                  image.bytesPerLine(), header.layout());
+        RowPipeline pipeline(rowBytes, PixelRows::rowsPerBatch(rowBytes),
+                             [&downscaler, width, premultiply](std::uint8_t* row) {
+                                 if (premultiply)
+                                     PixelRows::premultiply(row, width);
+                                 downscaler.addRow(row);
+                             },
+                             parallelism);
+        for (int y = 0; y < header.size.height(); y += pipeline.rowsPerBatch()) {
+            const int rows = std::min(pipeline.rowsPerBatch(), header.size.height() - y);
+            if (!readRows(session, pipeline.batch(), rowBytes, rows))
+                return QString::fromUtf8(session.error);
+            pipeline.submit(rows);
+        }
+        pipeline.finish();
+    } catch (const std::exception& error) {
+        return QString::fromUtf8(error.what());
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-std::optional<PictureDecoder::Result> PngScaledDecoder::decode(int descriptor, QSize target, RowPipeline::Folding folding) {
+std::optional<PictureDecoder::Result> PngScaledDecoder::decode(int descriptor, QSize target,
+                                                               const Parallelism& parallelism) {
     DescriptorReader reader(descriptor);
     PngSession session(reader);
     if (!session.png || !session.info)
@@ -162,24 +194,8 @@ std::optional<PictureDecoder::Result> PngScaledDecoder::decode(int descriptor, Q
     if (image.isNull())
         return PictureDecoder::Result::failed(header.size, QStringLiteral("not enough memory for the scaled picture"));
     image.setColorSpace(*colourSpace);
-    AreaDownscaler downscaler(header.size.width(), header.size.height(), target.width(), target.height(),
-                              image.bits(), image.bytesPerLine(), header.layout());
-    const int width = header.size.width();
-    const bool premultiply = header.alpha;
-    RowPipeline pipeline(rowBytes, PixelRows::rowsPerBatch(rowBytes),
-                         [&downscaler, width, premultiply](std::uint8_t* row) {
-                             if (premultiply)
-                                 PixelRows::premultiply(row, width);
-                             downscaler.addRow(row);
-                         },
-                         folding);
-    for (int y = 0; y < header.size.height(); y += pipeline.rowsPerBatch()) {
-        const int rows = std::min(pipeline.rowsPerBatch(), header.size.height() - y);
-        if (!readRows(session, pipeline.batch(), rowBytes, rows))
-            return PictureDecoder::Result::failed(header.size, QString::fromUtf8(session.error));
-        pipeline.submit(rows);
-    }
-    pipeline.finish();
+    if (const std::optional<QString> failure = foldRows(session, header, image, parallelism))
+        return PictureDecoder::Result::failed(header.size, *failure);
 
     PictureDecoder::Result result;
     result.storedSize = header.size;

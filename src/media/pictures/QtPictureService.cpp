@@ -176,33 +176,34 @@ void addReadableProperties(const QByteArray& format, std::optional<bool> alpha, 
 
 // Readers of some formats (WebP, GIF) tell the pixel format only by decoding; a
 // small decode of the first image then tells it.
-QImage::Format pixelFormatOf(QImageReader& reader) {
+QImage::Format pixelFormatOf(QImageReader& reader, const Parallelism& parallelism) {
     const QImage::Format format = reader.imageFormat();
     if (format != QImage::Format_Invalid)
         return format;
     constexpr QSize enoughToTellTheFormat(16, 16);
-    return PictureDecoder::decode(reader.fileName(), enoughToTellTheFormat).image.format();
+    return PictureDecoder::decode(reader.fileName(), enoughToTellTheFormat, parallelism).image.format();
 }
 
 // The stored size of a picture whose reader cannot tell it without decoding.
-QSize measuredSize(QImageReader& reader) {
+QSize measuredSize(QImageReader& reader, const Parallelism& parallelism) {
     const QSize size = reader.size();
     if (size.isValid())
         return size;
-    const PictureDecoder::Result decoded = PictureDecoder::decode(reader.fileName(), {});
+    const PictureDecoder::Result decoded = PictureDecoder::decode(reader.fileName(), {}, parallelism);
     return decoded.image.isNull() ? QSize() : decoded.storedSize;
 }
 
 // The picture with every stored pixel: a scaled-down decode is decoded again at full
 // size; when that fails, what is held is better than nothing.
-QImage fullImageOf(const PictureImage& picture) {
+QImage fullImageOf(const PictureImage& picture, const Parallelism& parallelism) {
     if (picture.isFullResolution() || picture.path().empty())
         return picture.image();
-    PictureDecoder::Result decoded = PictureDecoder::decode(picture.path(), {});
+    PictureDecoder::Result decoded = PictureDecoder::decode(picture.path(), {}, parallelism);
     return decoded.image.isNull() ? picture.image() : decoded.image;
 }
 
-QByteArray encode(const Picture& picture, const char* format, std::optional<int> quality) {
+QByteArray encode(const Picture& picture, const char* format, std::optional<int> quality,
+                  const Parallelism& parallelism) {
     const PictureImage* pixels = picture.pixels();
     if (pixels == nullptr || pixels->image().isNull()) {
         qCWarning(lcPicture) << "no image to encode as" << format;
@@ -214,7 +215,7 @@ QByteArray encode(const Picture& picture, const char* format, std::optional<int>
     QImageWriter writer(&buffer, format);
     if (quality)
         writer.setQuality(*quality);
-    if (!writer.write(fullImageOf(*pixels))) {
+    if (!writer.write(fullImageOf(*pixels, parallelism))) {
         qCWarning(lcPicture) << "encoding as" << format << "failed:" << writer.errorString();
         return {};
     }
@@ -262,7 +263,7 @@ std::vector<std::uint8_t> toBytes(const QByteArray& data) {
 
 } // namespace
 
-QtPictureService::QtPictureService() {
+QtPictureService::QtPictureService(Parallelism parallelism) : m_parallelism(std::move(parallelism)) {
     PictureDecoder::applyAllocationLimit();
 }
 
@@ -295,12 +296,14 @@ void QtPictureService::decodeAhead(const std::string& path, std::function<std::o
             return guessed;
         return ready.get();
     };
-    m_headStart.start(path, std::move(findSize), [ready = m_readySize](const std::string& file, Size size) {
-        if (std::optional<PictureDecoder::Result> own = PictureDecoder::decodeWithOwnDecoder(file, boundFor(size)))
+    m_headStart.start(path, std::move(findSize),
+                      [ready = m_readySize, parallelism = m_parallelism](const std::string& file, Size size) {
+        if (std::optional<PictureDecoder::Result> own =
+                PictureDecoder::decodeWithOwnDecoder(file, boundFor(size), parallelism))
             return decodedPicture(std::move(*own), file);
         if (!ready.get())
             return DecodedPicture{}; // the program ended before its windows were made
-        return decodeNow(file, size);
+        return decodeNow(file, size, parallelism);
     }, executor);
 }
 
@@ -312,14 +315,15 @@ std::optional<PictureDecodedAhead> QtPictureService::takeFinishedDecode(const st
 DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::optional<Size> neededSize) {
     if (std::optional<DecodedPicture> ahead = m_headStart.take(path, neededSize))
         return std::move(*ahead);
-    return decodeNow(path, neededSize);
+    return decodeNow(path, neededSize, m_parallelism);
 }
 
 // A decoder that runs out of memory fails its picture, not the program.
-DecodedPicture QtPictureService::decodeNow(const std::string& path, std::optional<Size> neededSize) {
+DecodedPicture QtPictureService::decodeNow(const std::string& path, std::optional<Size> neededSize,
+                                           const Parallelism& parallelism) {
     PictureDecoder::Result decoded;
     try {
-        decoded = PictureDecoder::decode(path, boundFor(neededSize));
+        decoded = PictureDecoder::decode(path, boundFor(neededSize), parallelism);
     } catch (const std::exception& error) {
         decoded = PictureDecoder::Result::failed({}, QStringLiteral("decoding failed: %1").arg(error.what()));
     }
@@ -352,8 +356,8 @@ PictureInfo QtPictureService::inspect(const std::string& path) {
 
     // The pixel format is only known before the first read.
     const QByteArray format = reader.format();
-    const QImage::Format imageFormat = pixelFormatOf(reader);
-    const QSize size = measuredSize(reader);
+    const QImage::Format imageFormat = pixelFormatOf(reader, m_parallelism);
+    const QSize size = measuredSize(reader, m_parallelism);
     if (!size.isValid()) {
         qCInfo(lcPicture) << "cannot read the size of" << file << "-" << reader.errorString();
         info.status = PictureStatus::unreadable;
@@ -376,18 +380,18 @@ std::vector<std::uint8_t> QtPictureService::jpegData(const Picture& picture, flo
                                                      int orientation) {
     const float percent = std::isfinite(compressionFactor) ? compressionFactor * 100.0f : 0.0f;
     const int quality = static_cast<int>(std::lround(std::clamp(percent, 0.0f, 100.0f)));
-    const QByteArray jpeg = encode(picture, "jpg", quality);
+    const QByteArray jpeg = encode(picture, "jpg", quality, m_parallelism);
     if (jpeg.isEmpty())
         return {};
     return toBytes(ExifOrientationSegment::insertInto(jpeg, orientation));
 }
 
 std::vector<std::uint8_t> QtPictureService::tiffData(const Picture& picture) {
-    return toBytes(encode(picture, "tiff", std::nullopt));
+    return toBytes(encode(picture, "tiff", std::nullopt, m_parallelism));
 }
 
 std::vector<std::uint8_t> QtPictureService::pngData(const Picture& picture) {
-    return toBytes(encode(picture, "png", std::nullopt));
+    return toBytes(encode(picture, "png", std::nullopt, m_parallelism));
 }
 
 } // namespace vistrel

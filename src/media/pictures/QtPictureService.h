@@ -3,6 +3,7 @@
 #include "media/pictures/PictureDecoder.h"
 #include "core/media/PictureService.h"
 #include "core/show/DecodeHeadStart.h"
+#include "codec/work/Parallelism.h"
 
 #include <functional>
 #include <future>
@@ -16,7 +17,9 @@ class Executor;
 // exiv2 for their metadata. Decoded pictures are QtPicture objects.
 class QtPictureService final : public PictureService {
   public:
-    QtPictureService();
+    // Decodes spread their work over `parallelism`; by default each runs on the
+    // thread that asked for it.
+    explicit QtPictureService(Parallelism parallelism = {});
     ~QtPictureService() override;
 
     // Begins decoding the first picture, `path`, at once on `executor`, even
@@ -42,9 +45,11 @@ class QtPictureService final : public PictureService {
     std::vector<std::uint8_t> pngData(const Picture& picture) override;
 
   private:
-    static DecodedPicture decodeNow(const std::string& path, std::optional<Size> neededSize);
+    static DecodedPicture decodeNow(const std::string& path, std::optional<Size> neededSize,
+                                    const Parallelism& parallelism);
     static DecodedPicture decodedPicture(PictureDecoder::Result decoded, const std::string& path);
 
+    Parallelism m_parallelism;
     DecodeHeadStart m_headStart;
     std::promise<std::optional<Size>> m_applicationReady;
     std::shared_future<std::optional<Size>> m_readySize = m_applicationReady.get_future().share();
