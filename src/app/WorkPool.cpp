@@ -2,6 +2,9 @@
 
 #include "media/support/LogCategories.h"
 
+#include <algorithm>
+#include <thread>
+
 namespace vistrel {
 
 std::shared_ptr<ThreadPool> makeWorkPool() {
@@ -16,7 +19,9 @@ Parallelism parallelismOf(Executor& executor) {
         executor.forEach(count, body);
     };
     parallelism.startIfIdle = [&executor](std::function<void()>& task) { return executor.startIfIdle(task); };
-    parallelism.width = executor.width();
+    // A decode splits into as many parts as there are cores: the executor's spare worker
+    // is for tasks that wait, not for more parts than can run at once.
+    parallelism.width = std::min<std::size_t>(executor.width(), std::max(1u, std::thread::hardware_concurrency()));
     return parallelism;
 }
 

@@ -7,8 +7,7 @@
 
 namespace vistrel {
 
-// The program's executor: one worker per core, and what a task lets escape logged in
-// vistrel.work.
+// The program's executor (see ThreadPool), what a task lets escape logged in vistrel.work.
 std::shared_ptr<ThreadPool> makeWorkPool();
 
 // How decoders spread their work over `executor`, which must outlive every decode.

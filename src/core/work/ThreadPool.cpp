@@ -47,7 +47,7 @@ struct Spread {
 ThreadPool::ThreadPool(std::size_t workers, FailureReport reportFailure)
     : m_reportFailure(std::move(reportFailure)) {
     if (workers == 0)
-        workers = std::max<std::size_t>(2, std::thread::hardware_concurrency());
+        workers = std::max<std::size_t>(2, std::thread::hardware_concurrency()) + 1;
     m_workers.reserve(workers);
     for (std::size_t index = 0; index < workers; ++index)
         m_workers.emplace_back([this] { work(); });

@@ -13,8 +13,10 @@
 
 namespace vistrel {
 
-// The executor: a fixed set of workers, one per core (at least two, so that a slow
-// task never holds up everything else), taking tasks by priority. Work that needs more
+// The executor: a fixed set of workers taking tasks by priority, one per core (at least
+// two, so that a slow task never holds up everything else) and one more, so that a task
+// that waits (the first picture's decode waiting for the screen's size, a file read, a
+// module load) does not leave a core idle. Work that needs more
 // threads borrows these through forEach and startIfIdle rather than starting its own.
 // A destroyed pool runs the tasks already submitted, then ends its workers.
 class ThreadPool final : public Executor {
@@ -22,7 +24,7 @@ class ThreadPool final : public Executor {
     // Hears what a task threw (a task should catch its own failures; this is the last net).
     using FailureReport = std::function<void(const std::string& what)>;
 
-    // 0 workers: one per core, at least two.
+    // 0 workers: one per core, at least two, and one more.
     explicit ThreadPool(std::size_t workers = 0, FailureReport reportFailure = {});
     ~ThreadPool() override;
     ThreadPool(const ThreadPool&) = delete;
