@@ -44,7 +44,7 @@ class AppTestFixture : public ::testing::Test {
         app = std::make_unique<Application>(
             ApplicationServices{std::move(settingsStore), std::move(pictureService), std::move(movieService),
                                 std::move(alertBox), std::move(filePanels), std::move(fakePasteboard),
-                                std::move(documentOpener)});
+                                std::move(documentOpener), nullptr});
     }
 
     // Starts the application and waits until its window has the keyboard focus and

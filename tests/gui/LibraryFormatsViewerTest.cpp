@@ -39,7 +39,7 @@ TEST(LibraryFormatsViewer, AFolderScanFindsAndShowsHeicAvifAndJpegXl) {
     Application app(ApplicationServices{
         std::make_unique<FakeSettingsStore>(), nullptr, std::make_unique<FakeMovieService>(),
         std::make_unique<FakeAlerts>(), std::make_unique<FakeFilePanels>(),
-        std::make_unique<FakePasteboard>(), std::make_unique<FakeDocumentOpener>()});
+        std::make_unique<FakePasteboard>(), std::make_unique<FakeDocumentOpener>(), nullptr});
     app.start({folder.path()});
     const FileList& list = app.controller().play().fileList();
     // The folder is scanned on a worker; its entries arrive on the GUI thread.

@@ -41,7 +41,7 @@ class RealFrameCaptureTest : public ::testing::Test {
         alerts = alertBox.get();
         app = std::make_unique<Application>(ApplicationServices{
             std::move(settings), nullptr, nullptr, std::move(alertBox), std::make_unique<FakeFilePanels>(),
-            std::make_unique<FakePasteboard>(), std::make_unique<FakeDocumentOpener>()});
+            std::make_unique<FakePasteboard>(), std::make_unique<FakeDocumentOpener>(), nullptr});
     }
 
     VistrelController& controller() { return app->controller(); }

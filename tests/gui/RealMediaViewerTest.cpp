@@ -37,7 +37,7 @@ class RealMediaViewerTest : public ::testing::Test {
                                                                 std::move(alertBox),
                                                                 std::make_unique<FakeFilePanels>(),
                                                                 std::make_unique<FakePasteboard>(),
-                                                                std::make_unique<FakeDocumentOpener>()});
+                                                                std::make_unique<FakeDocumentOpener>(), nullptr});
     }
 
     static std::string fixture(const char* name) { return MediaFixtures::get().file(name); }

@@ -41,7 +41,7 @@ class WaylandViewer : public ::testing::Test {
         app = std::make_unique<Application>(ApplicationServices{
             std::make_unique<FakeSettingsStore>(), nullptr, std::make_unique<FakeMovieService>(),
             std::make_unique<FakeAlerts>(), std::make_unique<FakeFilePanels>(),
-            std::make_unique<FakePasteboard>(), std::make_unique<FakeDocumentOpener>()});
+            std::make_unique<FakePasteboard>(), std::make_unique<FakeDocumentOpener>(), nullptr});
         app->start({folder.file("1-red.png"), folder.file("2-green.png")});
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
     }

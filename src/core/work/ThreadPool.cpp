@@ -15,7 +15,7 @@ constexpr int startAtOnce = -1; // before every WorkPriority
 // What the bodies of one forEach share with the workers that join in. Owned jointly, so
 // that a worker that starts after the caller returned finds nothing left to do.
 struct Spread {
-    Spread(std::size_t count, const std::function<void(std::size_t)>& body) : count(count), body(&body) {}
+    Spread(std::size_t bodies, const std::function<void(std::size_t)>& each) : count(bodies), body(&each) {}
 
     // Runs bodies until none is left; true when it ran any.
     void runBodies() {
