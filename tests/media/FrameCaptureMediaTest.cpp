@@ -4,6 +4,7 @@
 #include "OpenedMovie.h"
 #include "TemporaryFolder.h"
 #include "core/capture/FrameWriter.h"
+#include "core/show/ItemLoader.h"
 #include "formats/ExivMetadata.h"
 #include "media/movies/ModuleMovieService.h"
 #include "TestExecutor.h"
@@ -48,7 +49,8 @@ class RealFrameCapture : public ::testing::Test {
     test::FakeAlerts alerts;
     test::FakeBackgroundWork work;
     QtPictureService pictures;
-    FrameWriter writer{alerts, pictures, work};
+    ItemLoader decodes{work, pictures};
+    FrameWriter writer{alerts, pictures, work, decodes};
 };
 
 // The view holds a screen-sized decode; the file gets every stored pixel, unturned,

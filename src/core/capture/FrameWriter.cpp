@@ -6,6 +6,7 @@
 #include "core/media/PictureService.h"
 #include "core/platform/Alerts.h"
 #include "core/platform/BackgroundWork.h"
+#include "core/show/FullSizePictures.h"
 #include "core/playlist/PathComponents.h"
 
 #include <cstdio>
@@ -24,23 +25,6 @@ constexpr int uprightOrientation = 1;
 bool somethingExistsAt(const std::string& path) {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
-
-struct DecodeResult {
-    std::shared_ptr<Picture> picture;
-    std::string reason;
-};
-
-// Every stored pixel: the view holds a decode sized for the screen.
-DecodeResult decodeFully(PictureService& pictures, const std::string& path) {
-    try {
-        DecodedPicture decoded = pictures.decodeFirstImage(path, std::nullopt);
-        if (decoded.picture)
-            return {std::move(decoded.picture), {}};
-        return {nullptr, "cannot decode " + path + " at full size"};
-    } catch (const std::exception& error) {
-        return {nullptr, "decoding " + path + " failed: " + error.what()};
-    }
 }
 
 // Encodes and writes on a worker; fills in the outcome and the reason of `report`.
@@ -78,8 +62,10 @@ void encodeAndCreate(PictureService& pictures, const Picture& frame, float compr
 
 } // namespace
 
-FrameWriter::FrameWriter(Alerts& alerts, PictureService& pictures, BackgroundWork& work)
-    : m_alerts(alerts), m_pictures(pictures), m_work(work), m_self(std::make_shared<FrameWriter*>(this)) {}
+FrameWriter::FrameWriter(Alerts& alerts, PictureService& pictures, BackgroundWork& work,
+                         FullSizePictures& fullSize)
+    : m_alerts(alerts), m_pictures(pictures), m_fullSize(fullSize), m_work(work),
+      m_self(std::make_shared<FrameWriter*>(this)) {}
 
 FrameWriter::~FrameWriter() = default;
 
@@ -148,22 +134,18 @@ void FrameWriter::process(const Job& job) {
 
 // The number is only used up once the picture decoded.
 void FrameWriter::decodeThenWrite(const Job& job, const std::string& base) {
-    std::weak_ptr<FrameWriter*> self = m_self;
-    PictureService& pictures = m_pictures;
-    m_work.run([self, &pictures, job, base]() -> BackgroundWork::Finish {
-        DecodeResult decoded = decodeFully(pictures, *job.source.itemPath);
-        return [self, job, base, decoded = std::move(decoded)] {
-            const auto alive = self.lock();
-            if (!alive)
-                return;
-            FrameWriter& writer = **alive;
-            if (!decoded.picture) {
-                writer.finish({FrameOutcome::imageError, {}, {}, decoded.reason});
-                return;
-            }
-            writer.write(job, base, decoded.picture, job.source.orientation);
-        };
-    }, WorkPriority::capture);
+    m_fullSize.decodeFullSize(*job.source.itemPath, [self = std::weak_ptr<FrameWriter*>(m_self), job, base](
+                                                        std::shared_ptr<Picture> picture, std::string failure) {
+        const auto alive = self.lock();
+        if (!alive)
+            return;
+        FrameWriter& writer = **alive;
+        if (!picture) {
+            writer.finish({FrameOutcome::imageError, {}, {}, std::move(failure)});
+            return;
+        }
+        writer.write(job, base, std::move(picture), job.source.orientation);
+    });
 }
 
 void FrameWriter::write(const Job& job, const std::string& base, std::shared_ptr<Picture> frame,

@@ -13,6 +13,7 @@ namespace vistrel {
 
 class Alerts;
 class BackgroundWork;
+class FullSizePictures;
 class PictureService;
 
 // Writes the frame on screen as a numbered JPEG file, "<base>_<number>.jpg", where the
@@ -20,7 +21,8 @@ class PictureService;
 // every name formed during the run (at least five digits).
 //
 // The frame is taken on the GUI thread at the moment it is asked for: a movie's is its
-// current frame; a picture is decoded again at its full stored size. Decoding, JPEG
+// current frame; a picture is decoded again at its full stored size, on the decode
+// road's capture lane (`FullSizePictures`). Decoding, JPEG
 // encoding and writing run in the background, one frame at a time, so the files, the
 // alerts and the numbers come in the order the frames were asked for. A file that
 // exists is never replaced, and a file is written whole or not at all.
@@ -32,7 +34,7 @@ public:
         skip,  // not taken at all (a series tick: a late frame is worth less than a steady beat)
     };
 
-    FrameWriter(Alerts& alerts, PictureService& pictures, BackgroundWork& work);
+    FrameWriter(Alerts& alerts, PictureService& pictures, BackgroundWork& work, FullSizePictures& fullSize);
     ~FrameWriter();
     FrameWriter(const FrameWriter&) = delete;
     FrameWriter& operator=(const FrameWriter&) = delete;
@@ -67,6 +69,7 @@ private:
 
     Alerts& m_alerts;
     PictureService& m_pictures;
+    FullSizePictures& m_fullSize;
     BackgroundWork& m_work;
     std::deque<Job> m_waiting;
     std::int32_t m_fileIndex = 0;

@@ -12,7 +12,7 @@ namespace vistrel {
 Capture::Capture(CapturePorts ports, const PictureView& view, const ShownMovie& movie,
                  ShowingSession& session)
     : m_view(view), m_movie(movie), m_session(session),
-      m_frameWriter(ports.modals, ports.pictures, ports.work),
+      m_frameWriter(ports.modals, ports.pictures, ports.work, session.fullSizePictures()),
       m_framePasteboard(ports.pasteboard, ports.pictures, ports.work),
       m_series(ports.scheduler, ports.windows,
                [this] { m_frameWriter.saveFrame(frameOnScreen(), FrameWriter::WhenBusy::skip); }),

@@ -77,6 +77,8 @@ class ShowingSession {
     const SlideShow& slideShow() const { return m_slideShow; }
     // Where the view asks for more pixels of the picture on screen.
     PictureResolution& pictureResolution() { return m_itemLoader; }
+    // Where a capture gets a picture at its full size.
+    FullSizePictures& fullSizePictures() { return m_itemLoader; }
 
   private:
     // The entry at the index when it is marked, else the first marked entry.

@@ -2,6 +2,7 @@
 
 #include "core/platform/BackgroundWork.h"
 
+#include <exception>
 #include <optional>
 #include <utility>
 
@@ -78,7 +79,7 @@ void ItemLoader::run(Job job, Loaded done) {
     }, priority);
 }
 
-void ItemLoader::decodeMore(const std::string& path, Size decodeSize, Done done) {
+void ItemLoader::decodeMore(const std::string& path, Size decodeSize, PictureResolution::Done done) {
     m_work.run(
         [ticket = m_zooms.begin(), path, decodeSize, done = std::move(done),
          &pictures = m_pictures]() mutable -> BackgroundWork::Finish {
@@ -119,6 +120,28 @@ void ItemLoader::keepInCache(const Job& job, const LoadedItem& item) {
         m_cache.put({job.path, job.neededSize, item.stamp, item.decoded});
     else
         m_cache.remove(job.path);
+}
+
+// A decoder's exception is that capture's failure, with its reason.
+void ItemLoader::decodeFullSize(const std::string& path, FullSizePictures::Done done) {
+    m_work.run(
+        [alive = m_captures.newest(), path, done = std::move(done),
+         &pictures = m_pictures]() mutable -> BackgroundWork::Finish {
+            std::shared_ptr<Picture> picture;
+            std::string failure;
+            try {
+                picture = pictures.decodeFirstImage(path, std::nullopt).picture;
+                if (!picture)
+                    failure = "cannot decode " + path + " at full size";
+            } catch (const std::exception& error) {
+                failure = "decoding " + path + " failed: " + error.what();
+            }
+            return [alive, picture = std::move(picture), failure = std::move(failure), done = std::move(done)] {
+                if (alive.isCurrent())
+                    done(picture, failure);
+            };
+        },
+        WorkPriority::capture);
 }
 
 void ItemLoader::invalidate() {

@@ -5,6 +5,7 @@
 #include "core/media/PictureService.h"
 #include "core/show/PictureCache.h"
 #include "core/show/ShowRequests.h"
+#include "core/show/FullSizePictures.h"
 #include "core/view/PictureResolution.h"
 
 #include <deque>
@@ -25,16 +26,16 @@ struct LoadedItem {
 };
 
 // The one road from a picture file to the screen: every decode for showing, for decoding
-// ahead and for more resolution after a zoom goes through here, on the executor, so the
+// ahead, for more resolution after a zoom and at full size for a capture goes through here, on the executor, so the
 // GUI thread never waits on a file system or a decoder. Each kind of request is a lane
-// with its own tickets and priority (on screen, then zoom, then ahead): the newest
-// request of a lane wins, an older one's result is dropped, and its work does nothing if
+// with its own tickets and priority (on screen, capture, zoom, ahead): the newest
+// request of a lane wins (captures are never superseded), an older one's result is dropped, and its work does nothing if
 // it had not started yet. A request to show also drops the decodes ahead. While an item
 // is shown, the neighbours it is given are decoded ahead, one at a time, into a cache.
 // The first picture's head start, decoded before the windows existed, is taken here too.
 // Pictures are immutable: more resolution is a new picture, and the cache keeps the
 // screen-sized one. Lives on the GUI thread.
-class ItemLoader final : public PictureResolution {
+class ItemLoader final : public PictureResolution, public FullSizePictures {
   public:
     using Loaded = std::function<void(const LoadedItem&)>;
 
@@ -56,7 +57,8 @@ class ItemLoader final : public PictureResolution {
     // Drops the cached pictures and the preloads not yet done; a request under way stays.
     void invalidate();
 
-    void decodeMore(const std::string& path, Size decodeSize, Done done) override;
+    void decodeMore(const std::string& path, Size decodeSize, PictureResolution::Done done) override;
+    void decodeFullSize(const std::string& path, FullSizePictures::Done done) override;
 
     // The ticket of the newest request, for work finishing it later (opening its movie):
     // that work must check it before touching the screen.
@@ -90,6 +92,7 @@ class ItemLoader final : public PictureResolution {
     // void before it could reach the members above.
     ShowRequests m_preloads;
     ShowRequests m_zooms;
+    ShowRequests m_captures; // only ever ended by the loader's end
     ShowRequests m_requests;
 };
 
