@@ -10,6 +10,8 @@ FailureLog::FailureLog(Signal<FrameReport>& frames, Signal<std::string>& playlis
     : m_frames(frames.connect([](const FrameReport& report) {
           if (report.outcome != FrameOutcome::written)
               qCWarning(lcCapture) << "frame not written:" << QString::fromStdString(report.reason);
+          else if (!report.reason.empty())
+              qCWarning(lcCapture) << "frame written:" << QString::fromStdString(report.reason);
       })),
       m_playlists(playlistFiles.connect([](const std::string& reason) {
           qCWarning(lcPlaylist) << "play list file:" << QString::fromStdString(reason);

@@ -107,11 +107,8 @@ TEST_F(FrameCapture, NoFrameOnScreenIsAnImageErrorThatUsesNoNumber) {
     controller->saveDocument();             // nothing shown yet
     showMovie("/m/Song.mp4", std::nullopt); // sound only
     controller->saveDocument();
-    showPicture("/p/Gone.jpg");
-    pictures.decodable.clear(); // the file changed since it was shown
-    controller->saveDocument();
 
-    EXPECT_THAT(alerts.warnings, ElementsAre(imageError, imageError, imageError));
+    EXPECT_THAT(alerts.warnings, ElementsAre(imageError, imageError));
     EXPECT_EQ(controller->fileIndex(), 0);
     EXPECT_THAT(folder.names(), IsEmpty());
 }
@@ -132,6 +129,54 @@ TEST_F(FrameCapture, APictureIsWrittenAtItsStoredSizeWithItsOrientation) {
     EXPECT_EQ(pictures.encodedJpegs[0].orientation, 6);
     EXPECT_FLOAT_EQ(pictures.encodedJpegs[0].compressionFactor, 0.7f);
     EXPECT_THAT(folder.names(), ElementsAre("Portrait_00000.jpg"));
+}
+
+// What is written is the picture the view shows, whatever became of its file or of the
+// current entry since: whole as shown when it already is, decoded again whole when it
+// was made smaller for the screen, and as shown when its file no longer decodes.
+TEST_F(FrameCapture, ThePictureWrittenIsTheOneOnScreen) {
+    showPicture("/p/Zoomed.jpg");
+    view.picture = std::make_shared<FakePicture>(Size{4000.0f, 3000.0f}, "/p/Zoomed.jpg", true);
+    pictures.decoded.clear();
+    controller->saveDocument();
+    EXPECT_THAT(pictures.decoded, IsEmpty()) << "held whole on screen already";
+
+    showPicture("/p/Old.jpg", {800.0f, 600.0f});
+    addPicture("/p/New.jpg", {4000.0f, 3000.0f});
+    work.deferFinish = true; // New.jpg is still decoding
+    setList({"/p/New.jpg"}, 0);
+    controller->playIt();
+    controller->saveDocument();
+    work.finishAll();
+    EXPECT_EQ(pictures.encodedJpegs.back().size, (Size{800.0f, 600.0f})) << "Old.jpg, as on screen";
+    EXPECT_TRUE(pictures.encodedJpegs.back().whole);
+
+    showPicture("/p/Gone.jpg");
+    pictures.decodable.clear(); // the file changed since it was shown
+    controller->saveDocument();
+    work.finishAll();
+    EXPECT_FALSE(pictures.encodedJpegs.back().whole);
+    EXPECT_THAT(alerts.warnings, IsEmpty());
+    EXPECT_THAT(folder.names(), ElementsAre("Gone_00002.jpg", "New_00001.jpg", "Zoomed_00000.jpg"));
+}
+
+// The encoder giving up ends that attempt without a message; its number stays used and a
+// running series goes on.
+TEST_F(FrameCapture, AnEncoderThatGivesUpEndsTheAttemptQuietly) {
+    showMovie("/m/Holiday.mov");
+    controller->setShotsPerMinute("60");
+    controller->startMakingPictures();
+    pictures.jpegEncoderFails = true;
+    controller->saveDocument();
+    scheduler.advance(1.0);
+    EXPECT_THAT(alerts.warnings, IsEmpty());
+    EXPECT_TRUE(controller->makePictureModus());
+    EXPECT_EQ(controller->fileIndex(), 2);
+    EXPECT_THAT(folder.names(), IsEmpty());
+
+    pictures.jpegEncoderFails = false;
+    scheduler.advance(1.0);
+    EXPECT_THAT(folder.names(), ElementsAre("Holiday_00002.jpg"));
 }
 
 TEST_F(FrameCapture, AMovieFrameIsWrittenUprightAtTheMoviesSize) {

@@ -3,11 +3,11 @@
 #include "MediaFixtures.h"
 #include "OpenedMovie.h"
 #include "TemporaryFolder.h"
+#include "TestExecutor.h"
 #include "core/capture/FrameWriter.h"
 #include "core/show/ItemLoader.h"
 #include "formats/ExivMetadata.h"
 #include "media/movies/ModuleMovieService.h"
-#include "TestExecutor.h"
 #include "media/pictures/QtPicture.h"
 #include "media/pictures/QtPictureService.h"
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <stdexcept>
 
 namespace vistrel::test {
 
@@ -30,7 +31,9 @@ class FakePictureService : public PictureService {
         const auto found = decodable.find(path);
         if (found == decodable.end())
             return {};
-        return {std::make_shared<FakePicture>(found->second.size), found->second.orientation};
+        // A decode for the screen holds fewer pixels than the file.
+        return {std::make_shared<FakePicture>(found->second.size, path, !neededSize),
+                found->second.orientation};
     }
     PictureInfo inspect(const std::string& path) override {
         const auto info = infos.find(path);
@@ -51,7 +54,9 @@ class FakePictureService : public PictureService {
     }
     // Encoders answer their `...Bytes` and note what they were given.
     std::vector<std::uint8_t> jpegData(const Picture& picture, float factor, int orientation) override {
-        encodedJpegs.push_back({picture.extent(), factor, orientation});
+        encodedJpegs.push_back({picture.extent(), factor, orientation, picture.holdsEveryStoredPixel()});
+        if (jpegEncoderFails)
+            throw std::runtime_error("the encoder gave up");
         return jpegBytes;
     }
     std::vector<std::uint8_t> tiffData(const Picture&) override { return tiffBytes; }
@@ -71,7 +76,9 @@ class FakePictureService : public PictureService {
         Size size;
         float compressionFactor;
         int orientation;
+        bool whole;
     };
+    bool jpegEncoderFails = false;
     std::vector<std::uint8_t> jpegBytes{0xFF, 0xD8, 'j', 'p', 'g', 0xFF, 0xD9};
     std::vector<std::uint8_t> tiffBytes{'M', 'M', 0, 42};
     std::vector<std::uint8_t> pngBytes{0x89, 'P', 'N', 'G'};

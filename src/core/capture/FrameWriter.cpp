@@ -6,8 +6,8 @@
 #include "core/media/PictureService.h"
 #include "core/platform/Alerts.h"
 #include "core/platform/BackgroundWork.h"
-#include "core/show/FullSizePictures.h"
 #include "core/playlist/PathComponents.h"
+#include "core/show/FullSizePictures.h"
 
 #include <cstdio>
 #include <exception>
@@ -34,7 +34,10 @@ void encodeAndCreate(PictureService& pictures, const Picture& frame, float compr
     try {
         jpeg = pictures.jpegData(frame, compression, orientation);
     } catch (const std::exception& error) {
+        // The platform gave up: the attempt ends quietly and a series goes on.
+        report.outcome = FrameOutcome::platformFailure;
         report.reason = std::string("JPEG encoding failed: ") + error.what();
+        return;
     }
     if (jpeg.empty()) {
         // A name that is taken is reported first, as for any other write.
@@ -125,32 +128,42 @@ void FrameWriter::process(const Job& job) {
         write(job, base, job.movieFrame, uprightOrientation);
         return;
     }
-    if (!job.source.picture) {
+    const std::shared_ptr<Picture>& shown = job.source.picture;
+    if (!shown) {
         finish({FrameOutcome::imageError, {}, {}, "nothing is shown"});
         return;
     }
-    decodeThenWrite(job, base);
+    if (shown->holdsEveryStoredPixel() || shown->sourcePath().empty()) {
+        write(job, base, shown, job.source.orientation);
+        return;
+    }
+    writeFullSize(job, base);
 }
 
-// The number is only used up once the picture decoded.
-void FrameWriter::decodeThenWrite(const Job& job, const std::string& base) {
-    m_fullSize.decodeFullSize(*job.source.itemPath, [self = std::weak_ptr<FrameWriter*>(m_self), job, base](
-                                                        std::shared_ptr<Picture> picture, std::string failure) {
-        const auto alive = self.lock();
-        if (!alive)
-            return;
-        FrameWriter& writer = **alive;
-        if (!picture) {
-            writer.finish({FrameOutcome::imageError, {}, {}, std::move(failure)});
-            return;
-        }
-        writer.write(job, base, std::move(picture), job.source.orientation);
-    });
+// The picture on screen was decoded smaller for the screen: its file is decoded again
+// whole. Should that fail (the file changed or went away since), the picture as shown
+// is written. The number is only used up once there is a frame.
+void FrameWriter::writeFullSize(const Job& job, const std::string& base) {
+    m_fullSize.decodeFullSize(job.source.picture->sourcePath(),
+                              [self = std::weak_ptr<FrameWriter*>(m_self), job,
+                               base](std::shared_ptr<Picture> whole, std::string failure) {
+                                  const auto alive = self.lock();
+                                  if (!alive)
+                                      return;
+                                  FrameWriter& writer = **alive;
+                                  if (whole) {
+                                      writer.write(job, base, std::move(whole), job.source.orientation);
+                                      return;
+                                  }
+                                  writer.write(job, base, job.source.picture, job.source.orientation,
+                                               failure + "; wrote the picture as shown");
+                              });
 }
 
 void FrameWriter::write(const Job& job, const std::string& base, std::shared_ptr<Picture> frame,
-                        int orientation) {
+                        int orientation, std::string note) {
     FrameReport report;
+    report.reason = std::move(note);
     report.fileName = fileName(base, m_fileIndex);
     ++m_fileIndex;
     report.fullPath = paths::appendingPathComponent(job.source.imagePath, report.fileName);
@@ -158,14 +171,16 @@ void FrameWriter::write(const Job& job, const std::string& base, std::shared_ptr
     std::weak_ptr<FrameWriter*> self = m_self;
     PictureService& pictures = m_pictures;
     const float compression = job.source.imageCompression;
-    m_work.run([self, &pictures, frame = std::move(frame), compression, orientation,
-                report = std::move(report)]() mutable -> BackgroundWork::Finish {
-        encodeAndCreate(pictures, *frame, compression, orientation, report);
-        return [self, report = std::move(report)] {
-            if (const auto alive = self.lock())
-                (*alive)->finish(report);
-        };
-    }, WorkPriority::capture);
+    m_work.run(
+        [self, &pictures, frame = std::move(frame), compression, orientation,
+         report = std::move(report)]() mutable -> BackgroundWork::Finish {
+            encodeAndCreate(pictures, *frame, compression, orientation, report);
+            return [self, report = std::move(report)] {
+                if (const auto alive = self.lock())
+                    (*alive)->finish(report);
+            };
+        },
+        WorkPriority::capture);
 }
 
 // Stays busy while the alert is up: series ticks arriving under a modal alert are skipped.
@@ -179,6 +194,7 @@ void FrameWriter::finish(FrameReport report) {
 void FrameWriter::alert(const FrameReport& report) {
     switch (report.outcome) {
     case FrameOutcome::written:
+    case FrameOutcome::platformFailure:
         return;
     case FrameOutcome::noImagePath:
         m_alerts.showWarning("No Image Path!", "Please choose an Image Path in the Preferences");

@@ -21,13 +21,14 @@ class PictureService;
 // every name formed during the run (at least five digits).
 //
 // The frame is taken on the GUI thread at the moment it is asked for: a movie's is its
-// current frame; a picture is decoded again at its full stored size, on the decode
-// road's capture lane (`FullSizePictures`). Decoding, JPEG
+// current frame; a picture is the one on screen, at its full stored size (decoded again
+// on the decode road's capture lane, `FullSizePictures`, when the screen holds a smaller
+// decode). Decoding, JPEG
 // encoding and writing run in the background, one frame at a time, so the files, the
 // alerts and the numbers come in the order the frames were asked for. A file that
 // exists is never replaced, and a file is written whole or not at all.
 class FrameWriter {
-public:
+  public:
     // What happens to a frame asked for while another one is still being written.
     enum class WhenBusy {
         queue, // written after it (a frame the user asked for)
@@ -54,7 +55,7 @@ public:
     // "Clip_00007.jpg"; six digits and more once the number needs them.
     static std::string fileName(const std::string& baseName, std::int32_t number);
 
-private:
+  private:
     struct Job {
         FrameSource source;
         std::shared_ptr<Picture> movieFrame; // taken when the frame was asked for
@@ -62,8 +63,9 @@ private:
 
     void startNext();
     void process(const Job& job);
-    void decodeThenWrite(const Job& job, const std::string& base);
-    void write(const Job& job, const std::string& base, std::shared_ptr<Picture> frame, int orientation);
+    void writeFullSize(const Job& job, const std::string& base);
+    void write(const Job& job, const std::string& base, std::shared_ptr<Picture> frame, int orientation,
+               std::string note = {});
     void finish(FrameReport report);
     void alert(const FrameReport& report);
 

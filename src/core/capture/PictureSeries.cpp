@@ -92,6 +92,8 @@ void PictureSeries::setInfoText(const std::string& text) {
 
 // Any alert ends the series, also one of a single frame written while it runs.
 void PictureSeries::frameFinished(const FrameReport& report) {
+    if (report.outcome == FrameOutcome::platformFailure)
+        return;
     if (report.outcome != FrameOutcome::written) {
         stop();
         return;

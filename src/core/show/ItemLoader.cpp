@@ -60,23 +60,25 @@ void ItemLoader::run(Job job, Loaded done) {
         }
     }
     const WorkPriority priority = job.ahead ? WorkPriority::preload : WorkPriority::onScreen;
-    m_work.run([this, job = std::move(job), cachedStamp, cached = std::move(cached), done = std::move(done),
-                &pictures = m_pictures]() mutable -> BackgroundWork::Finish {
-        // Superseded while it waited in the queue: not worth a stat, let alone a decode.
-        if (!job.ticket.isCurrent())
-            return {};
-        bool fromCache = false;
-        LoadedItem item = load(pictures, job, cachedStamp, fromCache);
-        if (fromCache)
-            item.decoded = std::move(cached);
-        // The cached picture is only carried through the worker, never looked at there.
-        return [this, job = std::move(job), item = std::move(item), done = std::move(done)]() mutable {
+    m_work.run(
+        [this, job = std::move(job), cachedStamp, cached = std::move(cached), done = std::move(done),
+         &pictures = m_pictures]() mutable -> BackgroundWork::Finish {
+            // Superseded while it waited in the queue: not worth a stat, let alone a decode.
             if (!job.ticket.isCurrent())
-                return;
-            keepInCache(job, item);
-            done(item);
-        };
-    }, priority);
+                return {};
+            bool fromCache = false;
+            LoadedItem item = load(pictures, job, cachedStamp, fromCache);
+            if (fromCache)
+                item.decoded = std::move(cached);
+            // The cached picture is only carried through the worker, never looked at there.
+            return [this, job = std::move(job), item = std::move(item), done = std::move(done)]() mutable {
+                if (!job.ticket.isCurrent())
+                    return;
+                keepInCache(job, item);
+                done(item);
+            };
+        },
+        priority);
 }
 
 void ItemLoader::decodeMore(const std::string& path, Size decodeSize, PictureResolution::Done done) {
@@ -136,10 +138,11 @@ void ItemLoader::decodeFullSize(const std::string& path, FullSizePictures::Done 
             } catch (const std::exception& error) {
                 failure = "decoding " + path + " failed: " + error.what();
             }
-            return [alive, picture = std::move(picture), failure = std::move(failure), done = std::move(done)] {
-                if (alive.isCurrent())
-                    done(picture, failure);
-            };
+            return
+                [alive, picture = std::move(picture), failure = std::move(failure), done = std::move(done)] {
+                    if (alive.isCurrent())
+                        done(picture, failure);
+                };
         },
         WorkPriority::capture);
 }

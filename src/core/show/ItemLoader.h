@@ -3,9 +3,9 @@
 #include "core/geometry/Geometry.h"
 #include "core/intake/FileStamp.h"
 #include "core/media/PictureService.h"
+#include "core/show/FullSizePictures.h"
 #include "core/show/PictureCache.h"
 #include "core/show/ShowRequests.h"
-#include "core/show/FullSizePictures.h"
 #include "core/view/PictureResolution.h"
 
 #include <deque>
@@ -26,15 +26,14 @@ struct LoadedItem {
 };
 
 // The one road from a picture file to the screen: every decode for showing, for decoding
-// ahead, for more resolution after a zoom and at full size for a capture goes through here, on the executor, so the
-// GUI thread never waits on a file system or a decoder. Each kind of request is a lane
-// with its own tickets and priority (on screen, capture, zoom, ahead): the newest
-// request of a lane wins (captures are never superseded), an older one's result is dropped, and its work does nothing if
-// it had not started yet. A request to show also drops the decodes ahead. While an item
-// is shown, the neighbours it is given are decoded ahead, one at a time, into a cache.
-// The first picture's head start, decoded before the windows existed, is taken here too.
-// Pictures are immutable: more resolution is a new picture, and the cache keeps the
-// screen-sized one. Lives on the GUI thread.
+// ahead, for more resolution after a zoom and at full size for a capture goes through here, on the executor,
+// so the GUI thread never waits on a file system or a decoder. Each kind of request is a lane with its own
+// tickets and priority (on screen, capture, zoom, ahead): the newest request of a lane wins (captures are
+// never superseded), an older one's result is dropped, and its work does nothing if it had not started yet. A
+// request to show also drops the decodes ahead. While an item is shown, the neighbours it is given are
+// decoded ahead, one at a time, into a cache. The first picture's head start, decoded before the windows
+// existed, is taken here too. Pictures are immutable: more resolution is a new picture, and the cache keeps
+// the screen-sized one. Lives on the GUI thread.
 class ItemLoader final : public PictureResolution, public FullSizePictures {
   public:
     using Loaded = std::function<void(const LoadedItem&)>;

@@ -19,6 +19,8 @@ class QtPicture final : public Picture {
 
     Size extent() const override;
     const PictureImage* pixels() const override { return &m_pixels; }
+    std::string sourcePath() const override { return m_pixels.path(); }
+    bool holdsEveryStoredPixel() const override { return m_pixels.isFullResolution(); }
 
     const QImage& image() const { return m_pixels.image(); }
     QSize storedSize() const { return m_pixels.storedSize(); }
