@@ -10,6 +10,7 @@
 #include "codec/jpeg/JpegLibraryDecoder.h"
 #include "codec/rows/RowPipeline.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -260,6 +261,25 @@ TEST_F(JpegSplitDecoding, HandsOnWhatASegmentOrTheFoldThrew) {
             failing.finish();
         },
         std::runtime_error);
+}
+
+// A picture nobody wants any more stops decoding: in its segments, or at the next rows.
+TEST_F(JpegSplitDecoding, StopsOnceAbandoned) {
+    open(encoded({"colour420", 3, 2, 2}));
+    std::atomic<int> asked{0};
+    Parallelism abandonedAtOnce = threads.parallelism();
+    abandonedAtOnce.abandoned = [&asked] { return ++asked > 0; };
+    EXPECT_THROW(decoded(8, 3, abandonedAtOnce), DecodeAbandoned);
+
+    Parallelism abandonedLater;
+    abandonedLater.abandoned = [&asked] { return ++asked > 2; };
+    asked = 0;
+    RowPipeline rows(
+        bytesPerPixel, 1, [](std::uint8_t*) {}, abandonedLater);
+    rows.batch();
+    rows.submit(1);
+    rows.batch();
+    EXPECT_THROW(rows.batch(), DecodeAbandoned);
 }
 
 } // namespace

@@ -155,6 +155,28 @@ TEST_F(ItemLoading, AStalePreloadGivesWayToTheShownItem) {
     EXPECT_EQ(decodeCount('d'), 0u);
 }
 
+// Stepping while a neighbour decodes: onto it, the decode under way is taken over; away
+// from it, the decode gives up midway.
+TEST_F(ItemLoading, ADecodeAheadUnderWayIsTakenOverOrGivenUp) {
+    setList(paths, 2);
+    bool steppedOnto = false;
+    bool steppedAway = false;
+    pictures.beforeDecode = [&](const std::string& decoding) {
+        if (decoding == path('d') && !std::exchange(steppedOnto, true))
+            controller->playNext();
+        else if (decoding == path('e') && !std::exchange(steppedAway, true))
+            controller->playPrevious();
+    };
+    controller->playIt();
+    EXPECT_EQ(decodeCount('d'), 1u);
+    EXPECT_THAT(pictures.abandoned, ElementsAre(path('e')));
+    EXPECT_EQ(decodeCount('e'), 0u);
+    EXPECT_EQ(shownWidth(), 102.0f);
+    controller->playNext();
+    EXPECT_EQ(shownWidth(), 103.0f) << "d was cached by the request that took its decode over";
+    EXPECT_EQ(decodeCount('d'), 1u);
+}
+
 TEST_F(ItemLoading, AnUnshownItemInASlideShowIsPassedOverOnlyOnceLookedAt) {
     folder.write("broken.jpg", "not a picture");
     setList({path('a'), folder.file("broken.jpg")}, 0);

@@ -1,8 +1,8 @@
 #include "media/pictures/QtPictureService.h"
 
 #include "MediaFixtures.h"
-#include "media/pictures/QtPicture.h"
 #include "MoreResolution.h"
+#include "media/pictures/QtPicture.h"
 #include "media/types/ReadableImageTypes.h"
 
 #include <QBuffer>
@@ -136,7 +136,8 @@ INSTANTIATE_TEST_SUITE_P(Files, PictureColourModel,
                          ::testing::Values(PixelCase{"plain.png", "RGB", 8}, PixelCase{"gray.jpg", "Gray", 8},
                                            PixelCase{"gray16.png", "Gray", 16},
                                            PixelCase{"palette.png", "Indexed", 8},
-                                           PixelCase{"cmyk.jpg", "CMYK", 8}, PixelCase{"plain.webp", "RGB", 8}));
+                                           PixelCase{"cmyk.jpg", "CMYK", 8},
+                                           PixelCase{"plain.webp", "RGB", 8}));
 
 // WebP's reader tells its pixel format only by decoding.
 TEST(QtPictureService, ReportsTheColourModelOfTheSampleWebP) {
@@ -200,6 +201,14 @@ TEST(QtPictureService, DecodesMoreWhenTheViewNeedsMore) {
     ASSERT_NE(full, nullptr);
     EXPECT_TRUE(full->pixels()->isFullResolution());
     EXPECT_EQ(decoded.picture->pixels()->image().width(), 300) << "a picture never changes";
+}
+
+// A decode whose requester moved on gives up without a picture.
+TEST(QtPictureService, GivesUpADecodeNobodyWants) {
+    QtPictureService service;
+    const std::string file = fixtures().file("large.jpg");
+    EXPECT_EQ(service.decodeWhileWanted(file, Size{400, 400}, [] { return false; }).picture, nullptr);
+    EXPECT_NE(service.decodeWhileWanted(file, Size{400, 400}, [] { return true; }).picture, nullptr);
 }
 
 // Zooming in step by step decodes at a half, a quarter or an eighth of the stored size,

@@ -23,9 +23,18 @@ class FakePictureService : public PictureService {
     // May run on a worker (the real background work in the app tests): `beforeDecode`
     // lets a test hold it there.
     DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) override {
+        return decodeWhileWanted(path, neededSize, [] { return true; });
+    }
+    // A decode no longer wanted once `beforeDecode` ran gives up, noted in `abandoned`.
+    DecodedPicture decodeWhileWanted(const std::string& path, std::optional<Size> neededSize,
+                                     const StillWanted& stillWanted) override {
         if (beforeDecode)
             beforeDecode(path);
         const std::lock_guard lock(m_decodeMutex);
+        if (!stillWanted()) {
+            abandoned.push_back(path);
+            return {};
+        }
         decoded.push_back(path);
         lastNeededSize = neededSize;
         const auto found = decodable.find(path);
@@ -66,6 +75,7 @@ class FakePictureService : public PictureService {
     std::map<std::string, Stored> decodable;
     std::map<std::string, PictureInfo> infos;
     std::vector<std::string> decoded;
+    std::vector<std::string> abandoned;
     std::optional<Size> lastNeededSize;
     std::function<void(const std::string&)> beforeDecode;
     // What takeFinishedDecode hands out once: a path's picture at `decodedAheadSize`.

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <numbers>
 #include <utility>
-#include <cstring>
 
 namespace vistrel {
 
@@ -37,8 +37,8 @@ struct Part {
     int blocksDown = 1;
     int sizeX = 1; // samples of one block
     int sizeY = 1;
-    std::size_t offset = 0; // of the component's samples within the MCU's
-    int width = 0;          // samples in one of its rows
+    std::size_t offset = 0;   // of the component's samples within the MCU's
+    int width = 0;            // samples in one of its rows
     int lastNeededZigzag = 0; // the highest coefficient the transform uses, in zigzag order
     std::uint64_t corner = 0; // the coefficients it uses, a bit each in zigzag order
 };
@@ -112,7 +112,6 @@ Layout::Layout(const JpegScan& scan, int eighths) {
     outputHeight = JpegSplitDecoder::scaledSide(scan.height, eighths);
 }
 
-
 // Rounds to the nearest whole number: adding 1.5 * 2^23 leaves it in the low bits of
 // the float's mantissa. Quicker than a conversion with rounding for |value| < 2^22.
 std::int32_t rounded(float value) {
@@ -134,8 +133,8 @@ struct Used {
 };
 
 template <int sizeX, int sizeY>
-void transformAt(const std::array<float, blockSize>& corner, Used used, const Bases& bases, std::uint32_t dcPart,
-                 std::uint16_t* out, std::size_t stride) {
+void transformAt(const std::array<float, blockSize>& corner, Used used, const Bases& bases,
+                 std::uint32_t dcPart, std::uint16_t* out, std::size_t stride) {
     const std::array<float, blockSize>& basisX = bases[sizeX - 1]; // [u][x]
     const std::array<float, blockSize>& basisY = bases[sizeY - 1]; // [v][y]
     // Each step adds one coefficient's basis function to a whole row of samples,
@@ -157,7 +156,8 @@ void transformAt(const std::array<float, blockSize>& corner, Used used, const Ba
         for (int x = 0; x < sizeX; ++x) {
             // Eight times (1/4 * the sum); damaged data may go far out of range.
             const float scaled = std::clamp(2.0F * sums[std::size_t(x)], -largestSample, largestSample);
-            out[std::size_t(y) * stride + std::size_t(x)] = std::uint16_t(std::uint32_t(rounded(scaled)) + dcPart);
+            out[std::size_t(y) * stride + std::size_t(x)] =
+                std::uint16_t(std::uint32_t(rounded(scaled)) + dcPart);
         }
     }
 }
@@ -172,7 +172,8 @@ constexpr std::array<Transform, sizeof...(index)> transformsFor(std::index_seque
 
 // Every size's transform, by (sizeY - 1) * 8 + sizeX - 1.
 const std::array<Transform, blockSize>& transforms() {
-    static constexpr std::array<Transform, blockSize> all = transformsFor(std::make_index_sequence<blockSize>());
+    static constexpr std::array<Transform, blockSize> all =
+        transformsFor(std::make_index_sequence<blockSize>());
     return all;
 }
 
@@ -203,7 +204,8 @@ class BlockDecoder {
             for (int by = 0; by < part.blocksDown; ++by)
                 for (int bx = 0; bx < part.blocksAcross; ++bx)
                     decodeBlock(bits, tables, part, predictions[c],
-                                samples + part.offset + std::size_t(by * part.sizeY) * std::size_t(part.width) +
+                                samples + part.offset +
+                                    std::size_t(by * part.sizeY) * std::size_t(part.width) +
                                     std::size_t(bx * part.sizeX));
         }
         m_bits = bits;
@@ -283,7 +285,8 @@ class BlockDecoder {
                 const int natural = naturalOfZigzag[std::size_t(k)];
                 used.columns = std::max(used.columns, natural % blockSide + 1);
                 used.rows = std::max(used.rows, natural / blockSide + 1);
-                corner[std::size_t(natural)] = float(coefficient) * float(tables.quantisation[std::size_t(natural)]);
+                corner[std::size_t(natural)] =
+                    float(coefficient) * float(tables.quantisation[std::size_t(natural)]);
             }
             ++k;
         }
@@ -292,14 +295,15 @@ class BlockDecoder {
         const auto dcPart = std::uint32_t(prediction * tables.quantisation[0]);
         if (!anyAc) {
             for (int y = 0; y < part.sizeY; ++y)
-                std::fill_n(out + std::size_t(y) * std::size_t(part.width), part.sizeX, std::uint16_t(dcPart));
+                std::fill_n(out + std::size_t(y) * std::size_t(part.width), part.sizeX,
+                            std::uint16_t(dcPart));
             return;
         }
         transform(corner, used, part, dcPart, out);
     }
 
-    void transform(const std::array<float, blockSize>& corner, Used used, const Part& part, std::uint32_t dcPart,
-                   std::uint16_t* out) const {
+    void transform(const std::array<float, blockSize>& corner, Used used, const Part& part,
+                   std::uint32_t dcPart, std::uint16_t* out) const {
         transforms()[std::size_t((part.sizeY - 1) * blockSide + part.sizeX - 1)](
             corner, used, m_layout.bases, dcPart, out, std::size_t(part.width));
     }
@@ -321,9 +325,9 @@ struct Segment {
     std::uint64_t start = 0;
     std::uint64_t end = 0; // where the next segment starts; 0 for the last
     std::unique_ptr<std::uint16_t[]> samples;
-    std::unique_ptr<Mark[]> marks;        // every MCU's start, for the decoder before
+    std::unique_ptr<Mark[]> marks;         // every MCU's start, for the decoder before
     std::atomic<std::size_t> published{0}; // marks that may be read
-    std::atomic<bool> unneeded{false};    // an earlier decoder reached the end itself
+    std::atomic<bool> unneeded{false};     // an earlier decoder reached the end itself
     std::size_t decoded = 0;
     // Where this decoder met the next one: its own MCU, the next one's, and the
     // predictions it carried there.
@@ -343,8 +347,12 @@ std::size_t chunkSizeFor(const JpegScan& scan, const Segment& segment) {
 
 // Decodes segment `index` until it meets the next one, reaches the end of the data,
 // or has decoded as many MCUs as the picture has.
+// How many MCUs a segment decodes between asking whether the picture is still wanted.
+constexpr std::size_t mcusBetweenChecks = 256;
+
 void decodeSegment(const JpegScan& scan, const Layout& layout, const JpegBitReader::FileRead& read,
-                   std::vector<std::unique_ptr<Segment>>& segments, std::size_t index) {
+                   std::vector<std::unique_ptr<Segment>>& segments, std::size_t index,
+                   const Parallelism& parallelism) {
     Segment& segment = *segments[index];
     Segment* next = index + 1 < segments.size() ? segments[index + 1].get() : nullptr;
     JpegBitReader reader(read, segment.start, segment.end, chunkSizeFor(scan, segment));
@@ -352,7 +360,10 @@ void decodeSegment(const JpegScan& scan, const Layout& layout, const JpegBitRead
     Predictions predictions{};
     std::size_t looked = 0; // the next segment's marks already passed
     std::size_t mcu = 0;
-    for (; mcu < layout.mcus && !blocks.exhausted() && !segment.unneeded.load(std::memory_order_relaxed); ++mcu) {
+    for (; mcu < layout.mcus && !blocks.exhausted() && !segment.unneeded.load(std::memory_order_relaxed);
+         ++mcu) {
+        if (mcu % mcusBetweenChecks == 0)
+            parallelism.throwIfAbandoned();
         const std::uint64_t position = blocks.position();
         if (segment.marks) {
             segment.marks[mcu] = {position, predictions};
@@ -389,7 +400,8 @@ struct Placement {
     std::array<std::uint16_t, maxComponents> corrections{};
 };
 
-std::vector<Placement> placementsOf(const JpegScan& scan, const std::vector<std::unique_ptr<Segment>>& segments) {
+std::vector<Placement> placementsOf(const JpegScan& scan,
+                                    const std::vector<std::unique_ptr<Segment>>& segments) {
     std::vector<Placement> placements;
     std::int64_t shift = 0;
     Predictions offsets{}; // the true predictions less the segment's own
@@ -413,7 +425,8 @@ std::vector<Placement> placementsOf(const JpegScan& scan, const std::vector<std:
 
 // Where each of the data's segments starts: evenly spread, each moved on past any
 // 0xFF byte before it, which would make its first byte a stuffed zero.
-std::vector<std::uint64_t> segmentStarts(const JpegScan& scan, const JpegBitReader::FileRead& read, int segments) {
+std::vector<std::uint64_t> segmentStarts(const JpegScan& scan, const JpegBitReader::FileRead& read,
+                                         int segments) {
     std::vector<std::uint64_t> starts{scan.dataStart};
     const std::uint64_t length = scan.fileSize > scan.dataStart ? scan.fileSize - scan.dataStart : 0;
     for (int index = 1; index < segments; ++index) {
@@ -461,7 +474,8 @@ Source sourceOf(const Layout& layout, const std::vector<Placement>& placements, 
     for (const Placement& placement : placements) {
         const std::int64_t own = std::int64_t(index) - placement.shift;
         if (own >= std::int64_t(placement.from) && own < std::int64_t(placement.to))
-            return {placement.segment->samples.get() + std::size_t(own) * layout.mcuSamples, placement.corrections};
+            return {placement.segment->samples.get() + std::size_t(own) * layout.mcuSamples,
+                    placement.corrections};
     }
     return {};
 }
@@ -495,8 +509,8 @@ void writeRow(const Layout& layout, const std::vector<Source>& sources, int rowI
         const std::uint16_t* blue = rowOf(1);
         const std::uint16_t* red = rowOf(2);
         for (int i = 0; i < width; ++i, pixel += bytesPerPixel)
-            writePixel(pixel, valueOf(luma[i], source.corrections[0]), valueOf(blue[i], source.corrections[1]),
-                       valueOf(red[i], source.corrections[2]));
+            writePixel(pixel, valueOf(luma[i], source.corrections[0]),
+                       valueOf(blue[i], source.corrections[1]), valueOf(red[i], source.corrections[2]));
     }
 }
 
@@ -507,7 +521,8 @@ void writeRows(const Layout& layout, const std::vector<Placement>& placements, R
     for (int mcuRow = 0; mcuRow < layout.mcusDown; ++mcuRow) {
         for (int across = 0; across < layout.mcusAcross; ++across)
             sources[std::size_t(across)] =
-                sourceOf(layout, placements, std::size_t(mcuRow) * std::size_t(layout.mcusAcross) + std::size_t(across));
+                sourceOf(layout, placements,
+                         std::size_t(mcuRow) * std::size_t(layout.mcusAcross) + std::size_t(across));
         for (int rowInMcu = 0; rowInMcu < layout.mcuHeight; ++rowInMcu) {
             if (mcuRow * layout.mcuHeight + rowInMcu >= layout.outputHeight)
                 break;
@@ -531,15 +546,15 @@ bool JpegSplitDecoder::supports(const JpegScan& scan, int eighths) {
         (scan.components.size() != 1 && scan.components.size() != std::size_t(maxComponents)))
         return false;
     for (const JpegScan::Component& component : scan.components)
-        if (component.dcTable < 0 || std::size_t(component.dcTable) >= scan.tables.size() || component.acTable < 0 ||
-            std::size_t(component.acTable) >= scan.tables.size() || component.horizontal < 1 ||
-            component.vertical < 1)
+        if (component.dcTable < 0 || std::size_t(component.dcTable) >= scan.tables.size() ||
+            component.acTable < 0 || std::size_t(component.acTable) >= scan.tables.size() ||
+            component.horizontal < 1 || component.vertical < 1)
             return false;
     return Layout(scan, eighths).valid;
 }
 
-void JpegSplitDecoder::decode(const JpegScan& scan, int eighths, const JpegBitReader::FileRead& read, int segments,
-                              const Parallelism& parallelism, RowPipeline& rows) {
+void JpegSplitDecoder::decode(const JpegScan& scan, int eighths, const JpegBitReader::FileRead& read,
+                              int segments, const Parallelism& parallelism, RowPipeline& rows) {
     const Layout layout(scan, eighths);
     std::vector<std::unique_ptr<Segment>> decoders;
     const std::vector<std::uint64_t> starts = segmentStarts(scan, read, std::max(segments, 1));
@@ -558,8 +573,9 @@ void JpegSplitDecoder::decode(const JpegScan& scan, int eighths, const JpegBitRe
     // end and marks every later segment unneeded, so the result is the same however
     // the bodies are spread. An exception (no memory for a reader) reaches the caller
     // once every started segment has ended.
-    parallelism.forEach(decoders.size(),
-                        [&](std::size_t index) { decodeSegment(scan, layout, read, decoders, index); });
+    parallelism.forEach(decoders.size(), [&](std::size_t index) {
+        decodeSegment(scan, layout, read, decoders, index, parallelism);
+    });
     writeRows(layout, placementsOf(scan, decoders), rows);
     rows.finish();
 }

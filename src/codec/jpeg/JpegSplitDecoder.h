@@ -18,7 +18,7 @@ struct JpegScan {
         int horizontal = 1; // sampling factors
         int vertical = 1;
         std::array<std::uint16_t, 64> quantisation{}; // in natural (row by row) order
-        int dcTable = 0; // into `tables`
+        int dcTable = 0;                              // into `tables`
         int acTable = 0;
     };
 
@@ -61,8 +61,9 @@ class JpegSplitDecoder {
     // Blocks a stream that ends early does not reach are left flat gray; damaged data
     // decodes to whatever its codes say, the same however many segments there are and
     // in whatever order they run. Throws std::bad_alloc when the segments' memory
-    // cannot be had, and whatever a segment or `rows` threw; nothing is handed to
-    // `rows` when a segment failed.
+    // cannot be had, DecodeAbandoned once `parallelism` says nobody wants the picture,
+    // and whatever a segment or `rows` threw; nothing is handed to `rows` when a
+    // segment failed.
     static void decode(const JpegScan& scan, int eighths, const JpegBitReader::FileRead& read, int segments,
                        const Parallelism& parallelism, RowPipeline& rows);
 };

@@ -11,7 +11,8 @@ constexpr std::size_t bufferCount = 3;
 } // namespace
 
 RowPipeline::RowPipeline(std::size_t rowBytes, int rowsPerBatch, Fold fold, const Parallelism& parallelism)
-    : m_rowBytes(rowBytes), m_rowsPerBatch(rowsPerBatch), m_fold(std::move(fold)) {
+    : m_rowBytes(rowBytes), m_rowsPerBatch(rowsPerBatch), m_fold(std::move(fold)),
+      m_abandoned(parallelism.abandoned) {
     const std::size_t buffers = parallelism.width >= 2 ? bufferCount : 1;
     for (std::size_t i = 0; i < buffers; ++i) {
         m_buffers.emplace_back(rowBytes * std::size_t(rowsPerBatch));
@@ -31,6 +32,8 @@ RowPipeline::~RowPipeline() {
 }
 
 std::uint8_t* RowPipeline::batch() {
+    if (m_abandoned())
+        throw DecodeAbandoned();
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return !m_free.empty() || m_failure; });
     if (m_failure)

@@ -17,7 +17,8 @@ namespace vistrel {
 // folds them (converts and downscales), so that on two cores decoding the next rows
 // and folding the last ones overlap. The folding thread is one the parallelism finds
 // idle when the pipeline is made; without one, each batch is folded as it is
-// submitted. Rows are folded in the order they were submitted.
+// submitted. Rows are folded in the order they were submitted. A decode that is no
+// longer wanted ends at the next batch asked for, with DecodeAbandoned.
 class RowPipeline {
   public:
     // Gets each row in turn, and may change it in place.
@@ -32,7 +33,7 @@ class RowPipeline {
     int rowsPerBatch() const { return m_rowsPerBatch; }
     std::size_t rowBytes() const { return m_rowBytes; }
     // Room for rowsPerBatch() rows, rowBytes() apart, to be filled and then submitted.
-    // Throws what the fold threw on the folding thread, if it did.
+    // Throws what the fold threw on the folding thread, if it did, or DecodeAbandoned.
     std::uint8_t* batch();
     // Hands the first `rows` rows of the batch over to be folded.
     void submit(int rows);
@@ -54,6 +55,7 @@ class RowPipeline {
     std::size_t m_rowBytes;
     int m_rowsPerBatch;
     Fold m_fold;
+    std::function<bool()> m_abandoned;
     std::vector<std::vector<std::uint8_t>> m_buffers;
     std::size_t m_filling = 0;
 

@@ -2,9 +2,16 @@
 
 #include <cstddef>
 #include <functional>
+#include <stdexcept>
 #include <utility>
 
 namespace vistrel {
+
+// What a decoder throws once whoever asked for the pixels no longer wants them.
+class DecodeAbandoned : public std::runtime_error {
+  public:
+    DecodeAbandoned() : std::runtime_error("no longer wanted") {}
+};
 
 // How a decoder may spread its work, handed to it by whoever owns the threads: a
 // decoder never starts threads of its own. The default runs everything on the calling
@@ -24,6 +31,14 @@ struct Parallelism {
     StartIfIdle startIfIdle = [](std::function<void()>&) { return false; };
     // How many bodies can run at the same time, the calling thread's included.
     std::size_t width = 1;
+    // Whether whoever asked has given up on the result (a newer request superseded
+    // it). Asked from any decoding thread between pieces of work; safe to ask often.
+    std::function<bool()> abandoned = [] { return false; };
+
+    void throwIfAbandoned() const {
+        if (abandoned())
+            throw DecodeAbandoned();
+    }
 
     static void runInTurn(std::size_t count, const std::function<void(std::size_t)>& body) {
         for (std::size_t index = 0; index < count; ++index)

@@ -5,6 +5,7 @@
 #include "core/media/PictureInfo.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,7 +17,7 @@ class Picture;
 
 // The first image of a file with the orientation it was stored with.
 struct DecodedPicture {
-    std::shared_ptr<Picture> picture;  // nullptr when the file cannot be decoded
+    std::shared_ptr<Picture> picture; // nullptr when the file cannot be decoded
     std::optional<int> orientation;
 };
 
@@ -27,7 +28,7 @@ struct PictureDecodedAhead {
 };
 
 class PictureService {
-public:
+  public:
     virtual ~PictureService() = default;
 
     // Lower-case extensions of every readable picture type.
@@ -37,6 +38,15 @@ public:
     // most the display needs (in stored orientation); larger pictures may be decoded
     // scaled down to it. Picture::extent() still reports the stored size.
     virtual DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) = 0;
+    // Asked from the decoding thread; false once the one who asked has moved on.
+    using StillWanted = std::function<bool()>;
+    // As decodeFirstImage, but a decode gives up early, with no picture, once
+    // `stillWanted` answers false: a superseded request frees its worker.
+    virtual DecodedPicture decodeWhileWanted(const std::string& path, std::optional<Size> neededSize,
+                                             const StillWanted& stillWanted) {
+        (void)stillWanted;
+        return decodeFirstImage(path, neededSize);
+    }
 
     virtual PictureInfo inspect(const std::string& path) = 0;
     // The picture of `path` at `neededSize` when one was decoded ahead (the first

@@ -11,13 +11,30 @@ namespace vistrel {
 ItemLoader::ItemLoader(BackgroundWork& work, PictureService& pictures) : m_work(work), m_pictures(pictures) {}
 
 void ItemLoader::request(const std::string& path, bool asPicture, Size neededSize, Loaded done) {
-    m_preloads.supersedeAll();
+    Job job{path, asPicture, false, neededSize, m_requests.begin(), nullptr};
+    const bool tookOver = asPicture && takeOverAhead(job, done);
+    supersedePreloads();
     m_zooms.supersedeAll();
     forgetOtherSizes(neededSize);
-    Job job{path, asPicture, false, neededSize, m_requests.begin()};
-    if (asPicture && finishWithPictureDecodedAhead(job, done))
+    if (tookOver || (asPicture && finishWithPictureDecodedAhead(job, done)))
         return;
     run(std::move(job), std::move(done));
+}
+
+// Only a decode a worker has begun: one still queued would wait at a preload's priority.
+bool ItemLoader::takeOverAhead(const Job& job, const Loaded& done) {
+    AheadUnderWay* ahead = m_aheadUnderWay.get();
+    if (!ahead || ahead->path != job.path || !(ahead->neededSize == job.neededSize) || !ahead->started.load())
+        return false;
+    ahead->takerTicket = job.ticket;
+    ahead->takerDone = done;
+    ahead->taken.store(true);
+    return true;
+}
+
+void ItemLoader::supersedePreloads() {
+    m_preloads.supersedeAll();
+    m_aheadUnderWay.reset();
 }
 
 // The first picture, decoded while the program started, is shown at once when it is
@@ -34,6 +51,7 @@ bool ItemLoader::finishWithPictureDecodedAhead(const Job& job, const Loaded& don
 
 void ItemLoader::preload(std::vector<std::string> paths, Size neededSize) {
     forgetOtherSizes(neededSize);
+    m_aheadUnderWay.reset();
     preloadNext(std::deque<std::string>(paths.begin(), paths.end()), neededSize, m_preloads.begin());
 }
 
@@ -44,7 +62,7 @@ void ItemLoader::preloadNext(std::deque<std::string> paths, Size neededSize, Sho
         return;
     std::string path = std::move(paths.front());
     paths.pop_front();
-    run(Job{std::move(path), true, true, neededSize, round},
+    run(Job{std::move(path), true, true, neededSize, round, nullptr},
         [this, paths = std::move(paths), neededSize, round](const LoadedItem&) mutable {
             preloadNext(std::move(paths), neededSize, round);
         });
@@ -59,26 +77,47 @@ void ItemLoader::run(Job job, Loaded done) {
             cached = entry->decoded;
         }
     }
+    if (job.ahead) {
+        job.underWay = std::make_shared<AheadUnderWay>();
+        job.underWay->path = job.path;
+        job.underWay->neededSize = job.neededSize;
+        m_aheadUnderWay = job.underWay;
+    }
     const WorkPriority priority = job.ahead ? WorkPriority::preload : WorkPriority::onScreen;
     m_work.run(
         [this, job = std::move(job), cachedStamp, cached = std::move(cached), done = std::move(done),
          &pictures = m_pictures]() mutable -> BackgroundWork::Finish {
+            if (job.underWay)
+                job.underWay->started.store(true);
             // Superseded while it waited in the queue: not worth a stat, let alone a decode.
-            if (!job.ticket.isCurrent())
+            if (!job.wanted())
                 return {};
             bool fromCache = false;
             LoadedItem item = load(pictures, job, cachedStamp, fromCache);
             if (fromCache)
                 item.decoded = std::move(cached);
             // The cached picture is only carried through the worker, never looked at there.
-            return [this, job = std::move(job), item = std::move(item), done = std::move(done)]() mutable {
-                if (!job.ticket.isCurrent())
-                    return;
-                keepInCache(job, item);
-                done(item);
+            return [this, job = std::move(job), item = std::move(item), done = std::move(done)] {
+                finish(job, item, done);
             };
         },
         priority);
+}
+
+// On the GUI thread. A current ticket (its own or the taker's) vouches that the loader
+// still exists.
+void ItemLoader::finish(const Job& job, const LoadedItem& item, const Loaded& done) {
+    if (job.ticket.isCurrent()) {
+        if (m_aheadUnderWay == job.underWay)
+            m_aheadUnderWay.reset();
+        keepInCache(job, item);
+        done(item);
+        return;
+    }
+    if (job.underWay && job.underWay->taken.load() && job.underWay->takerTicket.isCurrent()) {
+        keepInCache(job, item);
+        job.underWay->takerDone(item);
+    }
 }
 
 void ItemLoader::decodeMore(const std::string& path, Size decodeSize, PictureResolution::Done done) {
@@ -87,7 +126,9 @@ void ItemLoader::decodeMore(const std::string& path, Size decodeSize, PictureRes
          &pictures = m_pictures]() mutable -> BackgroundWork::Finish {
             if (!ticket.isCurrent())
                 return {};
-            std::shared_ptr<Picture> more = pictures.decodeFirstImage(path, decodeSize).picture;
+            std::shared_ptr<Picture> more =
+                pictures.decodeWhileWanted(path, decodeSize, [&ticket] { return ticket.isCurrent(); })
+                    .picture;
             return [ticket, more = std::move(more), done = std::move(done)] {
                 if (ticket.isCurrent())
                     done(more);
@@ -110,7 +151,7 @@ LoadedItem ItemLoader::load(PictureService& pictures, const Job& job,
         return item;
     fromCache = regular && cachedStamp && *cachedStamp == item.stamp;
     if (!fromCache)
-        item.decoded = pictures.decodeFirstImage(job.path, job.neededSize);
+        item.decoded = pictures.decodeWhileWanted(job.path, job.neededSize, [&job] { return job.wanted(); });
     return item;
 }
 
@@ -148,7 +189,7 @@ void ItemLoader::decodeFullSize(const std::string& path, FullSizePictures::Done 
 }
 
 void ItemLoader::invalidate() {
-    m_preloads.supersedeAll();
+    supersedePreloads();
     m_cache.clear();
 }
 

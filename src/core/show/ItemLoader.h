@@ -8,8 +8,10 @@
 #include "core/show/ShowRequests.h"
 #include "core/view/PictureResolution.h"
 
+#include <atomic>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,15 +27,18 @@ struct LoadedItem {
     DecodedPicture decoded;
 };
 
-// The one road from a picture file to the screen: every decode for showing, for decoding
-// ahead, for more resolution after a zoom and at full size for a capture goes through here, on the executor,
-// so the GUI thread never waits on a file system or a decoder. Each kind of request is a lane with its own
-// tickets and priority (on screen, capture, zoom, ahead): the newest request of a lane wins (captures are
-// never superseded), an older one's result is dropped, and its work does nothing if it had not started yet. A
-// request to show also drops the decodes ahead. While an item is shown, the neighbours it is given are
-// decoded ahead, one at a time, into a cache. The first picture's head start, decoded before the windows
-// existed, is taken here too. Pictures are immutable: more resolution is a new picture, and the cache keeps
-// the screen-sized one. Lives on the GUI thread.
+// The one road from a picture file to the screen: every decode for showing, for
+// decoding ahead, for more resolution after a zoom and at full size for a capture goes
+// through here, on the executor, so the GUI thread never waits on a file system or a
+// decoder. Each kind of request is a lane with its own tickets and priority (on screen,
+// capture, zoom, ahead): the newest request of a lane wins (captures are never
+// superseded), an older one's result is dropped, its work does nothing if it had not
+// started yet and its decode gives up midway if it had. A request to show also drops
+// the decodes ahead, except one already decoding the picture asked for, which it takes
+// over. While an item is shown, the neighbours it is given are decoded ahead, one at a
+// time, into a cache. The first picture's head start, decoded before the windows
+// existed, is taken here too. Pictures are immutable: more resolution is a new picture,
+// and the cache keeps the screen-sized one. Lives on the GUI thread.
 class ItemLoader final : public PictureResolution, public FullSizePictures {
   public:
     using Loaded = std::function<void(const LoadedItem&)>;
@@ -65,17 +70,36 @@ class ItemLoader final : public PictureResolution, public FullSizePictures {
     const PictureCache& cache() const { return m_cache; }
 
   private:
+    // A decode ahead that a worker has started. A request to show that picture takes it
+    // over instead of decoding the file a second time, and the worker goes on with it
+    // although the preloads it belonged to were superseded.
+    struct AheadUnderWay {
+        std::string path;
+        Size neededSize;
+        std::atomic<bool> started{false}; // set by the worker before it looks at the file
+        std::atomic<bool> taken{false};   // set before the preloads are superseded
+        // The request that took it over; GUI thread only.
+        ShowRequests::Ticket takerTicket;
+        Loaded takerDone;
+    };
     struct Job {
         std::string path;
         bool asPicture = true;
         bool ahead = false; // a preload rather than a request
         Size neededSize;
         ShowRequests::Ticket ticket;
+        std::shared_ptr<AheadUnderWay> underWay; // a preload's, once run
+
+        // Safe from any thread: a decode that is no longer wanted gives up midway.
+        bool wanted() const { return ticket.isCurrent() || (underWay && underWay->taken.load()); }
     };
     // Runs `job` on a worker; `done` gets what it found on the GUI thread, after the
     // cache took it, while the job's ticket is current.
     void run(Job job, Loaded done);
     bool finishWithPictureDecodedAhead(const Job& job, const Loaded& done);
+    bool takeOverAhead(const Job& job, const Loaded& done);
+    void supersedePreloads();
+    void finish(const Job& job, const LoadedItem& item, const Loaded& done);
     static LoadedItem load(PictureService& pictures, const Job& job,
                            const std::optional<FileStamp>& cachedStamp, bool& fromCache);
     void keepInCache(const Job& job, const LoadedItem& item);
@@ -87,6 +111,7 @@ class ItemLoader final : public PictureResolution, public FullSizePictures {
     PictureService& m_pictures;
     PictureCache m_cache;
     Size m_cachedSize;
+    std::shared_ptr<AheadUnderWay> m_aheadUnderWay; // while its preloads are current
     // Declared last: destroyed first, so every finishing step still out sees its ticket
     // void before it could reach the members above.
     ShowRequests m_preloads;

@@ -36,7 +36,8 @@ QColorSpace colourSpaceOf(JpegLibraryDecoder& library) {
     const std::vector<std::uint8_t> profile = library.colourProfile();
     if (profile.empty())
         return {};
-    return QColorSpace::fromIccProfile(QByteArray(reinterpret_cast<const char*>(profile.data()), qsizetype(profile.size())));
+    return QColorSpace::fromIccProfile(
+        QByteArray(reinterpret_cast<const char*>(profile.data()), qsizetype(profile.size())));
 }
 
 // The smallest eighth of the stored size whose decode still covers `target`.
@@ -73,16 +74,17 @@ int segmentsFor(const JpegScan& scan, int asked, const Parallelism& parallelism)
     const std::size_t width = parallelism.width;
     if (width < 2 || data < leastDataForSegments)
         return 0;
-    return int(std::min<std::uint64_t>({std::uint64_t(std::min<std::size_t>(width, mostSegments)),
-                                        data / leastSegmentBytes}));
+    return int(std::min<std::uint64_t>(
+        {std::uint64_t(std::min<std::size_t>(width, mostSegments)), data / leastSegmentBytes}));
 }
 
 // Decoded rows of `width` x `height` pixels, handed to `pipeline`, folded into `image`.
 struct Folder {
     Folder(int width, int height, QImage& image, const Parallelism& parallelism)
         : downscaler(width, height, image.width(), image.height(), image.bits(), image.bytesPerLine()),
-          pipeline(std::size_t(width) * bytesPerPixel, PixelRows::rowsPerBatch(std::size_t(width) * bytesPerPixel),
-                   [this](std::uint8_t* row) { downscaler.addRow(row); }, parallelism) {}
+          pipeline(
+              std::size_t(width) * bytesPerPixel, PixelRows::rowsPerBatch(std::size_t(width) * bytesPerPixel),
+              [this](std::uint8_t* row) { downscaler.addRow(row); }, parallelism) {}
 
     AreaDownscaler downscaler;
     RowPipeline pipeline; // last: finishes before the downscaler goes
@@ -132,6 +134,8 @@ std::variant<QImage, QString> decodeSplit(int descriptor, const JpegScan& scan, 
         };
         JpegSplitDecoder::decode(scan, scale, read, segments, parallelism, folder.pipeline);
         return image;
+    } catch (const DecodeAbandoned&) {
+        throw; // not a reason to decode it again with the library
     } catch (const std::bad_alloc&) {
         return QStringLiteral("not enough memory for the segments");
     } catch (const std::exception& error) {
@@ -152,7 +156,8 @@ PictureDecoder::Result decodeWithLibrary(JpegLibraryDecoder& library, QSize stor
 
     QImage image(target, QImage::Format_RGB32);
     if (image.isNull())
-        return PictureDecoder::Result::failed(storedSize, QStringLiteral("not enough memory for the scaled picture"));
+        return PictureDecoder::Result::failed(storedSize,
+                                              QStringLiteral("not enough memory for the scaled picture"));
     image.setColorSpace(colourSpace);
     // At an exact eighth of the stored size the decoder's rows are the image's rows.
     const bool decodedInPlace = QSize(width, height) == target;

@@ -1,13 +1,13 @@
 #include "media/pictures/QtPictureService.h"
 
+#include "media/modules/PictureFormats.h"
 #include "media/pictures/ExifOrientationSegment.h"
 #include "media/pictures/JpegHeader.h"
 #include "media/pictures/LibraryImageReader.h"
+#include "media/pictures/PictureDecoder.h"
+#include "media/pictures/QtPicture.h"
 #include "media/support/LogCategories.h"
 #include "media/types/MimeSuffixes.h"
-#include "media/pictures/PictureDecoder.h"
-#include "media/modules/PictureFormats.h"
-#include "media/pictures/QtPicture.h"
 #include "media/types/ReadableImageTypes.h"
 
 #include <QBuffer>
@@ -289,33 +289,42 @@ std::vector<std::string> QtPictureService::pictureFileTypes() const {
     return suffixes;
 }
 
-void QtPictureService::decodeAhead(const std::string& path, std::function<std::optional<Size>()> guessNeededSize,
-                                   Executor& executor) {
+void QtPictureService::decodeAhead(const std::string& path,
+                                   std::function<std::optional<Size>()> guessNeededSize, Executor& executor) {
     auto findSize = [guess = std::move(guessNeededSize), ready = m_readySize]() -> std::optional<Size> {
         if (std::optional<Size> guessed = guess())
             return guessed;
         return ready.get();
     };
-    m_headStart.start(path, std::move(findSize),
-                      [ready = m_readySize, parallelism = m_parallelism](const std::string& file, Size size) {
-        if (std::optional<PictureDecoder::Result> own =
-                PictureDecoder::decodeWithOwnDecoder(file, boundFor(size), parallelism))
-            return decodedPicture(std::move(*own), file);
-        if (!ready.get())
-            return DecodedPicture{}; // the program ended before its windows were made
-        return decodeNow(file, size, parallelism);
-    }, executor);
+    m_headStart.start(
+        path, std::move(findSize),
+        [ready = m_readySize, parallelism = m_parallelism](const std::string& file, Size size) {
+            if (std::optional<PictureDecoder::Result> own =
+                    PictureDecoder::decodeWithOwnDecoder(file, boundFor(size), parallelism))
+                return decodedPicture(std::move(*own), file);
+            if (!ready.get())
+                return DecodedPicture{}; // the program ended before its windows were made
+            return decodeNow(file, size, parallelism);
+        },
+        executor);
 }
 
 std::optional<PictureDecodedAhead> QtPictureService::takeFinishedDecode(const std::string& path,
-                                                                      Size neededSize) {
+                                                                        Size neededSize) {
     return m_headStart.takeIfDone(path, neededSize);
 }
 
 DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::optional<Size> neededSize) {
+    return decodeWhileWanted(path, neededSize, [] { return true; });
+}
+
+DecodedPicture QtPictureService::decodeWhileWanted(const std::string& path, std::optional<Size> neededSize,
+                                                   const StillWanted& stillWanted) {
     if (std::optional<DecodedPicture> ahead = m_headStart.take(path, neededSize))
         return std::move(*ahead);
-    return decodeNow(path, neededSize, m_parallelism);
+    Parallelism parallelism = m_parallelism;
+    parallelism.abandoned = [stillWanted] { return !stillWanted(); };
+    return decodeNow(path, neededSize, parallelism);
 }
 
 // A decoder that runs out of memory fails its picture, not the program.
@@ -324,6 +333,10 @@ DecodedPicture QtPictureService::decodeNow(const std::string& path, std::optiona
     PictureDecoder::Result decoded;
     try {
         decoded = PictureDecoder::decode(path, boundFor(neededSize), parallelism);
+    } catch (const DecodeAbandoned&) {
+        qCDebug(lcPicture) << "gave up decoding" << QFile::decodeName(QByteArray::fromStdString(path))
+                           << "- no longer wanted";
+        return {};
     } catch (const std::exception& error) {
         decoded = PictureDecoder::Result::failed({}, QStringLiteral("decoding failed: %1").arg(error.what()));
     }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "media/pictures/PictureDecoder.h"
+#include "codec/work/Parallelism.h"
 #include "core/media/PictureService.h"
 #include "core/show/DecodeHeadStart.h"
-#include "codec/work/Parallelism.h"
+#include "media/pictures/PictureDecoder.h"
 
 #include <functional>
 #include <future>
@@ -37,6 +37,8 @@ class QtPictureService final : public PictureService {
 
     std::vector<std::string> pictureFileTypes() const override;
     DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) override;
+    DecodedPicture decodeWhileWanted(const std::string& path, std::optional<Size> neededSize,
+                                     const StillWanted& stillWanted) override;
     PictureInfo inspect(const std::string& path) override;
     std::optional<PictureDecodedAhead> takeFinishedDecode(const std::string& path, Size neededSize) override;
     std::vector<std::uint8_t> jpegData(const Picture& picture, float compressionFactor,
