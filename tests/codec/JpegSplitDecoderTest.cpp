@@ -5,6 +5,7 @@
 
 #include "codec/jpeg/JpegSplitDecoder.h"
 
+#include "JpegLayouts.h"
 #include "ThreadedParallelism.h"
 #include "codec/io/DescriptorReader.h"
 #include "codec/jpeg/JpegLibraryDecoder.h"
@@ -22,8 +23,6 @@
 #include <sys/mman.h>
 #include <unistd.h>
 #include <vector>
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
 
 namespace vistrel {
 namespace {
@@ -32,16 +31,7 @@ constexpr int pictureWidth = 1001; // no whole number of MCUs either way
 constexpr int pictureHeight = 757;
 constexpr int bytesPerPixel = 4;
 
-struct Layout {
-    const char* name;
-    int components; // 1: gray
-    int horizontal; // luma sampling factors; chroma is 1 x 1
-    int vertical;
-};
-
-void PrintTo(const Layout& layout, std::ostream* out) {
-    *out << layout.name;
-}
+using test::JpegLayout;
 
 // Boxes over a gradient with a little noise, as red, green and blue: detail to keep in
 // place, and data enough for several segments.
@@ -61,40 +51,14 @@ std::vector<std::uint8_t> photo() {
 }
 
 // The picture written by libjpeg in `layout`, at quality 90.
-std::string encoded(const Layout& layout) {
+std::string encoded(const JpegLayout& layout) {
     std::vector<std::uint8_t> pixels = photo();
     if (layout.components == 1)
         for (std::size_t i = 0; i < pixels.size() / 3; ++i)
             pixels[i] =
                 std::uint8_t((pixels[3 * i] * 77 + pixels[3 * i + 1] * 150 + pixels[3 * i + 2] * 29) >> 8);
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* bytes = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &bytes, &size);
-    info.image_width = JDIMENSION(pictureWidth);
-    info.image_height = JDIMENSION(pictureHeight);
-    info.input_components = layout.components;
-    info.in_color_space = layout.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 90, TRUE);
-    if (layout.components == 3) {
-        info.comp_info[0].h_samp_factor = layout.horizontal;
-        info.comp_info[0].v_samp_factor = layout.vertical;
-    }
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row =
-            &pixels[std::size_t(info.next_scanline) * pictureWidth * std::size_t(layout.components)];
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::string file(reinterpret_cast<const char*>(bytes), size);
-    std::free(bytes);
-    return file;
+    return test::encodedJpeg(pixels.data(), pictureWidth, pictureHeight,
+                             std::size_t(pictureWidth) * std::size_t(layout.components), layout);
 }
 
 struct Rows {
@@ -175,7 +139,7 @@ class JpegSplitDecoding : public ::testing::Test {
     test::ThreadedParallelism threads{4};
 };
 
-class JpegSplitLayout : public JpegSplitDecoding, public ::testing::WithParamInterface<Layout> {};
+class JpegSplitLayout : public JpegSplitDecoding, public ::testing::WithParamInterface<JpegLayout> {};
 
 // Eighths 1 (DC only), 2, 3, and the whole block where the layout allows it.
 TEST_P(JpegSplitLayout, DecodesAsOneDecoderInEverySplit) {
@@ -185,11 +149,7 @@ TEST_P(JpegSplitLayout, DecodesAsOneDecoderInEverySplit) {
             sameInEverySplit(eighths);
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, JpegSplitLayout,
-                         ::testing::Values(Layout{"gray", 1, 1, 1}, Layout{"colour444", 3, 1, 1},
-                                           Layout{"colour422", 3, 2, 1}, Layout{"colour420", 3, 2, 2},
-                                           Layout{"colour411", 3, 4, 1}),
-                         [](const auto& each) { return std::string(each.param.name); });
+INSTANTIATE_TEST_SUITE_P(Layouts, JpegSplitLayout, test::everySplitLayout(), test::layoutName);
 
 // Damage must decode the same however the data is split, and never outside the picture.
 TEST_F(JpegSplitDecoding, DecodesDamagedDataAsOneDecoderDoes) {

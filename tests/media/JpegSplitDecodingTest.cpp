@@ -3,12 +3,12 @@
 // layout of components and every scale; and where the segments fail, the library's
 // decode. (That the segments decode exactly as one decoder does is the codec's test.)
 
-#include "media/pictures/JpegScaledDecoder.h"
-#include "media/pictures/PictureDecoder.h"
-
+#include "JpegLayouts.h"
 #include "ScaledDecodingChecks.h"
 #include "TemporaryFolder.h"
 #include "ThreadedParallelism.h"
+#include "media/pictures/JpegScaledDecoder.h"
+#include "media/pictures/PictureDecoder.h"
 
 #include <QImage>
 #include <QPainter>
@@ -16,8 +16,6 @@
 #include <new>
 #include <random>
 #include <vector>
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
 
 namespace vistrel {
 namespace {
@@ -46,50 +44,14 @@ QImage photo() {
     return image;
 }
 
-struct Layout {
-    const char* name;
-    int components; // 1: gray
-    int horizontal; // luma sampling factors; chroma is 1 x 1
-    int vertical;
-    unsigned restartInterval = 0;
-};
+using test::JpegLayout;
 
-void PrintTo(const Layout& layout, std::ostream* out) {
-    *out << layout.name;
-}
-
-// `image` written by libjpeg in `layout`, at quality 90.
-std::string encoded(const QImage& image, const Layout& layout) {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* bytes = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &bytes, &size);
+// `image` (red-green-blue bytes) written by libjpeg in `layout`, at quality 90.
+std::string encoded(const QImage& image, const JpegLayout& layout) {
     const QImage source =
-        layout.components == 1 ? image.convertToFormat(QImage::Format_Grayscale8) : image;
-    info.image_width = JDIMENSION(source.width());
-    info.image_height = JDIMENSION(source.height());
-    info.input_components = layout.components;
-    info.in_color_space = layout.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 90, TRUE);
-    if (layout.components == 3) {
-        info.comp_info[0].h_samp_factor = layout.horizontal;
-        info.comp_info[0].v_samp_factor = layout.vertical;
-    }
-    info.restart_interval = layout.restartInterval;
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        auto* row = const_cast<JSAMPROW>(source.constScanLine(int(info.next_scanline)));
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::string file(reinterpret_cast<const char*>(bytes), size);
-    std::free(bytes);
-    return file;
+        image.convertToFormat(layout.components == 1 ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
+    return test::encodedJpeg(source.constBits(), source.width(), source.height(),
+                             std::size_t(source.bytesPerLine()), layout);
 }
 
 double meanDifference(const QImage& actual, const QImage& expected) {
@@ -103,7 +65,8 @@ double meanDifference(const QImage& actual, const QImage& expected) {
         for (int x = 0; x < a.width(); ++x) {
             const QRgb p = a.pixel(x, y);
             const QRgb q = b.pixel(x, y);
-            total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+            total +=
+                std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
         }
     return total / (3.0 * a.width() * a.height());
 }
@@ -134,7 +97,7 @@ class JpegSplitDecoding : public ::testing::Test {
     TemporaryFolder folder;
 };
 
-class JpegSplitLayout : public JpegSplitDecoding, public ::testing::WithParamInterface<Layout> {};
+class JpegSplitLayout : public JpegSplitDecoding, public ::testing::WithParamInterface<JpegLayout> {};
 
 // Eighths 1 (DC only), 2, 3 and 8 (the whole block), each then folded to the target.
 TEST_P(JpegSplitLayout, DecodesAboutAsTheLibrary) {
@@ -148,15 +111,12 @@ TEST_P(JpegSplitLayout, DecodesAboutAsTheLibrary) {
         const QImage truth = test::smoothlyScaledFullRead(path, bound);
         const QImage library = test::readerScaledRead(path, bound);
         ASSERT_FALSE(truth.isNull());
-        EXPECT_LE(meanDifference(image, truth), 1.25 * meanDifference(library, truth) + 0.5) << target.width();
+        EXPECT_LE(meanDifference(image, truth), 1.25 * meanDifference(library, truth) + 0.5)
+            << target.width();
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, JpegSplitLayout,
-                         ::testing::Values(Layout{"gray", 1, 1, 1}, Layout{"colour444", 3, 1, 1},
-                                           Layout{"colour422", 3, 2, 1}, Layout{"colour420", 3, 2, 2},
-                                           Layout{"colour411", 3, 4, 1}),
-                         [](const auto& each) { return std::string(each.param.name); });
+INSTANTIATE_TEST_SUITE_P(Layouts, JpegSplitLayout, test::everySplitLayout(), test::layoutName);
 
 // Segments that cannot get memory, or fail on their threads, leave the picture to the
 // library, which decodes it as it decodes a picture too small to split.
