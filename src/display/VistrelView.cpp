@@ -1,20 +1,21 @@
 #include "display/VistrelView.h"
 
-#include "display/MovieControlBar.h"
-#include "media/support/LogCategories.h"
 #include "core/media/Movie.h"
 #include "core/media/Picture.h"
+#include "core/view/OrientationTransform.h"
+#include "core/view/PictureResolution.h"
+#include "core/view/ViewGeometry.h"
+#include "display/MovieControlBar.h"
 #include "media/movies/MovieFrameSource.h"
 #include "media/pictures/PictureImage.h"
-#include "core/view/PictureResolution.h"
-#include "core/view/OrientationTransform.h"
-#include "core/view/ViewGeometry.h"
+#include "media/support/LogCategories.h"
 
 #include <QEvent>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QWheelEvent>
 #include <QtMath>
@@ -320,10 +321,10 @@ void VistrelView::ensurePictureResolution() {
         return;
     const Size size{static_cast<float>(decodeSize.width()), static_cast<float>(decodeSize.height())};
     m_resolution->decodeMore(picture->path(), size,
-                             [alive = std::weak_ptr<VistrelView*>(m_alive),
+                             [view = QPointer<VistrelView>(this),
                               asked = std::weak_ptr<Picture>(m_ciImage)](std::shared_ptr<Picture> more) {
-                                 if (const auto view = alive.lock())
-                                     (*view)->showMoreResolution(asked, std::move(more));
+                                 if (view)
+                                     view->showMoreResolution(asked, std::move(more));
                              });
 }
 
@@ -355,7 +356,8 @@ void VistrelView::fitContents() {
 
 void VistrelView::placeControlBar() {
     if (m_controlBar)
-        m_controlBar->setGeometry(0, height() - MovieControlBar::barHeight, width(), MovieControlBar::barHeight);
+        m_controlBar->setGeometry(0, height() - MovieControlBar::barHeight, width(),
+                                  MovieControlBar::barHeight);
 }
 
 Point VistrelView::viewPoint(QPointF qtPosition) const {

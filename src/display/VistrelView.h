@@ -117,8 +117,6 @@ class VistrelView : public QWidget, public PictureView {
     // The stored-orientation size last asked of the picture, so a size is asked once.
     QSize m_askedResolution;
     PictureResolution* m_resolution = nullptr;
-    // Ends the answers still out for more resolution when the view goes.
-    std::shared_ptr<VistrelView*> m_alive = std::make_shared<VistrelView*>(this);
     int m_orientation = 1;
     bool m_firstResponder = false;
 };
