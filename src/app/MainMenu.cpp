@@ -50,7 +50,7 @@ QAction* MainMenu::addCommand(const MenuCommand& command) {
     auto* action = new QAction(QString::fromUtf8(command.title), this);
     action->setObjectName(QString::fromUtf8(command.name));
     action->setShortcuts(command.shortcuts());
-    action->setShortcutContext(Qt::WindowShortcut);
+    action->setShortcutContext(command.worksFromEveryWindow() ? Qt::ApplicationShortcut : Qt::WindowShortcut);
     action->setCheckable(command.checkable);
     const auto perform = command.perform;
     connect(action, &QAction::triggered, this, [this, action, perform] {

@@ -17,7 +17,8 @@ class VistrelController;
 
 // Fills the main window's menu bar from the command table and keeps the Open Recent
 // submenu in step with the recent documents. Every command's action is also added to
-// the window itself, so its shortcut works while the menu bar is hidden. Owns its
+// the window itself, so its shortcut works while the menu bar is hidden; a shortcut
+// with Ctrl, Alt or Meta works from the viewer's other windows too. Owns its
 // actions; the window and the controller must outlive it.
 class MainMenu : public QObject {
     Q_OBJECT

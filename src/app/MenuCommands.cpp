@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <algorithm>
 #include <array>
 
 namespace vistrel {
@@ -104,6 +105,17 @@ QList<QKeySequence> MenuCommand::shortcuts() const {
     for (const QString& key : QString::fromUtf8(keys).split(QStringLiteral("; "), Qt::SkipEmptyParts))
         sequences.append(QKeySequence::fromString(key, QKeySequence::PortableText));
     return sequences;
+}
+
+bool MenuCommand::worksFromEveryWindow() const {
+    const QList<QKeySequence> sequences = shortcuts();
+    return !sequences.isEmpty() && std::all_of(sequences.begin(), sequences.end(), [](const QKeySequence& key) {
+        return key.count() > 0 && holdsCommandModifier(key[0].keyboardModifiers());
+    });
+}
+
+bool holdsCommandModifier(Qt::KeyboardModifiers modifiers) {
+    return modifiers.testAnyFlags(Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
 }
 
 std::span<const MenuCommand> menuCommands() {

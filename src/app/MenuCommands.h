@@ -26,7 +26,14 @@ struct MenuCommand {
     bool separatorBefore = false;
 
     QList<QKeySequence> shortcuts() const;
+    // Whether every key of the command holds a command modifier: such a command works
+    // whichever window of the viewer is in front, as from an application-wide menu bar.
+    bool worksFromEveryWindow() const;
 };
+
+// Ctrl, Alt or Meta. A key without one belongs to the window that has the focus (Shift
+// alone only types another character), so typing in a field never runs a command.
+bool holdsCommandModifier(Qt::KeyboardModifiers modifiers);
 
 std::span<const MenuCommand> menuCommands();
 QString menuTitle(MenuId menu);

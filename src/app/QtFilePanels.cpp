@@ -57,25 +57,43 @@ QString extensionOfFilter(const QString& filter) {
 
 } // namespace
 
-// Runs a panel from where the last one was left; the chosen path in the file
-// system's own bytes, or nullopt when the user cancelled.
-std::optional<std::string> QtFilePanels::runForOnePath(QFileDialog& dialog, bool choosesFolder) {
+// Runs a panel from where the last one was left; the chosen path, or nullopt when the
+// user cancelled.
+std::optional<QString> QtFilePanels::runForOnePath(QFileDialog& dialog, bool choosesFolder) {
     if (!m_lastFolder.isEmpty())
         dialog.setDirectory(m_lastFolder);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString chosen = dialog.selectedFiles().constFirst();
     m_lastFolder = choosesFolder ? chosen : QFileInfo(chosen).absolutePath();
-    return QFile::encodeName(chosen).toStdString();
+    return chosen;
+}
+
+// The path in the file system's own bytes.
+std::optional<std::string> QtFilePanels::encoded(const std::optional<QString>& path) {
+    if (!path)
+        return std::nullopt;
+    return QFile::encodeName(*path).toStdString();
 }
 
 std::optional<std::string> QtFilePanels::runOpenFilePanel(const std::vector<std::string>& extensions) {
     QFileDialog dialog(m_parent);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(filtersFor(extensions));
-    return runForOnePath(dialog, false);
+    return encoded(runForOnePath(dialog, false));
 }
 
+QString QtFilePanels::withExtension(const QString& path, const std::vector<std::string>& extensions,
+                                    const QString& wanted) {
+    for (const std::string& extension : extensions)
+        if (path.endsWith(QLatin1Char('.') + QString::fromStdString(extension), Qt::CaseInsensitive))
+            return path;
+    return wanted.isEmpty() ? path : path + QLatin1Char('.') + wanted;
+}
+
+// The dialog adds its default suffix only to a name without a dot ("Trip 2.5" would
+// stay as it is): the extension is made sure of here as well, so that the file can be
+// chosen again by its type.
 std::optional<std::string> QtFilePanels::runSavePanel(const std::vector<std::string>& extensions) {
     QFileDialog dialog(m_parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -86,14 +104,17 @@ std::optional<std::string> QtFilePanels::runSavePanel(const std::vector<std::str
     // The suffix follows the filter the user picks (a list can be saved in either format).
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                      [&dialog](const QString& filter) { dialog.setDefaultSuffix(extensionOfFilter(filter)); });
-    return runForOnePath(dialog, false);
+    const auto chosen = runForOnePath(dialog, false);
+    if (!chosen || QFileInfo(*chosen).fileName().isEmpty())
+        return std::nullopt;
+    return encoded(withExtension(*chosen, extensions, dialog.defaultSuffix()));
 }
 
 std::optional<std::string> QtFilePanels::runDirectoryPanel(const std::string& title) {
     QFileDialog dialog(m_parent, QString::fromStdString(title));
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
-    return runForOnePath(dialog, true);
+    return encoded(runForOnePath(dialog, true));
 }
 
 } // namespace vistrel

@@ -23,8 +23,14 @@ class QtFilePanels : public FilePanels {
     // names no extension when none is allowed.
     static QStringList nameFilters(const std::vector<std::string>& allowedExtensions);
 
+    // `path` as it is when it ends in one of `extensions` (any letter case), else with
+    // `wanted` appended.
+    static QString withExtension(const QString& path, const std::vector<std::string>& extensions,
+                                 const QString& wanted);
+
   private:
-    std::optional<std::string> runForOnePath(QFileDialog& dialog, bool choosesFolder);
+    std::optional<QString> runForOnePath(QFileDialog& dialog, bool choosesFolder);
+    static std::optional<std::string> encoded(const std::optional<QString>& path);
 
     QWidget* m_parent;
     QString m_lastFolder; // where the next panel opens, for this run only

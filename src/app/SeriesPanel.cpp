@@ -1,10 +1,12 @@
 #include "app/SeriesPanel.h"
 
+#include "app/MenuCommands.h"
 #include "core/capture/PictureSeries.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -94,6 +96,26 @@ void SeriesPanel::showRate(const std::string& text) {
     const QString rate = QString::fromStdString(text);
     if (m_shotsPerMinute->text() != rate)
         m_shotsPerMinute->setText(rate);
+}
+
+// A tool window shares its parent's window shortcuts; here a key without a command
+// modifier stays with the panel's own controls (a field, a button, Escape).
+bool SeriesPanel::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        !holdsCommandModifier(static_cast<QKeyEvent*>(event)->modifiers())) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+// Escape asks like Close does.
+void SeriesPanel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        m_series.closePanel();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // The window's own close button asks like Close does; the series hides the panel.

@@ -23,6 +23,8 @@ class SeriesPanel : public QWidget {
     ~SeriesPanel() override;
 
   protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:

@@ -193,8 +193,9 @@ QMimeData* PlaylistTableModel::mimeData(const QModelIndexList& indexes) const {
     const auto path = m_window.tableViewWriteRows(rows);
     if (!path)
         return nullptr;
+    // The path's own bytes: a name that is not UTF-8 would not survive a QString.
     auto* data = new QMimeData;
-    data->setText(QString::fromStdString(*path));
+    data->setData(plainText, QByteArray::fromStdString(*path));
     return data;
 }
 
@@ -213,7 +214,7 @@ bool PlaylistTableModel::dropMimeData(const QMimeData* data, Qt::DropAction acti
         row = parent.isValid() ? parent.row() : rowCount();
     std::optional<std::string> text;
     if (offersPlainText(data))
-        text = data->text().toStdString();
+        text = data->data(plainText).toStdString();
     return m_window.tableViewAcceptDrop(text, static_cast<std::size_t>(row));
 }
 

@@ -100,6 +100,28 @@ TEST_F(MovieOpening, ASlideShowPassesOverAMovieThatFailsToOpen) {
     EXPECT_THAT(movies.opened, ElementsAre("/m/closed.mov", "/m/a.mov", "/m/closed.mov"));
 }
 
+// The view plays the old movie on while the next one opens: its end, told during the
+// opening or after it, must not cut the new movie short.
+TEST_F(MovieOpening, TheEndOfAMovieNoLongerCurrentAdvancesNothing) {
+    setList({"/m/a.mov", "/m/b.mov", "/p/0.jpg"}, 0);
+    controller->playIt();
+    ASSERT_TRUE(movies.completeHeld());
+    const std::shared_ptr<FakeMovie> old = movies.lastMovie;
+    controller->setLoopMode();
+    scheduler.advance(5.0); // on to b, which opens slowly
+    ASSERT_THAT(movies.opened, ElementsAre("/m/a.mov", "/m/b.mov"));
+    movies.endHandler(*old);
+    ASSERT_TRUE(movies.completeHeld());
+    movies.endHandler(*old);
+    scheduler.advance(60.0);
+    EXPECT_EQ(controller->lActualIndex(), 1);
+    EXPECT_THAT(pictures.decoded, IsEmpty());
+
+    movies.endLastMovie(); // b's own end still advances
+    scheduler.advance(5.0);
+    EXPECT_THAT(pictures.decoded, ElementsAre("/p/0.jpg"));
+}
+
 TEST_F(MovieOpening, AMovieTheViewRefusesRaisesTheAlertOnceOpened) {
     view.failOnSetMovie = true;
     setList({"/m/a.mov"}, 0);

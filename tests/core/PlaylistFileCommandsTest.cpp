@@ -158,19 +158,26 @@ TEST_F(PlaylistFiles, AnUnmarkedListHandedOverMarksAndShowsItsFirstEntry) {
     EXPECT_THAT(pictures.decoded, ElementsAre("/abs/a.png"));
 }
 
-TEST_F(PlaylistFiles, AListHandedOverWhileSomethingIsShownOnlyReplacesTheList) {
+// A list in use, perhaps reordered and unsaved, is never replaced by a list handed
+// over: its entries are appended as files are, the first of them marked and shown.
+TEST_F(PlaylistFiles, AListHandedOverToAListInUseIsAppendedAndItsFirstEntryShown) {
     addPicture("/p/a.jpg");
-    controller->applicationOpenFiles({"/p/a.jpg"});
-    writeList(folder.file("l.vistrelplaylist"), {"/q/x.jpg"}, 0);
-    controller->applicationOpenFiles({folder.file("l.vistrelplaylist")});
-    EXPECT_THAT(paths(), ElementsAre("/q/x.jpg"));
-    EXPECT_THAT(pictures.decoded, ElementsAre("/p/a.jpg"));
+    addPicture("/q/x.jpg");
+    controller->applicationOpenFiles({"/p/a.jpg", "/p/b.jpg"});
+    controller->play().move(0, 1);
+    writeList(folder.file("l.vistrelplaylist"), {"/q/x.jpg", "/q/y.jpg"}, 1);
+    wholeListSets = 0;
+    controller->applicationOpenFiles({folder.file("l.vistrelplaylist"), "/f/one.jpg"});
+    EXPECT_THAT(paths(), ElementsAre("/p/b.jpg", "/p/a.jpg", "/q/x.jpg", "/q/y.jpg", "/f/one.jpg"));
+    EXPECT_THAT(marks(), ElementsAre(false, false, true, false, false));
+    EXPECT_THAT(pictures.decoded, ElementsAre("/p/a.jpg", "/q/x.jpg"));
+    EXPECT_EQ(controller->lActualIndex(), 2);
+    EXPECT_EQ(wholeListSets, 0);
 }
 
-// Files handed over with a list land after its entries; the first of them is shown.
+// Into an empty list, files handed over with a list land after its entries; the first of them is shown.
 TEST_F(PlaylistFiles, FilesHandedOverWithAListFollowItsEntries) {
     addPicture("/f/one.jpg");
-    setList({"/old/z.jpg"}, 0);
     writeList(folder.file("l.vistrelplaylist"), {"/q/x.jpg", "/q/y.jpg"}, 1);
     controller->applicationOpenFiles({"/f/one.jpg", folder.file("l.vistrelplaylist"), "/f/two.jpg"});
     EXPECT_THAT(paths(), ElementsAre("/q/x.jpg", "/q/y.jpg", "/f/one.jpg", "/f/two.jpg"));
@@ -193,6 +200,11 @@ TEST_F(PlaylistFiles, ADamagedListHandedOverWarnsAndTheOtherFilesStillComeIn) {
     TemporaryFolder::writeFile(folder.file("bad.m3u"), std::string("\xFF\xFE\0\0", 4));
     controller->applicationOpenFiles({folder.file("bad.m3u"), folder.file("missing.vistrelplaylist"), "/f/a.jpg"});
     expectLoadingAlert();
+    EXPECT_THAT(paths(), ElementsAre("/old/z.jpg", "/f/a.jpg"));
+    EXPECT_THAT(marks(), ElementsAre(false, true));
+
+    controller->applicationOpenFiles({folder.file("bad.m3u")});
+    EXPECT_EQ(alerts.warnings.size(), 2u);
     EXPECT_THAT(paths(), ElementsAre("/old/z.jpg", "/f/a.jpg"));
     EXPECT_THAT(marks(), ElementsAre(false, true));
 }

@@ -289,6 +289,20 @@ TEST_F(PlaylistWindowTest, OnlyTheLatestClickReachesTheInformationText) {
     window->showInfo();
     work.finishAll();
     EXPECT_THAT(surface.infoTexts, ElementsAre("about B", "about A"));
+
+    // A quick click on a row without a text leaves the text of the click before it.
+    window->klick(1);
+    window->klick(2);
+    work.finishAll();
+    EXPECT_THAT(surface.infoTexts, ElementsAre("about B", "about A", "about B"));
+    window->klick(2);
+    window->klick(0);
+    window->klick(2);
+    work.finishNext();
+    work.finishNext();
+    EXPECT_THAT(surface.infoTexts, ElementsAre("about B", "about A", "about B")) << "A waits for the last click";
+    work.finishNext();
+    EXPECT_THAT(surface.infoTexts, ElementsAre("about B", "about A", "about B", "about A"));
 }
 
 TEST_F(PlaylistWindowTest, AnAnswerArrivingAfterTheWindowLogicIsGoneIsDropped) {

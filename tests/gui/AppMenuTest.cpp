@@ -37,7 +37,7 @@ TEST_F(AppMenuTest, EveryCommandIsInItsMenuAndOnTheWindowWithItsKeys) {
         EXPECT_EQ(a->text(), QString::fromUtf8(command.title));
         EXPECT_FALSE(command.shortcuts().isEmpty());
         EXPECT_EQ(a->shortcuts(), command.shortcuts());
-        EXPECT_EQ(a->shortcutContext(), Qt::WindowShortcut);
+        EXPECT_EQ(a->shortcutContext(), command.worksFromEveryWindow() ? Qt::ApplicationShortcut : Qt::WindowShortcut);
         EXPECT_TRUE(window().actions().contains(a)) << "works while the menu bar is hidden";
         EXPECT_TRUE(inMenuBar(a, window().menuBar()));
     }
@@ -81,7 +81,7 @@ TEST_F(AppMenuTest, OpenRunsThePanelWithPictureAndMovieTypesAndTakesTheChoice) {
     EXPECT_EQ(panels->openPanelRuns, 1);
     std::vector<std::string> offered = controller().cgiTypes();
     offered.insert(offered.end(), controller().qtTypes().begin(), controller().qtTypes().end());
-    offered.insert(offered.end(), {"vistrelplaylist", "m3u8", "m3u"}); // play lists load in place of the list
+    offered.insert(offered.end(), {"vistrelplaylist", "m3u8", "m3u"}); // play lists bring their entries
     EXPECT_EQ(panels->offered, offered);
     EXPECT_EQ(listPaths(), chosen);
 }

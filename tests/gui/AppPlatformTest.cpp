@@ -3,13 +3,17 @@
 #include "app/QtFilePanels.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileSystemModel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace vistrel {
@@ -29,6 +33,39 @@ TEST(QtFilePanelsTest, FilterOffersEachAllowedExtensionOnceAndAllFiles) {
     EXPECT_EQ(QtFilePanels::nameFilters({"jpg", "png", "jpg", "", "mov"}),
               (QStringList{"Pictures and movies (*.jpg *.png *.mov)", "All files (*)"}));
     EXPECT_EQ(QtFilePanels::nameFilters({}), (QStringList{"All files (*)"}));
+}
+
+// Types `name` into the save panel QtFilePanels runs, picks the filter at `filter` as a
+// user would, and saves.
+std::optional<std::string> saveAs(const QString& folder, const QString& name, int filter = 0) {
+    QTimer::singleShot(0, [=] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->setDirectory(folder);
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        types->setCurrentIndex(filter);
+        Q_EMIT types->textActivated(types->currentText());
+        dialog->selectFile(name);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QtFilePanels panels;
+    return panels.runSavePanel({"vistrelplaylist", "m3u8"});
+}
+
+TEST(QtFilePanelsTest, ASavedNameKeepsTheChosenTypesExtensionWhateverDotsItHolds) {
+    QTemporaryDir folder;
+    const std::string at = QFile::encodeName(folder.path()).toStdString() + "/";
+    EXPECT_EQ(saveAs(folder.path(), "Trip 2.5"), at + "Trip 2.5.vistrelplaylist");
+    EXPECT_EQ(saveAs(folder.path(), "holiday"), at + "holiday.vistrelplaylist");
+    EXPECT_EQ(saveAs(folder.path(), "holiday.2024", 1), at + "holiday.2024.m3u8");
+    EXPECT_EQ(saveAs(folder.path(), "Mine.VistrelPlaylist"), at + "Mine.VistrelPlaylist");
+
+    const std::vector<std::string> types{"vistrelplaylist", "m3u8"};
+    EXPECT_EQ(QtFilePanels::withExtension("/a/x.M3U8", types, "vistrelplaylist"), "/a/x.M3U8");
+    EXPECT_EQ(QtFilePanels::withExtension("/a/x.m3u8.txt", types, "m3u8"), "/a/x.m3u8.txt.m3u8");
+    EXPECT_EQ(QtFilePanels::withExtension("/a/vistrelplaylist", types, "vistrelplaylist"),
+              "/a/vistrelplaylist.vistrelplaylist");
 }
 
 class MultiPickFileDialogTest : public ::testing::Test {

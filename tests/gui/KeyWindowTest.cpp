@@ -1,10 +1,17 @@
 #include "AppTestFixture.h"
+#include "app/AppWindows.h"
+#include "app/SeriesPanel.h"
+#include "app/MenuCommands.h"
 #include "display/VistrelView.h"
+#include "playlist/PlaylistWindowView.h"
+#include "settings/PreferencesWindow.h"
 
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace vistrel::test {
 namespace {
@@ -118,6 +125,66 @@ TEST_F(KeyWindowTest, StoredSettingsSetOpacityAndLevelAtStartUp) {
     start();
     EXPECT_NEAR(window().windowOpacity(), 0.5, 1.0 / 255); // platforms keep 8 bits
     EXPECT_TRUE(window().isDesktopLevel());
+}
+
+// Keys typed on the X server (through XTest, driven by xdotool) reach whatever window
+// is in front, as a user's do. Needs an X server; CTest runs it under Xvfb.
+class KeysFromEveryWindow : public AppTestFixture {
+  protected:
+    void SetUp() override {
+        if (QGuiApplication::platformName() != "xcb")
+            GTEST_SKIP() << "real keys need an X server (platform xcb)";
+        xdotool = QStandardPaths::findExecutable("xdotool");
+        ASSERT_FALSE(xdotool.isEmpty()) << "xdotool is missing: run scripts/install-deps.sh";
+    }
+
+    void type(const QStringList& keys) {
+        ASSERT_EQ(QProcess::execute(xdotool, QStringList{"key", "--delay", "50"} + keys), 0);
+    }
+    static void bringToFront(QWidget* window) {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    }
+    static PreferencesWindow* settingsWindow() {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* settings = qobject_cast<PreferencesWindow*>(widget))
+                return settings;
+        return nullptr;
+    }
+
+    QString xdotool;
+};
+
+// Commands with Ctrl, Alt or Meta work from the play list, settings and series windows;
+// other keys stay with the window in front, and Escape closes the settings window and
+// the series panel.
+TEST_F(KeysFromEveryWindow, ModifiedKeysRunTheirCommandsAndPlainKeysStayWithTheWindow) {
+    start(pictureFiles(3));
+    controller().showList();
+    PlaylistWindowView* list = app->windows().playlistWindow();
+    ASSERT_NE(list, nullptr);
+    bringToFront(list);
+
+    type({"Right", "ctrl+comma"});
+    ASSERT_TRUE(QTest::qWaitFor([] { return settingsWindow() && settingsWindow()->isVisible(); }));
+    EXPECT_EQ(controller().lActualIndex(), 0) << "Right belongs to the play list";
+    bringToFront(settingsWindow());
+    type({"Escape"});
+    EXPECT_TRUE(QTest::qWaitFor([] { return !settingsWindow()->isVisible(); }));
+
+    bringToFront(list);
+    type({"ctrl+shift+p"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app->windows().seriesPanel() && app->windows().seriesPanel()->isVisible(); }));
+    SeriesPanel* panel = app->windows().seriesPanel();
+    bringToFront(panel);
+    type({"l", "Right", "Escape"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !panel->isVisible(); }));
+    EXPECT_FALSE(controller().loopModus()) << "L was typed into the panel";
+    EXPECT_EQ(controller().lActualIndex(), 0);
+
+    bringToFront(list);
+    type({"ctrl+o"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panels->openPanelRuns == 1; }));
 }
 
 } // namespace

@@ -141,6 +141,13 @@ TEST_F(PlaylistWindowViewTest, DraggingCarriesTheFirstSelectedPathAndDropsMoveIt
     EXPECT_THAT(names(), ElementsAre("C", "D", "B", "A"));
     EXPECT_FALSE(model.removeRows(0, 1)) << "the view's clean-up after a move must not delete";
     EXPECT_EQ(store.fileList().size(), 4u);
+
+    // A name that is not UTF-8 travels as its bytes and still finds its entry.
+    store.append({PlaylistEntry::forPath("/l/\xE9t\xE9.jpg")});
+    std::unique_ptr<QMimeData> latin(model.mimeData({cell(4)}));
+    ASSERT_TRUE(latin);
+    EXPECT_TRUE(model.dropMimeData(latin.get(), Qt::MoveAction, 0, -1, {}));
+    EXPECT_EQ(store.fileList().front().path, "/l/\xE9t\xE9.jpg");
 }
 
 TEST_F(PlaylistWindowViewTest, RemoveButtonSelectsTheNextEntryAndClosingOnlyHides) {

@@ -82,7 +82,14 @@ FolderIntake::~FolderIntake() {
 }
 
 void FolderIntake::takeIn(std::vector<std::string> paths, Showing showing) {
-    m_waiting.push_back(Request{std::move(paths), showing});
+    m_waiting.push_back(Request{{}, std::move(paths), showing});
+    startNext();
+}
+
+void FolderIntake::takeIn(FileList entries, std::vector<std::string> paths) {
+    for (PlaylistEntry& entry : entries)
+        entry.active = false;
+    m_waiting.push_back(Request{std::move(entries), std::move(paths), Showing::firstAdded});
     startNext();
 }
 
@@ -102,14 +109,14 @@ void FolderIntake::startNext() {
         if (anyFolder(request.paths))
             startScan(std::move(request));
         else
-            takeInAtOnce(request);
+            takeInAtOnce(std::move(request));
     }
 }
 
-void FolderIntake::takeInAtOnce(const Request& request) {
+void FolderIntake::takeInAtOnce(Request request) {
     Progress progress(request.showing);
-    FileList entries;
-    entries.reserve(request.paths.size());
+    FileList entries = std::move(request.entries);
+    entries.reserve(entries.size() + request.paths.size());
     for (const std::string& path : request.paths)
         entries.push_back(PlaylistEntry::forPath(path));
     land(progress, std::move(entries));
@@ -122,6 +129,7 @@ void FolderIntake::takeInAtOnce(const Request& request) {
 void FolderIntake::startScan(Request request) {
     auto progress = std::make_shared<Progress>(request.showing);
     m_running = progress;
+    land(*progress, std::move(request.entries));
     auto scanner = std::make_shared<const FolderScanner>(m_pictureTypes, m_movieTypes);
     BackgroundWork& work = m_work;
     auto post = [&work, progress](std::function<void()> step) {

@@ -44,6 +44,9 @@ class FolderIntake {
     FolderIntake& operator=(const FolderIntake&) = delete;
 
     void takeIn(std::vector<std::string> paths, Showing showing = Showing::firstAdded);
+    // Entries made already (those of a play list file) followed by `paths`, as one
+    // intake that marks and shows the first entry added; the entries' own marks go.
+    void takeIn(FileList entries, std::vector<std::string> paths);
     // Ends the running scan where it is and drops the intakes waiting behind it.
     void cancel();
     // Whether a scan is running (its last entries may not have landed yet).
@@ -54,6 +57,7 @@ class FolderIntake {
 
   private:
     struct Request {
+        FileList entries; // land before the paths
         std::vector<std::string> paths;
         Showing showing;
     };
@@ -61,7 +65,7 @@ class FolderIntake {
     struct Progress;
 
     void startNext();
-    void takeInAtOnce(const Request& request);
+    void takeInAtOnce(Request request);
     void startScan(Request request);
     void land(Progress& progress, FileList batch);
     void conclude(const Progress& progress);

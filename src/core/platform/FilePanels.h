@@ -19,7 +19,8 @@ public:
     // One existing file of the given extensions.
     virtual std::optional<std::string> runOpenFilePanel(const std::vector<std::string>& extensions) = 0;
 
-    // A file name to write; the first extension is added when the chosen name ends in none of them.
+    // A file name to write. When the chosen name ends in none of the extensions (any
+    // letter case), the one of the type chosen in the panel is added, the first by default.
     virtual std::optional<std::string> runSavePanel(const std::vector<std::string>& extensions) = 0;
 
     // One folder.

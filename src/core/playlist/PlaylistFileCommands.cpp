@@ -50,15 +50,18 @@ void PlaylistFileCommands::saveList() {
 
 void PlaylistFileCommands::openList() {
     if (const auto path = m_panels.runOpenFilePanel(playlistfile::readableExtensions()))
-        loadHandedOver({*path});
+        readLists({*path}, [this](std::optional<FileList> entries) {
+            if (entries)
+                m_play.setFileList(std::move(*entries));
+        });
 }
 
-void PlaylistFileCommands::loadHandedOver(std::vector<std::string> listPaths, AfterLoading then) {
+void PlaylistFileCommands::readLists(std::vector<std::string> listPaths, Received receive) {
     m_work.run([this, alive = std::weak_ptr<bool>(m_alive), listPaths = std::move(listPaths),
-                then = std::move(then)]() mutable -> BackgroundWork::Finish {
-        return [this, alive, loaded = loadAll(listPaths), then = std::move(then)]() mutable {
+                receive = std::move(receive)]() mutable -> BackgroundWork::Finish {
+        return [this, alive, loaded = loadAll(listPaths), receive = std::move(receive)]() mutable {
             if (!alive.expired())
-                finishLoading(std::move(loaded), then);
+                finishLoading(std::move(loaded), receive);
         };
     });
 }
@@ -77,15 +80,11 @@ PlaylistFileCommands::Loaded PlaylistFileCommands::loadAll(const std::vector<std
     return result;
 }
 
-// The list goes in first, so that it is already in place behind the alert.
-void PlaylistFileCommands::finishLoading(Loaded loaded, const AfterLoading& then) {
-    const bool replaced = loaded.list.has_value();
-    if (replaced)
-        m_play.setFileList(std::move(*loaded.list));
+// The entries go in first, so that they are already in place behind the alert.
+void PlaylistFileCommands::finishLoading(Loaded loaded, const Received& receive) {
+    receive(std::move(loaded.list));
     if (!loaded.failures.empty())
         report(loadingFailed, loaded.failures);
-    if (then)
-        then(replaced);
 }
 
 // One alert, however many files failed.

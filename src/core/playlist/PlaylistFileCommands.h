@@ -26,8 +26,9 @@ public:
     static constexpr const char* loadingFailed = "Loading the Playlist didn't work....";
     static constexpr const char* alertButton = "Ok";
 
-    // Runs on the GUI thread once loading is over: true when a list was put in place.
-    using AfterLoading = std::function<void(bool loaded)>;
+    // Runs on the GUI thread once the files are read, before any warning: the entries
+    // they hold, or nullopt when none of them could be read.
+    using Received = std::function<void(std::optional<FileList> entries)>;
 
     PlaylistFileCommands(PlaylistStore& play, FilePanels& panels, Alerts& alerts, BackgroundWork& work);
     ~PlaylistFileCommands();
@@ -38,9 +39,10 @@ public:
     void saveList();
     // Replaces the list whole with one the user chooses. Nothing is played or stopped.
     void openList();
-    // Play list files handed to the viewer: loaded as openList loads one, several
-    // joined in the order given (only the first mark among them kept).
-    void loadHandedOver(std::vector<std::string> listPaths, AfterLoading then = {});
+    // Reads play list files handed to the viewer, several joined in the order given
+    // (only the first mark among them kept), and hands their entries to `receive`;
+    // a file that cannot be read warns as openList does.
+    void readLists(std::vector<std::string> listPaths, Received receive);
 
     // Why a save or a load failed, for the log; the user sees only the alert.
     Signal<std::string> failed;
@@ -51,7 +53,7 @@ private:
         std::vector<std::string> failures;
     };
     static Loaded loadAll(const std::vector<std::string>& listPaths);
-    void finishLoading(Loaded loaded, const AfterLoading& then);
+    void finishLoading(Loaded loaded, const Received& receive);
     void report(const char* informativeText, const std::vector<std::string>& reasons);
 
     PlaylistStore& m_play;

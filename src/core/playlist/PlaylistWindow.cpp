@@ -90,28 +90,49 @@ void PlaylistWindow::openList(Sender* sender) {
 
 // ---------------------------------------------------------------- information text
 
-// Reading a file's facts is slow: it runs as background work, and only the answer to
-// the latest click may reach the text.
+// Reading a file's facts is slow: it runs as background work. The answer to the latest
+// click wins when it has a text; when it has none, the newest earlier text stands, so
+// an answer that comes before the latest one is held until the latest one is known.
 void PlaylistWindow::klick(std::optional<std::size_t> row) {
     if (!row || *row >= m_store.fileList().size())
         return;
     const std::uint64_t request = ++*m_latestKlick;
+    m_latestYieldedNothing = false;
     std::weak_ptr<std::uint64_t> latest = m_latestKlick;
     m_work.run([this, latest, request, path = m_store.fileList()[*row].path,
                 readInfo = m_readInfo]() -> BackgroundWork::Finish {
         std::optional<std::string> text;
         if (readInfo)
             text = readInfo(path);
-        return [this, latest, request, text = std::move(text)] {
+        return [this, latest, request, text = std::move(text)]() mutable {
             if (latest.lock())
-                showInfoText(request, text);
+                takeInfoAnswer(request, std::move(text));
         };
     });
 }
 
-void PlaylistWindow::showInfoText(std::uint64_t request, const std::optional<std::string>& text) {
-    if (request == *m_latestKlick && text && m_surface)
-        m_surface->setInfoText(*text);
+void PlaylistWindow::takeInfoAnswer(std::uint64_t request, std::optional<std::string> text) {
+    const bool isLatest = request == *m_latestKlick;
+    if (isLatest && !text) {
+        m_latestYieldedNothing = true;
+        if (m_heldAnswer)
+            showInfoText(m_heldAnswer->request, std::move(m_heldAnswer->text));
+        return;
+    }
+    if (!text || request <= m_shownKlick)
+        return;
+    if (isLatest || m_latestYieldedNothing)
+        showInfoText(request, std::move(*text));
+    else if (!m_heldAnswer || request > m_heldAnswer->request)
+        m_heldAnswer = HeldAnswer{request, std::move(*text)};
+}
+
+void PlaylistWindow::showInfoText(std::uint64_t request, std::string text) {
+    m_shownKlick = request;
+    if (m_heldAnswer && m_heldAnswer->request <= request)
+        m_heldAnswer.reset();
+    if (m_surface)
+        m_surface->setInfoText(text);
 }
 
 void PlaylistWindow::showInfo(Sender*) {

@@ -75,7 +75,8 @@ private:
     std::optional<std::size_t> firstSelectedRow() const;
     // Makes the first selected entry the only marked one; false when none is selected.
     bool markSelected();
-    void showInfoText(std::uint64_t request, const std::optional<std::string>& text);
+    void takeInfoAnswer(std::uint64_t request, std::optional<std::string> text);
+    void showInfoText(std::uint64_t request, std::string text);
 
     PlaylistStore& m_store;
     BackgroundWork& m_work;
@@ -85,6 +86,15 @@ private:
     // The number of the latest information request. Finishing steps hold it weakly:
     // an older answer, or one that arrives after the window logic is gone, is dropped.
     std::shared_ptr<std::uint64_t> m_latestKlick = std::make_shared<std::uint64_t>(0);
+    // The request whose text is shown; whether the latest request answered with none;
+    // and the newest text that came in while a later click was still being answered.
+    std::uint64_t m_shownKlick = 0;
+    bool m_latestYieldedNothing = false;
+    struct HeldAnswer {
+        std::uint64_t request;
+        std::string text;
+    };
+    std::optional<HeldAnswer> m_heldAnswer;
     Connection m_transparencyFollower;
 };
 

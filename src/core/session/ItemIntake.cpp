@@ -23,7 +23,7 @@ bool isFolder(const std::string& path) {
 
 ItemIntake::ItemIntake(PlaylistStore& list, BackgroundWork& work, FilePanels& panels,
                        PlaylistFileCommands& listFiles, ShowingSession& session)
-    : m_panels(panels), m_listFiles(listFiles), m_session(session),
+    : m_list(list), m_panels(panels), m_listFiles(listFiles), m_session(session),
       m_folders(list, work, session.pictureTypes(), session.movieTypes(), [&session] { session.playIt(); }) {}
 
 // Play lists are offered too: choosing one loads it (see openFiles).
@@ -37,12 +37,12 @@ void ItemIntake::open() {
         openFiles(*chosen);
 }
 
-// A play list file handed over is loaded in place of the list, as Open Play List
-// loads it, rather than becoming an entry nothing can show. Loading finishes later,
-// on the GUI thread; the other files handed over with it are taken in only then, so
-// they land after the loaded entries and the first of them is marked and shown as
-// any intake shows it (taken in at once, the loaded list would replace them).
-// A list handed over alone is shown only when nothing is on screen yet.
+// A play list file handed over brings its entries rather than becoming an entry
+// nothing can show. Reading it finishes later, on the GUI thread; the other files
+// handed over with it are taken in only then, behind its entries. Into an empty list
+// it loads as Open Play List loads one, its marked entry shown when nothing is on
+// screen yet; a list in use is never thrown away: the entries are appended as any
+// intake appends, the first one added marked and shown.
 // Folders are scanned on a worker; the first entry added is shown as soon as it lands.
 void ItemIntake::openFiles(const std::vector<std::string>& paths) {
     if (paths.empty())
@@ -55,12 +55,22 @@ void ItemIntake::openFiles(const std::vector<std::string>& paths) {
         m_folders.takeIn(files);
         return;
     }
-    m_listFiles.loadHandedOver(std::move(lists), [this, files = std::move(files)](bool loaded) {
-        if (!files.empty())
-            m_folders.takeIn(files);
-        else if (loaded)
-            m_session.showLoadedListIfIdle();
+    m_listFiles.readLists(std::move(lists), [this, files = std::move(files)](std::optional<FileList> listed) mutable {
+        placeListed(listed ? std::move(*listed) : FileList{}, std::move(files));
     });
+}
+
+void ItemIntake::placeListed(FileList listed, std::vector<std::string> files) {
+    const bool listInUse = !m_list.fileList().empty() || m_folders.scanning();
+    if (!listInUse && !listed.empty()) {
+        m_list.setFileList(std::move(listed));
+        if (files.empty())
+            m_session.showLoadedListIfIdle();
+        else
+            m_folders.takeIn(std::move(files));
+    } else if (!listed.empty() || !files.empty()) {
+        m_folders.takeIn(std::move(listed), std::move(files));
+    }
 }
 
 // Queued behind any running intake like every other, so the GUI never waits for the

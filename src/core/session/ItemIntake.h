@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/intake/FolderIntake.h"
+#include "core/playlist/PlaylistStore.h"
 
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ class ItemIntake {
     FolderIntake& folders() { return m_folders; }
 
   private:
+    void placeListed(FileList listed, std::vector<std::string> files);
+
+    PlaylistStore& m_list;
     FilePanels& m_panels;
     PlaylistFileCommands& m_listFiles;
     ShowingSession& m_session;

@@ -59,9 +59,17 @@ void ShowingSession::learnItemTypes() {
         m_pictureTypes = m_ports.pictures.pictureFileTypes();
 }
 
+// The view goes on playing the old movie until a newly asked-for item arrives; only
+// the end of the movie on screen, still on screen once the modals are gone, ends the item.
 void ShowingSession::followMovieEnds() {
-    m_ports.movies.observeMovieEnds(
-        [this](Movie&) { m_ports.modals.whenFree([this] { m_slideShow.itemEnded(); }); });
+    m_ports.movies.observeMovieEnds([this](Movie& ended) {
+        if (&ended != m_movie.get().get())
+            return;
+        m_ports.modals.whenFree([this, shown = std::weak_ptr<Movie>(m_movie.get())] {
+            if (const auto movie = shown.lock(); movie && movie == m_movie.get())
+                m_slideShow.itemEnded();
+        });
+    });
 }
 
 // ---------------------------------------------------------------- the current entry
