@@ -167,6 +167,65 @@ INSTANTIATE_TEST_SUITE_P(
                       Layout{"rgbProfile", 2, 8, iccChunk(QColorSpace::DisplayP3)},
                       Layout{"rgbSrgbChunk", 2, 8, chunk("sRGB", QByteArray(1, '\0'))}));
 
+// Every pixel the same sample: one 8- or 16-bit value per channel, and opaque alpha
+// where the colour type has alpha.
+QByteArray uniformRows(const PngFile& png, int sample) {
+    const bool alpha = png.colourType == 4 || png.colourType == 6;
+    QByteArray pixel;
+    for (int channel = 0; channel < png.samplesPerPixel(); ++channel) {
+        const int value = alpha && channel == png.samplesPerPixel() - 1 ? 0xFFFF : sample * 257;
+        if (png.depth == 16)
+            pixel.append(char(value >> 8));
+        pixel.append(char(value & 0xFF));
+    }
+    QByteArray data;
+    for (int y = 0; y < png.size.height(); ++y)
+        data.append('\0').append(pixel.repeated(png.size.width()));
+    return zlibStream(data);
+}
+
+// A gamma chunk of 1.0 says the samples are linear: 128 is shown brighter, whatever
+// the colour type, depth and transparency that carry it.
+TEST_F(PngScaledDecoding, GraySamplesWithGammaShowAsTheSameRgbSamples) {
+    const auto shownValue = [this](int colourType, int depth, const QByteArray& extra) {
+        PngFile png{colourType, depth, QSize(6, 4), gammaChunk(100000) + extra, {}};
+        png.idat = uniformRows(png, 128);
+        const PictureDecoder::Result decoded = PictureDecoder::decode(write(png, "uniform.png"), QSize());
+        const QRgb pixel = decoded.image.pixel(3, 2);
+        EXPECT_EQ(qAlpha(pixel), 255);
+        EXPECT_EQ(qRed(pixel), qBlue(pixel));
+        return qGreen(pixel);
+    };
+    const int rgb = shownValue(2, 8, {});
+    EXPECT_NEAR(rgb, 187, 2);
+    EXPECT_EQ(shownValue(2, 16, {}), rgb);
+    for (const int depth : {8, 16}) {
+        EXPECT_EQ(shownValue(0, depth, {}), rgb) << depth;
+        EXPECT_EQ(shownValue(0, depth, chunk("tRNS", QByteArray::fromHex("0010"))), rgb) << depth;
+        EXPECT_EQ(shownValue(4, depth, {}), rgb) << depth;
+    }
+}
+
+// Gray images from any reader: each level converted as the same level of gray in RGB.
+TEST_F(PngScaledDecoding, ConvertsGrayImagesToSrgbByLevel) {
+    const QColorSpace linear(QColorSpace::Primaries::SRgb, QColorSpace::TransferFunction::Linear);
+    QImage rgb(2, 1, QImage::Format_RGB32);
+    rgb.setPixel(0, 0, qRgb(128, 128, 128));
+    rgb.setPixel(1, 0, qRgb(20, 20, 20));
+    rgb.setColorSpace(linear);
+    for (const QImage::Format format : {QImage::Format_Grayscale8, QImage::Format_Grayscale16}) {
+        QImage gray = rgb.convertToFormat(format);
+        gray.setColorSpace(linear);
+        PictureDecoder::convertToSrgb(gray);
+        EXPECT_EQ(gray.format(), format);
+        EXPECT_EQ(gray.colorSpace(), QColorSpace(QColorSpace::SRgb));
+        QImage expected = rgb;
+        PictureDecoder::convertToSrgb(expected);
+        for (int x = 0; x < 2; ++x)
+            EXPECT_NEAR(qGray(gray.pixel(x, 0)), qGreen(expected.pixel(x, 0)), 1) << format << " " << x;
+    }
+}
+
 // The picture decoder takes the streaming path for a large PNG, and leaves colour it
 // cannot describe (gamma alone) and interlaced rows to the general reader.
 TEST_F(PngScaledDecoding, LeavesGammaAloneAndInterlacedPicturesToTheGeneralReader) {

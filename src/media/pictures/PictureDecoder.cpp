@@ -8,6 +8,7 @@
 #include "media/pictures/PngScaledDecoder.h"
 
 #include <QColorSpace>
+#include <QColorTransform>
 #include <QFile>
 #include <QImageReader>
 #include <array>
@@ -18,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace vistrel {
 
@@ -233,6 +235,36 @@ QByteArray formatHintOf(const std::string& path) {
     return QByteArray::fromStdString(path.substr(dot + 1)).toLower();
 }
 
+// Qt 6.4 converts no gray image between colour spaces. A gray pixel is the colour
+// space's white at some level, and white stays white in sRGB, so each level maps to
+// one sRGB level: the transform of that level's neutral colour, looked up per pixel.
+void convertGrayToSrgb(QImage& image) {
+    const QColorTransform transform = image.colorSpace().transformationToColorSpace(QColorSpace::SRgb);
+    if (image.format() == QImage::Format_Grayscale8) {
+        std::array<uchar, 256> levels{};
+        for (int level = 0; level < 256; ++level)
+            levels[std::size_t(level)] = uchar(qGreen(transform.map(qRgb(level, level, level))));
+        for (int y = 0; y < image.height(); ++y) {
+            uchar* row = image.scanLine(y);
+            for (int x = 0; x < image.width(); ++x)
+                row[x] = levels[row[x]];
+        }
+    } else if (image.format() == QImage::Format_Grayscale16) {
+        std::vector<quint16> levels(65536);
+        for (int level = 0; level < 65536; ++level)
+            levels[std::size_t(level)] =
+                transform.map(QRgba64::fromRgba64(quint16(level), quint16(level), quint16(level), 0xFFFF)).green();
+        for (int y = 0; y < image.height(); ++y) {
+            auto* row = reinterpret_cast<quint16*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                row[x] = levels[row[x]];
+        }
+    } else {
+        return;
+    }
+    image.setColorSpace(QColorSpace::SRgb);
+}
+
 } // namespace
 
 bool PictureDecoder::fitsAllocationLimit(QSize size) {
@@ -300,8 +332,11 @@ void PictureDecoder::convertToSrgb(QImage& image) {
     const QColorSpace colourSpace = image.colorSpace();
     if (image.isNull() || !colourSpace.isValid() || colourSpace == QColorSpace::SRgb)
         return;
-    // An RGB profile says nothing about gray pixels.
     const QPixelFormat::ColorModel model = image.pixelFormat().colorModel();
+    if (model == QPixelFormat::Grayscale) {
+        convertGrayToSrgb(image);
+        return;
+    }
     if (model != QPixelFormat::RGB && model != QPixelFormat::BGR && model != QPixelFormat::Indexed)
         return;
     image.convertToColorSpace(QColorSpace::SRgb);

@@ -66,7 +66,8 @@ class PictureDecoder {
                                                       const Parallelism& parallelism = {});
 
     // Converts `image` to sRGB when it carries another valid colour space (an embedded
-    // ICC profile, a PNG gamma); untagged and sRGB images are left as they are.
+    // ICC profile, a PNG gamma); untagged and sRGB images are left as they are. Gray
+    // images stay gray, each level converted by a table.
     static void convertToSrgb(QImage& image);
 };
 
