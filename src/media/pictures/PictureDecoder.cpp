@@ -75,24 +75,13 @@ StreamedFormat streamedFormatOf(int descriptor) {
     return StreamedFormat::none;
 }
 
-// PNG and JPEG pictures larger than needed are decoded row by row straight into the
-// smaller image, which is quicker than the general reader's full decode and rescale;
-// nullopt leaves the picture to the general reader.
-std::optional<PictureDecoder::Result> decodeStreaming(int descriptor, QSize storedSize, QSize target,
+// A JPEG larger than needed is decoded row by row straight into the smaller image,
+// which is quicker than the general reader's full decode and rescale; nullopt leaves
+// the picture to the general reader.
+std::optional<PictureDecoder::Result> decodeStreaming(int descriptor, QSize target,
                                                       const Parallelism& parallelism) {
-    switch (streamedFormatOf(descriptor)) {
-    case StreamedFormat::png:
-        // No full-size copy is held, but a picture that could not be held either would
-        // take minutes to stream: refused as the general reader refuses it.
-        if (!PictureDecoder::fitsAllocationLimit(storedSize))
-            return PictureDecoder::Result::failed(storedSize,
-                                                  QStringLiteral("too large to decode within the allocation limit"));
-        return PngScaledDecoder::decode(descriptor, target, parallelism);
-    case StreamedFormat::jpeg:
+    if (streamedFormatOf(descriptor) == StreamedFormat::jpeg)
         return JpegScaledDecoder::decode(descriptor, target, parallelism);
-    case StreamedFormat::none:
-        break;
-    }
     return std::nullopt;
 }
 
@@ -109,7 +98,7 @@ PictureDecoder::Result decodeWith(QImageReader& reader, int descriptor, QSize bo
         result.storedSize.isValid() && bound.isValid() && exceeds(result.storedSize, bound);
     if (scaleDown) {
         std::optional<PictureDecoder::Result> streamed =
-            decodeStreaming(descriptor, result.storedSize, scaledBound(result.storedSize, bound), parallelism);
+            decodeStreaming(descriptor, scaledBound(result.storedSize, bound), parallelism);
         if (streamed) {
             // A streaming decoder that fails before its header leaves the size untold.
             if (!streamed->storedSize.isValid())
@@ -199,15 +188,28 @@ QImageIOHandler::Transformations transformationOfOrientation(int orientation) {
     return byOrientation.at(std::size_t(orientation));
 }
 
-std::optional<PictureDecoder::Result> decodePngAlone(int descriptor, QSize bound, const Parallelism& parallelism) {
-    if (pngMayCarryExif(descriptor))
+// Every PNG is decoded by libpng here, at its stored size or smaller; nullopt leaves
+// what it refuses to the general reader.
+std::optional<PictureDecoder::Result> decodePng(int descriptor, QSize bound, const Parallelism& parallelism) {
+    if (streamedFormatOf(descriptor) != StreamedFormat::png)
         return std::nullopt;
     const std::optional<QSize> stored = pngStoredSize(descriptor);
-    if (!stored || !PictureDecoder::fitsAllocationLimit(*stored))
+    if (!stored)
         return std::nullopt;
+    // No full-size copy need be held, but a picture that could not be held either
+    // would take minutes to stream: refused as the general reader refuses it.
+    if (!PictureDecoder::fitsAllocationLimit(*stored))
+        return PictureDecoder::Result::failed(
+            *stored, QStringLiteral("too large to decode within the allocation limit"));
     const QSize target = bound.isValid() && exceeds(*stored, bound) ? scaledBound(*stored, bound) : *stored;
     std::optional<PictureDecoder::Result> decoded = PngScaledDecoder::decode(descriptor, target, parallelism);
-    if (decoded)
+    if (!decoded)
+        return std::nullopt;
+    if (!decoded->storedSize.isValid())
+        decoded->storedSize = *stored;
+    // Told at the cost of a walk over the chunk headers, which spares loading the
+    // metadata library just to learn that there is no orientation.
+    if (!pngMayCarryExif(descriptor))
         decoded->transformation = QImageIOHandler::TransformationNone;
     return decoded;
 }
@@ -292,6 +294,8 @@ PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bou
     const QString name = QFile::decodeName(QByteArray::fromStdString(path));
     if (const std::unique_ptr<LibraryImageReader> library = LibraryImageReader::forFile(name)) {
         result = decodeWith(*library, bound);
+    } else if (std::optional<Result> png = decodePng(file.handle(), bound, parallelism)) {
+        result = std::move(*png);
     } else {
         QImageReader reader(&file, formatHintOf(path));
         reader.setAutoTransform(false);
@@ -312,7 +316,8 @@ std::optional<PictureDecoder::Result> PictureDecoder::decodeWithOwnDecoder(const
     std::optional<Result> decoded;
     switch (streamedFormatOf(file.descriptor)) {
     case StreamedFormat::png:
-        decoded = decodePngAlone(file.descriptor, bound, parallelism);
+        if (!pngMayCarryExif(file.descriptor))
+            decoded = decodePng(file.descriptor, bound, parallelism);
         break;
     case StreamedFormat::jpeg:
         decoded = decodeJpegAlone(file.descriptor, bound, parallelism);
