@@ -277,6 +277,9 @@ std::optional<PictureDecoder::Result> PngScaledDecoder::decode(int descriptor, Q
     // Rows are folded as they come, unless they are kept whole: all of them at the
     // stored size, or only after the last pass of an interlaced picture.
     const bool streamed = !wholeSize && !header.interlaced;
+    if (!streamed && !PictureDecoder::fitsAllocationLimit(header.size))
+        return PictureDecoder::Result::failed(
+            header.size, QStringLiteral("too large to decode within the allocation limit"));
     const AreaDownscaler::SourceLayout layout =
         streamed ? header.streamedLayout() : AreaDownscaler::SourceLayout::fourChannels;
     if (!prepareRows(session, layout, colour.fileGamma))
