@@ -170,7 +170,10 @@ def viewers(vistrel, previous=None):
                next_key="space", folder=lambda d: ["feh", "-F", "-r", d]),
         Viewer("nsxiv", "nsxiv", lambda f: ["nsxiv", "-f", "-b", f], series=lambda fs: ["nsxiv", "-f", "-b", *fs],
                next_key="n", folder=lambda d: ["nsxiv", "-f", "-b", "-r", d]),
-        Viewer("mpv", "mpv", lambda f: ["mpv", *mpv_common, f], movie=lambda f: ["mpv", "--fs", "--no-terminal", f],
+        # Movies on X's own output without hardware decoding, as the viewer draws them:
+        # the GPU output would first look for a GPU this display does not have.
+        Viewer("mpv", "mpv", lambda f: ["mpv", *mpv_common, f],
+               movie=lambda f: ["mpv", "--fs", "--no-terminal", "--vo=x11", "--hwdec=no", f],
                folder=lambda d: ["mpv", *mpv_common, d]),
         # Full screen through the window manager's rule (it has no option for it); it
         # shows the folder of the file it is given.

@@ -2,13 +2,16 @@
 #include "app/KeyWindow.h"
 #include "app/RunningViewer.h"
 #include "app/StartUpWarmUp.h"
-#include "app/WorkPool.h"
 #include "app/ViewerStyle.h"
+#include "app/WorkPool.h"
 #include "app/XScreenProbe.h"
 #include "core/intake/ArgumentPaths.h"
 #include "core/intake/CommandLine.h"
-#include "media/pictures/QtPictureService.h"
 #include "core/show/PictureSize.h"
+#include "core/work/Executor.h"
+#include "media/modules/MovieModule.h"
+#include "media/movies/ModuleMovieService.h"
+#include "media/pictures/QtPictureService.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -79,6 +82,16 @@ std::unique_ptr<vistrel::QtPictureService> picturesDecodingFirstOf(const std::ve
     return pictures;
 }
 
+// When the first file handed over is a movie, the movie module and the libraries it
+// carries load on a worker while the application object is made; the first movie's
+// player then finds them loaded. (The application object's own library loads wait for
+// this one, but start-up work that loads nothing goes on beside it.)
+void loadMovieModuleAheadFor(const std::vector<std::string>& paths, vistrel::Executor& executor) {
+    if (!paths.empty())
+        executor.submit([first = paths.front()] { vistrel::MovieModule::loadAheadFor(first); },
+                        vistrel::WorkPriority::onScreen);
+}
+
 // The size the windows will ask pictures for, now that the toolkit knows the screens.
 std::optional<vistrel::Size> neededPictureSize() {
     const vistrel::Size screen = vistrel::KeyWindow::deepestScreenSize();
@@ -109,6 +122,7 @@ int main(int argc, char** argv) {
     const std::shared_ptr<vistrel::ThreadPool> executor = vistrel::makeWorkPool();
     vistrel::XScreenProbe screenProbe; // outlives the head start, which is ended with `pictures`
     std::unique_ptr<vistrel::QtPictureService> pictures = picturesDecodingFirstOf(paths, screenProbe, *executor);
+    loadMovieModuleAheadFor(paths, *executor);
     const vistrel::StartUpWarmUp warmUp(*executor);
     // Qt sees only the program's name: a file called "-style" is a file, not Qt's option.
     // (A program started with no arguments at all, not even its name, gets one.)
@@ -130,6 +144,12 @@ int main(int argc, char** argv) {
 
     vistrel::ApplicationServices services;
     services.pictures = std::move(pictures);
+    // Made once the application object has set the user's locale, which the service
+    // corrects for the player: a first movie's player starts while the windows are made.
+    auto movies = std::make_unique<vistrel::ModuleMovieService>(*executor);
+    if (!paths.empty())
+        movies->loadAheadFor(paths.front());
+    services.movies = std::move(movies);
     services.executor = executor;
     vistrel::Application application(std::move(services));
     if (auto* server = runningViewer.server())

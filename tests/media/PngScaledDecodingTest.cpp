@@ -1,16 +1,16 @@
 // The streaming PNG path against the general image reader's full read of the same
 // bytes, scaled: every colour type and depth, colour profiles, and damaged or lying files.
 
-#include "media/pictures/PictureDecoder.h"
-#include "media/pictures/PngScaledDecoder.h"
-
 #include "ScaledDecodingChecks.h"
 #include "TemporaryFolder.h"
+#include "media/pictures/PictureDecoder.h"
+#include "media/pictures/PngScaledDecoder.h"
 
 #include <QByteArray>
 #include <QColorSpace>
 #include <QElapsedTimer>
 #include <QtEndian>
+#include <array>
 #include <gtest/gtest.h>
 
 namespace vistrel {
@@ -54,6 +54,7 @@ struct PngFile {
     QSize size = pictureSize;
     QByteArray extraChunks; // between the header and the pixels
     QByteArray idat;        // instead of the pattern's pixels
+    bool interlaced = false; // the header's word only: `idat` must then hold the passes
 
     int samplesPerPixel() const {
         switch (colourType) {
@@ -84,7 +85,7 @@ struct PngFile {
 
     QByteArray bytes() const {
         QByteArray header = bigEndian(std::uint32_t(size.width())) + bigEndian(std::uint32_t(size.height()));
-        header.append(char(depth)).append(char(colourType)).append(3, '\0');
+        header.append(char(depth)).append(char(colourType)).append(2, '\0').append(char(interlaced ? 1 : 0));
         return QByteArray("\x89PNG\r\n\x1A\n", 8) + chunk("IHDR", header) + extraChunks +
                chunk("IDAT", idat.isNull() ? zlibStream(rows()) : idat) + chunk("IEND", {});
     }
@@ -167,21 +168,128 @@ INSTANTIATE_TEST_SUITE_P(
                       Layout{"rgbProfile", 2, 8, iccChunk(QColorSpace::DisplayP3)},
                       Layout{"rgbSrgbChunk", 2, 8, chunk("sRGB", QByteArray(1, '\0'))}));
 
-// The picture decoder takes the streaming path for a large PNG, and leaves colour it
-// cannot describe (gamma alone) and interlaced rows to the general reader.
-TEST_F(PngScaledDecoding, LeavesGammaAloneAndInterlacedPicturesToTheGeneralReader) {
-    const std::string gamma = write({2, 8, pictureSize, gammaChunk(100000), {}}, "gamma.png");
-    EXPECT_FALSE(streamed(gamma, Parallelism{}).has_value());
-    const PictureDecoder::Result decoded = PictureDecoder::decode(gamma, bound);
-    EXPECT_EQ(decoded.image, test::readerScaledRead(gamma, bound));
+// Every pixel the same sample: one 8- or 16-bit value per channel, and opaque alpha
+// where the colour type has alpha.
+QByteArray uniformRows(const PngFile& png, int sample) {
+    const bool alpha = png.colourType == 4 || png.colourType == 6;
+    QByteArray pixel;
+    for (int channel = 0; channel < png.samplesPerPixel(); ++channel) {
+        const int value = alpha && channel == png.samplesPerPixel() - 1 ? 0xFFFF : sample * 257;
+        if (png.depth == 16)
+            pixel.append(char(value >> 8));
+        pixel.append(char(value & 0xFF));
+    }
+    QByteArray data;
+    for (int y = 0; y < png.size.height(); ++y)
+        data.append('\0').append(pixel.repeated(png.size.width()));
+    return zlibStream(data);
+}
 
-    PngFile interlaced;
-    const QByteArray bytes = interlaced.bytes();
-    QByteArray header = bytes.mid(16, 13);
-    header[12] = 1;
-    folder.write("interlaced.png",
-                 (bytes.left(8) + chunk("IHDR", header) + bytes.mid(33)).toStdString());
-    EXPECT_FALSE(streamed(folder.file("interlaced.png"), Parallelism{}).has_value());
+// A gamma chunk of 1.0 says the samples are linear: 128 is shown brighter, whatever
+// the colour type, depth and transparency that carry it.
+TEST_F(PngScaledDecoding, GraySamplesWithGammaShowAsTheSameRgbSamples) {
+    const auto shownValue = [this](int colourType, int depth, const QByteArray& extra) {
+        PngFile png{colourType, depth, QSize(6, 4), gammaChunk(100000) + extra, {}};
+        png.idat = uniformRows(png, 128);
+        const PictureDecoder::Result decoded = PictureDecoder::decode(write(png, "uniform.png"), QSize());
+        const QRgb pixel = decoded.image.pixel(3, 2);
+        EXPECT_EQ(qAlpha(pixel), 255);
+        EXPECT_EQ(qRed(pixel), qBlue(pixel));
+        return qGreen(pixel);
+    };
+    const int rgb = shownValue(2, 8, {});
+    EXPECT_NEAR(rgb, 187, 2);
+    EXPECT_EQ(shownValue(2, 16, {}), rgb);
+    for (const int depth : {8, 16}) {
+        EXPECT_EQ(shownValue(0, depth, {}), rgb) << depth;
+        EXPECT_EQ(shownValue(0, depth, chunk("tRNS", QByteArray::fromHex("0010"))), rgb) << depth;
+        EXPECT_EQ(shownValue(4, depth, {}), rgb) << depth;
+    }
+}
+
+// Gray images from any reader: each level converted as the same level of gray in RGB.
+TEST_F(PngScaledDecoding, ConvertsGrayImagesToSrgbByLevel) {
+    const QColorSpace linear(QColorSpace::Primaries::SRgb, QColorSpace::TransferFunction::Linear);
+    QImage rgb(2, 1, QImage::Format_RGB32);
+    rgb.setPixel(0, 0, qRgb(128, 128, 128));
+    rgb.setPixel(1, 0, qRgb(20, 20, 20));
+    rgb.setColorSpace(linear);
+    for (const QImage::Format format : {QImage::Format_Grayscale8, QImage::Format_Grayscale16}) {
+        QImage gray = rgb.convertToFormat(format);
+        gray.setColorSpace(linear);
+        PictureDecoder::convertToSrgb(gray);
+        EXPECT_EQ(gray.format(), format);
+        EXPECT_EQ(gray.colorSpace(), QColorSpace(QColorSpace::SRgb));
+        QImage expected = rgb;
+        PictureDecoder::convertToSrgb(expected);
+        for (int x = 0; x < 2; ++x)
+            EXPECT_NEAR(qGray(gray.pixel(x, 0)), qGreen(expected.pixel(x, 0)), 1) << format << " " << x;
+    }
+}
+
+// The same rows in Adam7's seven passes: each pass's pixels, row by row, every row
+// unfiltered. 8-bit RGB only.
+QByteArray interlacedIdat(const PngFile& png) {
+    constexpr std::array<std::array<int, 4>, 7> passes = {
+        {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}};
+    const int rowBytes = png.size.width() * 3;
+    const QByteArray rows = png.rows();
+    QByteArray data;
+    for (const auto& [x0, y0, dx, dy] : passes)
+        for (int y = y0; y < png.size.height(); y += dy) {
+            if (x0 >= png.size.width())
+                break;
+            data.append('\0');
+            // The pattern's bytes taken as pixels, past each row's filter byte.
+            const char* row = rows.constData() + std::size_t(y) * std::size_t(rowBytes + 1) + 1;
+            for (int x = x0; x < png.size.width(); x += dx)
+                data.append(row + x * 3, 3);
+        }
+    return zlibStream(data);
+}
+
+// Interlaced rows, at full size and scaled, come out as the general reader reads them.
+TEST_F(PngScaledDecoding, DecodesInterlacedPictures) {
+    PngFile png;
+    png.idat = interlacedIdat(png);
+    png.interlaced = true;
+    const std::string path = write(png, "interlaced.png");
+
+    QImage whole = test::readerScaledRead(path, pictureSize);
+    ASSERT_FALSE(whole.isNull());
+    test::expectClose(PictureDecoder::decode(path, QSize()).image, whole, 0, 0.0);
+    const std::optional<PictureDecoder::Result> scaled = streamed(path, Parallelism{});
+    ASSERT_TRUE(scaled.has_value());
+    test::expectClose(scaled->image, test::smoothlyScaledFullRead(path, bound), 10, 0.6);
+}
+
+// A 16-bit colour marked transparent by tRNS: each sample at 8 bits as libpng scales
+// it, and the marked colour, only that, transparent.
+TEST_F(PngScaledDecoding, DecodesSixteenBitRgbWithATransparentColour) {
+    PngFile png{2, 16, QSize(6, 4), chunk("tRNS", QByteArray::fromHex("1F4A8000C0FF")), {}};
+    const auto sample = [](int x, int y, int channel) {
+        return ((x * 40 + y * 9 + channel * 70) % 256) * 257 + 100;
+    };
+    QByteArray data;
+    for (int y = 0; y < png.size.height(); ++y) {
+        data.append('\0');
+        for (int x = 0; x < png.size.width(); ++x)
+            for (int channel = 0; channel < 3; ++channel) {
+                const int value = x == 2 && y == 1 ? std::array{0x1F4A, 0x8000, 0xC0FF}[std::size_t(channel)]
+                                                   : sample(x, y, channel);
+                data.append(char(value >> 8)).append(char(value & 0xFF));
+            }
+    }
+    png.idat = zlibStream(data);
+    const QImage image = PictureDecoder::decode(write(png, "rgb16trns.png"), QSize()).image;
+    ASSERT_EQ(image.size(), png.size);
+    for (int y = 0; y < png.size.height(); ++y)
+        for (int x = 0; x < png.size.width(); ++x) {
+            const QRgb expected =
+                x == 2 && y == 1 ? qRgba(0, 0, 0, 0)
+                                 : qRgb(sample(x, y, 0) / 257, sample(x, y, 1) / 257, sample(x, y, 2) / 257);
+            EXPECT_EQ(image.pixel(x, y), expected) << x << "," << y;
+        }
 }
 
 TEST_F(PngScaledDecoding, GoesThroughThePictureDecoderForALargePicture) {
@@ -193,14 +301,15 @@ TEST_F(PngScaledDecoding, GoesThroughThePictureDecoderForALargePicture) {
 }
 
 // The program's first picture decodes before the application object exists, by the own
-// decoder alone: at full size or scaled it gives what the picture decoder gives, and
-// it stands aside for every file it cannot vouch for.
+// decoder alone: at full size or scaled, gamma applied, it gives what the picture
+// decoder gives, and it stands aside for every file it cannot vouch for.
 TEST_F(PngScaledDecoding, OwnDecoderAloneGivesThePictureDecodersPictureOrStandsAside) {
     const std::string plain = write({2, 8, pictureSize, {}, {}}, "plain.png");
-    for (const QSize wanted : {QSize(), bound}) {
-        const std::optional<PictureDecoder::Result> own = PictureDecoder::decodeWithOwnDecoder(plain, wanted);
+    const std::string gamma = write({0, 16, pictureSize, gammaChunk(100000), {}}, "gamma.png");
+    for (const auto& [path, wanted] : {std::pair{plain, QSize()}, {plain, bound}, {gamma, bound}}) {
+        const std::optional<PictureDecoder::Result> own = PictureDecoder::decodeWithOwnDecoder(path, wanted);
         ASSERT_TRUE(own.has_value());
-        const PictureDecoder::Result general = PictureDecoder::decode(plain, wanted);
+        const PictureDecoder::Result general = PictureDecoder::decode(path, wanted);
         EXPECT_EQ(own->storedSize, pictureSize);
         EXPECT_EQ(own->transformation, QImageIOHandler::TransformationNone);
         test::expectClose(own->image, general.image, 0, 0.0);
@@ -212,10 +321,12 @@ TEST_F(PngScaledDecoding, OwnDecoderAloneGivesThePictureDecodersPictureOrStandsA
     const QByteArray whole = PngFile().bytes();
     folder.write("cut.png", whole.left(whole.size() / 2).toStdString());
     const std::vector<std::string> standAside = {
-        write({2, 8, pictureSize, gammaChunk(100000), {}}, "gamma.png"),
         write({2, 8, pictureSize, iccChunk(QColorSpace::DisplayP3), {}}, "profile.png"),
         write({2, 8, pictureSize, chunk("eXIf", QByteArray("MM\0\x2a", 4)), {}}, "exif.png"),
-        folder.file("bmp-named.png"), folder.file("cut.png"), folder.file("missing.png"), folder.path()};
+        folder.file("bmp-named.png"),
+        folder.file("cut.png"),
+        folder.file("missing.png"),
+        folder.path()};
     for (const std::string& path : standAside)
         EXPECT_FALSE(PictureDecoder::decodeWithOwnDecoder(path, bound).has_value()) << path;
 }
@@ -253,6 +364,13 @@ TEST_F(PngScaledDecoding, RefusesOrQuicklyFailsPicturesLargerThanTheirData) {
         EXPECT_LT(timer.elapsed(), 2000) << claimed.width();
         EXPECT_TRUE(decoded.image.isNull()) << claimed.width();
         EXPECT_FALSE(decoded.failure.isEmpty()) << claimed.width();
+        // Interlaced rows are kept whole: refused beyond the limit even when asked for
+        // directly, not allocated.
+        liar.interlaced = true;
+        const std::optional<PictureDecoder::Result> direct = test::decodeFile(
+            PngScaledDecoder::decode, write(liar, "liar.png"), QSize(1920, 1920), Parallelism{});
+        ASSERT_TRUE(direct.has_value());
+        EXPECT_TRUE(direct->image.isNull()) << claimed.width();
     }
 }
 

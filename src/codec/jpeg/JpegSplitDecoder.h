@@ -41,10 +41,15 @@ struct JpegScan {
 // offsets are known at the meeting point and are settled when the rows are put
 // together, so the result is exactly that of decoding the stream from the start.
 //
-// Each 8x8 luma block becomes `eighths` x `eighths` samples, as the reference
-// decoder's scaled decoding does it: the low-frequency corner of the block,
-// transformed at that size. Chroma blocks are transformed at the size that puts their
-// samples on the luma grid, which spares widening them afterwards.
+// Each 8x8 luma block becomes `eighths` x `eighths` samples: the block's low-frequency
+// corner of that many coefficients, transformed at that size. The reference decoder's
+// scaled decoding does the same at 1/8 (the DC alone), 3/8, 5/8, 6/8 and 7/8, and at
+// 8/8 transforms the whole block; there the two agree but for rounding. At 2/8 and 4/8
+// it uses reduced transforms of its own that also weigh higher frequencies from
+// outside the corner, so blocks with fine detail differ: there the result is close to
+// its output, not the same. Chroma blocks are transformed at the size that puts their
+// samples on the luma grid, which spares widening them afterwards. Every sample is
+// limited to 0..255 before colours are converted, as the reference decoder does.
 class JpegSplitDecoder {
   public:
     // Whether the scan's layout is one this decoder handles at `eighths` (1 to 8):

@@ -2,7 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <dlfcn.h>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace vistrel {
@@ -10,19 +14,37 @@ namespace vistrel {
 LoadableModule::LoadableModule(QString fileName, const char* pathVariable, Category category)
     : m_fileName(std::move(fileName)), m_pathVariable(pathVariable), m_category(category) {}
 
-QStringList LoadableModule::candidatePaths() const {
+QStringList LoadableModule::candidatePaths(const QString& fileName, const char* pathVariable,
+                                           const QString& programFolder) {
     QStringList paths;
-    if (const QString named = qEnvironmentVariable(m_pathVariable); !named.isEmpty())
+    if (const QString named = qEnvironmentVariable(pathVariable); !named.isEmpty())
         paths << named;
-    const QDir programFolder(QCoreApplication::applicationDirPath());
-    paths << programFolder.filePath(m_fileName)
-          << QDir::cleanPath(
-                 programFolder.filePath(QStringLiteral(VISTREL_MODULE_DIR_FROM_PROGRAM "/") + m_fileName));
+    const QDir folder(programFolder);
+    paths << folder.filePath(fileName)
+          << QDir::cleanPath(folder.filePath(QStringLiteral(VISTREL_MODULE_DIR_FROM_PROGRAM "/") + fileName));
     return paths;
 }
 
+void LoadableModule::loadAhead(const QString& fileName, const char* pathVariable) {
+    // The application object, which knows the program's folder, may not exist yet.
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return;
+    const QString programFolder =
+        QFile::decodeName(QByteArray::fromStdString(program.parent_path().native()));
+    for (const QString& path : candidatePaths(fileName, pathVariable, programFolder)) {
+        if (!QFileInfo(path).isFile())
+            continue;
+        // Never closed: the module stays for the process, and resolve() opens it again.
+        ::dlopen(QFile::encodeName(path).constData(), RTLD_LAZY | RTLD_LOCAL);
+        return;
+    }
+}
+
 QFunctionPointer LoadableModule::resolve(const char* symbol) {
-    const QStringList paths = candidatePaths();
+    const QStringList paths =
+        candidatePaths(m_fileName, m_pathVariable, QCoreApplication::applicationDirPath());
     for (const QString& path : paths) {
         if (!QFileInfo(path).isFile())
             continue;

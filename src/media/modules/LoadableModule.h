@@ -26,8 +26,16 @@ class LoadableModule {
     // callers resolve once, under std::call_once.
     QFunctionPointer resolve(const char* symbol);
 
+    // Maps the module named as for the constructor, with every library it carries, on
+    // the calling thread, so that a later resolve() finds them mapped: the slow part of
+    // loading it, done ahead. Safe before the application object exists, as it makes
+    // no QObject; a module that cannot be loaded is left for resolve() to report.
+    static void loadAhead(const QString& fileName, const char* pathVariable);
+
   private:
-    QStringList candidatePaths() const;
+    // Where the module may be, in order, for a program in `programFolder`.
+    static QStringList candidatePaths(const QString& fileName, const char* pathVariable,
+                                      const QString& programFolder);
 
     QString m_fileName;
     const char* m_pathVariable;

@@ -100,9 +100,18 @@ void ModuleMovieService::loadModule() {
             loaded->ready = true;
             Opened waiting = std::move(loaded->pendingOpened);
             loaded->pendingOpened = nullptr;
-            loaded->open(loaded->pendingPath, std::move(waiting));
+            if (waiting) // none when the module was loaded ahead of any movie
+                loaded->open(loaded->pendingPath, std::move(waiting));
         });
     }, WorkPriority::onScreen);
+}
+
+void ModuleMovieService::loadAheadFor(const std::string& path) {
+    State& state = *m_state;
+    if (state.ready || state.loading || !MovieModule::isMoviePath(path))
+        return;
+    state.loading = true;
+    loadModule();
 }
 
 void ModuleMovieService::observeMovieEnds(std::function<void(Movie&)> handler) {

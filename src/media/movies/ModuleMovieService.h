@@ -28,6 +28,11 @@ class ModuleMovieService final : public MovieService {
     // Read with libavformat; no player is started. Loads the module first if need be.
     std::optional<MovieFacts> movieFacts(const std::string& path) override;
 
+    // Loads the module and starts its player now, before any movie is asked for, when
+    // `path` is a movie by its suffix: the first item handed over, so that its first
+    // frame does not wait for the load behind the windows being made.
+    void loadAheadFor(const std::string& path);
+
   private:
     struct State;
     void loadModule();

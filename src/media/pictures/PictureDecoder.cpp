@@ -8,6 +8,7 @@
 #include "media/pictures/PngScaledDecoder.h"
 
 #include <QColorSpace>
+#include <QColorTransform>
 #include <QFile>
 #include <QImageReader>
 #include <array>
@@ -18,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace vistrel {
 
@@ -73,24 +75,13 @@ StreamedFormat streamedFormatOf(int descriptor) {
     return StreamedFormat::none;
 }
 
-// PNG and JPEG pictures larger than needed are decoded row by row straight into the
-// smaller image, which is quicker than the general reader's full decode and rescale;
-// nullopt leaves the picture to the general reader.
-std::optional<PictureDecoder::Result> decodeStreaming(int descriptor, QSize storedSize, QSize target,
+// A JPEG larger than needed is decoded row by row straight into the smaller image,
+// which is quicker than the general reader's full decode and rescale; nullopt leaves
+// the picture to the general reader.
+std::optional<PictureDecoder::Result> decodeStreaming(int descriptor, QSize target,
                                                       const Parallelism& parallelism) {
-    switch (streamedFormatOf(descriptor)) {
-    case StreamedFormat::png:
-        // No full-size copy is held, but a picture that could not be held either would
-        // take minutes to stream: refused as the general reader refuses it.
-        if (!PictureDecoder::fitsAllocationLimit(storedSize))
-            return PictureDecoder::Result::failed(storedSize,
-                                                  QStringLiteral("too large to decode within the allocation limit"));
-        return PngScaledDecoder::decode(descriptor, target, parallelism);
-    case StreamedFormat::jpeg:
+    if (streamedFormatOf(descriptor) == StreamedFormat::jpeg)
         return JpegScaledDecoder::decode(descriptor, target, parallelism);
-    case StreamedFormat::none:
-        break;
-    }
     return std::nullopt;
 }
 
@@ -107,7 +98,7 @@ PictureDecoder::Result decodeWith(QImageReader& reader, int descriptor, QSize bo
         result.storedSize.isValid() && bound.isValid() && exceeds(result.storedSize, bound);
     if (scaleDown) {
         std::optional<PictureDecoder::Result> streamed =
-            decodeStreaming(descriptor, result.storedSize, scaledBound(result.storedSize, bound), parallelism);
+            decodeStreaming(descriptor, scaledBound(result.storedSize, bound), parallelism);
         if (streamed) {
             // A streaming decoder that fails before its header leaves the size untold.
             if (!streamed->storedSize.isValid())
@@ -197,15 +188,28 @@ QImageIOHandler::Transformations transformationOfOrientation(int orientation) {
     return byOrientation.at(std::size_t(orientation));
 }
 
-std::optional<PictureDecoder::Result> decodePngAlone(int descriptor, QSize bound, const Parallelism& parallelism) {
-    if (pngMayCarryExif(descriptor))
+// Every PNG is decoded by libpng here, at its stored size or smaller; nullopt leaves
+// what it refuses to the general reader.
+std::optional<PictureDecoder::Result> decodePng(int descriptor, QSize bound, const Parallelism& parallelism) {
+    if (streamedFormatOf(descriptor) != StreamedFormat::png)
         return std::nullopt;
     const std::optional<QSize> stored = pngStoredSize(descriptor);
-    if (!stored || !PictureDecoder::fitsAllocationLimit(*stored))
+    if (!stored)
         return std::nullopt;
+    // No full-size copy need be held, but a picture that could not be held either
+    // would take minutes to stream: refused as the general reader refuses it.
+    if (!PictureDecoder::fitsAllocationLimit(*stored))
+        return PictureDecoder::Result::failed(
+            *stored, QStringLiteral("too large to decode within the allocation limit"));
     const QSize target = bound.isValid() && exceeds(*stored, bound) ? scaledBound(*stored, bound) : *stored;
     std::optional<PictureDecoder::Result> decoded = PngScaledDecoder::decode(descriptor, target, parallelism);
-    if (decoded)
+    if (!decoded)
+        return std::nullopt;
+    if (!decoded->storedSize.isValid())
+        decoded->storedSize = *stored;
+    // Told at the cost of a walk over the chunk headers, which spares loading the
+    // metadata library just to learn that there is no orientation.
+    if (!pngMayCarryExif(descriptor))
         decoded->transformation = QImageIOHandler::TransformationNone;
     return decoded;
 }
@@ -231,6 +235,36 @@ QByteArray formatHintOf(const std::string& path) {
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return {};
     return QByteArray::fromStdString(path.substr(dot + 1)).toLower();
+}
+
+// Qt 6.4 converts no gray image between colour spaces. A gray pixel is the colour
+// space's white at some level, and white stays white in sRGB, so each level maps to
+// one sRGB level: the transform of that level's neutral colour, looked up per pixel.
+void convertGrayToSrgb(QImage& image) {
+    const QColorTransform transform = image.colorSpace().transformationToColorSpace(QColorSpace::SRgb);
+    if (image.format() == QImage::Format_Grayscale8) {
+        std::array<uchar, 256> levels{};
+        for (int level = 0; level < 256; ++level)
+            levels[std::size_t(level)] = uchar(qGreen(transform.map(qRgb(level, level, level))));
+        for (int y = 0; y < image.height(); ++y) {
+            uchar* row = image.scanLine(y);
+            for (int x = 0; x < image.width(); ++x)
+                row[x] = levels[row[x]];
+        }
+    } else if (image.format() == QImage::Format_Grayscale16) {
+        std::vector<quint16> levels(65536);
+        for (int level = 0; level < 65536; ++level)
+            levels[std::size_t(level)] =
+                transform.map(QRgba64::fromRgba64(quint16(level), quint16(level), quint16(level), 0xFFFF)).green();
+        for (int y = 0; y < image.height(); ++y) {
+            auto* row = reinterpret_cast<quint16*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                row[x] = levels[row[x]];
+        }
+    } else {
+        return;
+    }
+    image.setColorSpace(QColorSpace::SRgb);
 }
 
 } // namespace
@@ -260,6 +294,8 @@ PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bou
     const QString name = QFile::decodeName(QByteArray::fromStdString(path));
     if (const std::unique_ptr<LibraryImageReader> library = LibraryImageReader::forFile(name)) {
         result = decodeWith(*library, bound);
+    } else if (std::optional<Result> png = decodePng(file.handle(), bound, parallelism)) {
+        result = std::move(*png);
     } else {
         QImageReader reader(&file, formatHintOf(path));
         reader.setAutoTransform(false);
@@ -280,7 +316,8 @@ std::optional<PictureDecoder::Result> PictureDecoder::decodeWithOwnDecoder(const
     std::optional<Result> decoded;
     switch (streamedFormatOf(file.descriptor)) {
     case StreamedFormat::png:
-        decoded = decodePngAlone(file.descriptor, bound, parallelism);
+        if (!pngMayCarryExif(file.descriptor))
+            decoded = decodePng(file.descriptor, bound, parallelism);
         break;
     case StreamedFormat::jpeg:
         decoded = decodeJpegAlone(file.descriptor, bound, parallelism);
@@ -300,8 +337,11 @@ void PictureDecoder::convertToSrgb(QImage& image) {
     const QColorSpace colourSpace = image.colorSpace();
     if (image.isNull() || !colourSpace.isValid() || colourSpace == QColorSpace::SRgb)
         return;
-    // An RGB profile says nothing about gray pixels.
     const QPixelFormat::ColorModel model = image.pixelFormat().colorModel();
+    if (model == QPixelFormat::Grayscale) {
+        convertGrayToSrgb(image);
+        return;
+    }
     if (model != QPixelFormat::RGB && model != QPixelFormat::BGR && model != QPixelFormat::Indexed)
         return;
     image.convertToColorSpace(QColorSpace::SRgb);

@@ -15,6 +15,7 @@ namespace vistrel {
 // Pictures larger than the display needs are decoded scaled down, natively where the
 // format can, so that a gigantic picture shows without exhausting memory: PNG and JPEG
 // rows are folded into the smaller image as they are decoded, and only that is held.
+// Every PNG goes through libpng (the general reader only takes what it refuses).
 // Formats Qt does not read (HEIF, AVIF, JPEG XL) go through a LibraryImageReader.
 // Pixels come back in sRGB, converted from the colour space the file embeds, since
 // that is what the display is drawn as. Re-entrant: it keeps no state between calls.
@@ -57,16 +58,17 @@ class PictureDecoder {
     static Result decode(const QString& path, QSize bound, const Parallelism& parallelism = {});
 
     // As decode(), for a PNG picture, or a JPEG larger than needed, that this program's
-    // own decoders read alone, without the general image reader. That reader's plugin loader must not run while the
-    // application object is being made, and the program's first picture decodes then.
-    // nullopt when the file needs the general reader: another format, a layout or colour
-    // description the own decoder leaves to it, colours to convert to sRGB, a possible
-    // Exif orientation, damage.
+    // own decoders read alone, without the general image reader. That reader's plugin
+    // loader must not run while the application object is being made, and the
+    // program's first picture decodes then. nullopt when the file needs the general
+    // reader: another format, a file the own decoder leaves to it, colours to convert
+    // to sRGB, a possible Exif orientation, damage.
     static std::optional<Result> decodeWithOwnDecoder(const std::string& path, QSize bound,
                                                       const Parallelism& parallelism = {});
 
     // Converts `image` to sRGB when it carries another valid colour space (an embedded
-    // ICC profile, a PNG gamma); untagged and sRGB images are left as they are.
+    // ICC profile, a PNG gamma); untagged and sRGB images are left as they are. Gray
+    // images stay gray, each level converted by a table.
     static void convertToSrgb(QImage& image);
 };
 
