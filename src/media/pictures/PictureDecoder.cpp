@@ -103,6 +103,8 @@ PictureDecoder::Result decodeWith(QImageReader& reader, int descriptor, QSize bo
         // Told here at the cost of a walk over the chunk headers, which spares loading the
         // metadata library just to learn that there is no orientation.
         result.transformation = QImageIOHandler::TransformationNone;
+    // Counting the frames walks the file's blocks, not its pixels.
+    result.animated = reader.supportsAnimation() && reader.imageCount() > 1;
     const bool scaleDown =
         result.storedSize.isValid() && bound.isValid() && exceeds(result.storedSize, bound);
     if (scaleDown) {
@@ -160,14 +162,6 @@ OwnedDescriptor openRegular(const std::string& path) {
     return file;
 }
 
-bool openRegularFile(const std::string& path, QFile& file) {
-    OwnedDescriptor opened = openRegular(path);
-    if (opened.descriptor < 0 || !file.open(opened.descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return false;
-    opened.release(); // the file closes it now
-    return true;
-}
-
 // The size a PNG's header chunk, which must come first, gives; nothing when it is not there.
 std::optional<QSize> pngStoredSize(int descriptor) {
     std::array<unsigned char, 24> start{};
@@ -205,8 +199,10 @@ std::optional<PictureDecoder::Result> decodePngAlone(int descriptor, QSize bound
         return std::nullopt;
     const QSize target = bound.isValid() && exceeds(*stored, bound) ? scaledBound(*stored, bound) : *stored;
     std::optional<PictureDecoder::Result> decoded = PngScaledDecoder::decode(descriptor, target, parallelism);
-    if (decoded)
+    if (decoded) {
         decoded->transformation = QImageIOHandler::TransformationNone;
+        decoded->animated = pngIsAnimated(descriptor);
+    }
     return decoded;
 }
 
@@ -234,6 +230,18 @@ QByteArray formatHintOf(const std::string& path) {
 }
 
 } // namespace
+
+bool PictureDecoder::openRegularFile(const std::string& path, QFile& file) {
+    OwnedDescriptor opened = openRegular(path);
+    if (opened.descriptor < 0 || !file.open(opened.descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return false;
+    opened.release(); // the file closes it now
+    return true;
+}
+
+QSize PictureDecoder::fittedSize(QSize stored, QSize bound) {
+    return bound.isValid() && exceeds(stored, bound) ? scaledBound(stored, bound) : stored;
+}
 
 bool PictureDecoder::fitsAllocationLimit(QSize size) {
     const qint64 limit = qint64(allocationLimitMegabytes) * 1024 * 1024;
@@ -264,6 +272,9 @@ PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bou
         QImageReader reader(&file, formatHintOf(path));
         reader.setAutoTransform(false);
         result = decodeWith(reader, file.handle(), bound, parallelism);
+        // A PNG's frames are ours to find: its readers show the first alone.
+        if (!result.image.isNull() && streamedFormatOf(file.handle()) == StreamedFormat::png)
+            result.animated = pngIsAnimated(file.handle());
     }
     // After scaling: fewer pixels to convert.
     convertToSrgb(result.image);

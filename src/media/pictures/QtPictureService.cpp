@@ -1,5 +1,6 @@
 #include "media/pictures/QtPictureService.h"
 
+#include "media/pictures/ApngFrames.h"
 #include "media/pictures/ExifOrientationSegment.h"
 #include "media/pictures/JpegHeader.h"
 #include "media/pictures/LibraryImageReader.h"
@@ -7,6 +8,7 @@
 #include "media/types/MimeSuffixes.h"
 #include "media/pictures/PictureDecoder.h"
 #include "media/modules/PictureFormats.h"
+#include "media/pictures/QtAnimationFrames.h"
 #include "media/pictures/QtPicture.h"
 #include "media/types/ReadableImageTypes.h"
 
@@ -338,8 +340,22 @@ DecodedPicture QtPictureService::decodeNow(const std::string& path, std::optiona
 DecodedPicture QtPictureService::decodedPicture(PictureDecoder::Result decoded, const std::string& path) {
     DecodedPicture result;
     result.orientation = decodedOrientation(decoded, path);
+    result.animated = decoded.animated;
     result.picture = std::make_shared<QtPicture>(std::move(decoded.image), decoded.storedSize, path);
     return result;
+}
+
+std::unique_ptr<AnimationFrames> QtPictureService::openAnimation(const std::string& path,
+                                                                 std::optional<Size> neededSize) {
+    try {
+        if (std::unique_ptr<AnimationFrames> png = ApngFrames::open(path, boundFor(neededSize)))
+            return png;
+        return QtAnimationFrames::open(path, boundFor(neededSize));
+    } catch (const std::exception& error) {
+        qCInfo(lcPicture) << "cannot animate" << QFile::decodeName(QByteArray::fromStdString(path)) << "-"
+                          << error.what();
+        return nullptr;
+    }
 }
 
 PictureInfo QtPictureService::inspect(const std::string& path) {

@@ -37,6 +37,7 @@ class QtPictureService final : public PictureService {
 
     std::vector<std::string> pictureFileTypes() const override;
     DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) override;
+    std::unique_ptr<AnimationFrames> openAnimation(const std::string& path, std::optional<Size> neededSize) override;
     PictureInfo inspect(const std::string& path) override;
     std::optional<PictureDecodedAhead> takeFinishedDecode(const std::string& path, Size neededSize) override;
     std::vector<std::uint8_t> jpegData(const Picture& picture, float compressionFactor,
