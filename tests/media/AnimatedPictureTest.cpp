@@ -45,7 +45,7 @@ TEST_P(TwoColourAnimation, TellsItMovesAndPlaysItsFramesRoundAndRound) {
     EXPECT_EQ(colours, (std::vector<QRgb>{qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(255, 0, 0), qRgb(0, 0, 255)}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, TwoColourAnimation, ::testing::Values("blink.gif", "blink.png", "overclaimed.png"));
+INSTANTIATE_TEST_SUITE_P(Files, TwoColourAnimation, ::testing::Values("blink.gif", "blink.png", "overclaimed.png", "blink.jxl"));
 
 TEST(AnimatedPicture, StillsDoNotMoveAndAGifMayPlayAGivenNumberOfTimes) {
     QtPictureService service;

@@ -161,6 +161,12 @@ struct Extras {
     QByteArray exifTiff; // a TIFF structure with Exif tags
 };
 
+// An animation's frames after the first, and how long each frame stays.
+struct LaterFrames {
+    std::vector<QImage> frames;
+    std::uint32_t milliseconds = 0;
+};
+
 QByteArray exifTiffWith(const std::function<void(Exiv2::ExifData&)>& edit) {
     Exiv2::ExifData exif;
     edit(exif);
@@ -218,7 +224,7 @@ Maker heif(QImage upright, heif_compression_format compression, Extras extras = 
     return [=](const QString& path) { writeHeif(path, upright, compression, extras); };
 }
 
-QByteArray encodedJxl(const QImage& upright, const Extras& extras) {
+QByteArray encodedJxl(const QImage& upright, const Extras& extras, const LaterFrames& later) {
     const QImage rgb = storedFor(upright, extras.orientation).convertToFormat(QImage::Format_RGB888);
     const JxlEncoderPtr encoder = JxlEncoderMake(nullptr);
     JxlBasicInfo info;
@@ -228,6 +234,9 @@ QByteArray encodedJxl(const QImage& upright, const Extras& extras) {
     info.bits_per_sample = 8;
     info.uses_original_profile = JXL_TRUE; // needed for lossless
     info.orientation = static_cast<JxlOrientation>(extras.orientation);
+    info.have_animation = later.frames.empty() ? JXL_FALSE : JXL_TRUE;
+    info.animation.tps_numerator = 1000;
+    info.animation.tps_denominator = 1;
     JxlEncoderSetBasicInfo(encoder.get(), &info);
     if (extras.iccProfile.isEmpty()) {
         JxlColorEncoding srgb;
@@ -240,9 +249,18 @@ QByteArray encodedJxl(const QImage& upright, const Extras& extras) {
     }
     JxlEncoderFrameSettings* settings = JxlEncoderFrameSettingsCreate(encoder.get(), nullptr);
     JxlEncoderSetFrameLossless(settings, JXL_TRUE);
-    const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN,
-                                static_cast<size_t>(rgb.bytesPerLine())};
-    JxlEncoderAddImageFrame(settings, &format, rgb.constBits(), static_cast<size_t>(rgb.sizeInBytes()));
+    std::vector<QImage> frames{rgb};
+    for (const QImage& frame : later.frames)
+        frames.push_back(frame.convertToFormat(QImage::Format_RGB888));
+    for (const QImage& frame : frames) {
+        JxlFrameHeader header;
+        JxlEncoderInitFrameHeader(&header);
+        header.duration = later.milliseconds;
+        JxlEncoderSetFrameHeader(settings, &header);
+        const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN,
+                                    static_cast<size_t>(frame.bytesPerLine())};
+        JxlEncoderAddImageFrame(settings, &format, frame.constBits(), static_cast<size_t>(frame.sizeInBytes()));
+    }
     JxlEncoderCloseInput(encoder.get());
     QByteArray bytes(4096, '\0');
     uint8_t* next = reinterpret_cast<uint8_t*>(bytes.data());
@@ -257,8 +275,14 @@ QByteArray encodedJxl(const QImage& upright, const Extras& extras) {
     return bytes;
 }
 
-Maker jxl(QImage upright, Extras extras = {}) {
-    return [=](const QString& path) { writeFile(path, encodedJxl(upright, extras)); };
+Maker jxl(QImage upright, Extras extras = {}, LaterFrames later = {}) {
+    return [=](const QString& path) { writeFile(path, encodedJxl(upright, extras, later)); };
+}
+
+QImage filled(QSize size, Qt::GlobalColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
 }
 
 // A uniform colour whose values a Display P3 profile visibly moves when converted to
@@ -466,6 +490,7 @@ const std::map<QString, Maker>& makers() {
         // The same as an animated PNG, announcing its two frames truly and as a hundred thousand.
         {"blink.png", written(animatedPng(2, 250))},
         {"overclaimed.png", written(animatedPng(100000, 250))},
+        {"blink.jxl", jxl(filled({64, 48}, Qt::red), {}, {{filled({64, 48}, Qt::blue)}, 250})},
         {"moving.gif", ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10:duration=1"})},
         // The first half of a movie whose index sits at its end, and of one whose index
         // comes first.

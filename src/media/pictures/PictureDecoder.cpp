@@ -44,6 +44,7 @@ PictureDecoder::Result decodeWith(LibraryImageReader& reader, QSize bound) {
     }
     result.storedSize = header->size;
     result.transformation = header->transformation;
+    result.animated = header->animated;
     if (!PictureDecoder::fitsAllocationLimit(header->size)) {
         result.failure = QStringLiteral("too large to decode within the allocation limit");
         return result;

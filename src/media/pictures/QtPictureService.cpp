@@ -3,6 +3,7 @@
 #include "media/pictures/ApngFrames.h"
 #include "media/pictures/ExifOrientationSegment.h"
 #include "media/pictures/JpegHeader.h"
+#include "media/pictures/LibraryAnimationFrames.h"
 #include "media/pictures/LibraryImageReader.h"
 #include "media/support/LogCategories.h"
 #include "media/types/MimeSuffixes.h"
@@ -350,6 +351,8 @@ std::unique_ptr<AnimationFrames> QtPictureService::openAnimation(const std::stri
     try {
         if (std::unique_ptr<AnimationFrames> png = ApngFrames::open(path, boundFor(neededSize)))
             return png;
+        if (std::unique_ptr<AnimationFrames> library = LibraryAnimationFrames::open(path, boundFor(neededSize)))
+            return library;
         return QtAnimationFrames::open(path, boundFor(neededSize));
     } catch (const std::exception& error) {
         qCInfo(lcPicture) << "cannot animate" << QFile::decodeName(QByteArray::fromStdString(path)) << "-"
