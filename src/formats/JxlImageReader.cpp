@@ -7,6 +7,9 @@
 #include <jxl/decode.h>
 #include <jxl/decode_cxx.h>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace vistrel {
 
 namespace {
@@ -82,6 +85,15 @@ JxlDecoderPtr decoderFor(const QByteArray& bytes, int events) {
     return decoder;
 }
 
+// A frame's duration in ticks of the animation's clock, in milliseconds.
+int millisecondsOf(std::uint32_t ticks, const JxlAnimationHeader& animation) {
+    if (animation.tps_numerator == 0)
+        return 0;
+    const std::uint64_t milliseconds =
+        std::uint64_t(ticks) * 1000u * animation.tps_denominator / animation.tps_numerator;
+    return static_cast<int>(std::min<std::uint64_t>(milliseconds, std::uint64_t(INT32_MAX)));
+}
+
 } // namespace
 
 JxlImageReader::JxlImageReader(QString path) : m_path(std::move(path)) {}
@@ -116,6 +128,9 @@ std::optional<LibraryImageReader::Header> JxlImageReader::header() {
     header.gray = info.num_color_channels == 1;
     header.alpha = info.alpha_bits > 0;
     header.transformation = transformationOf(info.orientation);
+    header.animated = info.have_animation == JXL_TRUE;
+    if (info.animation.num_loops > 0 && info.animation.num_loops <= std::uint32_t(INT32_MAX))
+        header.plays = static_cast<int>(info.animation.num_loops);
     return header;
 }
 
@@ -154,6 +169,50 @@ QImage JxlImageReader::read() {
             return {};
         }
     }
+}
+
+// Each frame comes whole, drawn onto the canvas by the decoder, into an image of its own.
+std::optional<LibraryImageReader::Frame> JxlImageReader::readFrame() {
+    if (!m_frames && load())
+        m_frames = decoderFor(m_bytes, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FRAME |
+                                           JXL_DEC_FULL_IMAGE);
+    if (!m_frames)
+        return Frame{};
+    QImage image;
+    for (;;) {
+        switch (JxlDecoderProcessInput(m_frames.get())) {
+        case JXL_DEC_BASIC_INFO:
+            JxlDecoderGetBasicInfo(m_frames.get(), &m_info);
+            break;
+        case JXL_DEC_COLOR_ENCODING:
+            m_colourSpace = colourSpaceOf(m_frames.get());
+            break;
+        case JXL_DEC_FRAME: {
+            JxlFrameHeader frame{};
+            JxlDecoderGetFrameHeader(m_frames.get(), &frame);
+            m_frameDelay = millisecondsOf(frame.duration, m_info.animation);
+            break;
+        }
+        case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
+            image = outputImageFor(m_frames.get(), m_info);
+            if (image.isNull())
+                return Frame{};
+            break;
+        case JXL_DEC_FULL_IMAGE:
+            image.setColorSpace(m_colourSpace);
+            return Frame{std::move(image), m_frameDelay};
+        case JXL_DEC_SUCCESS:
+            return std::nullopt;
+        default:
+            qCInfo(lcPicture) << "a frame of JPEG XL animation" << m_path << "cannot be decoded";
+            return Frame{};
+        }
+    }
+}
+
+bool JxlImageReader::rewindFrames() {
+    m_frames.reset();
+    return load();
 }
 
 } // namespace vistrel

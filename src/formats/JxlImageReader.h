@@ -2,6 +2,9 @@
 
 #include "media/pictures/LibraryImageReader.h"
 
+#include <QColorSpace>
+#include <jxl/decode_cxx.h>
+
 namespace vistrel {
 
 // JPEG XL pictures through libjxl. The pixels come back as stored, with the
@@ -13,6 +16,8 @@ class JxlImageReader final : public LibraryImageReader {
 
     std::optional<Header> header() override;
     QImage read() override;
+    std::optional<Frame> readFrame() override;
+    bool rewindFrames() override;
 
   private:
     // The whole file, read once: the decoder works on bytes in memory.
@@ -20,6 +25,11 @@ class JxlImageReader final : public LibraryImageReader {
 
     QString m_path;
     QByteArray m_bytes;
+    // The decoder stepping through an animation's frames, and what it told so far.
+    JxlDecoderPtr m_frames;
+    JxlBasicInfo m_info{};
+    QColorSpace m_colourSpace;
+    int m_frameDelay = 0;
 };
 
 } // namespace vistrel

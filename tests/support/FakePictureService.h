@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FakeAnimationFrames.h"
 #include "FakePicture.h"
 #include "core/media/PictureService.h"
 
@@ -42,7 +43,13 @@ class FakePictureService : public PictureService {
             return {};
         // A decode for the screen holds fewer pixels than the file.
         return {std::make_shared<FakePicture>(found->second.size, path, !neededSize),
-                found->second.orientation};
+                found->second.orientation, animations.count(path) > 0};
+    }
+    std::unique_ptr<AnimationFrames> openAnimation(const std::string& path, std::optional<Size>) override {
+        const auto found = animations.find(path);
+        if (found == animations.end())
+            return nullptr;
+        return std::make_unique<FakeAnimationFrames>(found->second, framesDecoded);
     }
     PictureInfo inspect(const std::string& path) override {
         const auto info = infos.find(path);
@@ -74,6 +81,9 @@ class FakePictureService : public PictureService {
     std::vector<std::string> types{"jpg", "jpeg", "png", "tiff"};
     std::map<std::string, Stored> decodable;
     std::map<std::string, PictureInfo> infos;
+    // Decodable pictures that move, and how many of their frames were decoded.
+    std::map<std::string, AnimationScript> animations;
+    std::shared_ptr<std::size_t> framesDecoded = std::make_shared<std::size_t>(0);
     std::vector<std::string> decoded;
     std::vector<std::string> abandoned;
     std::optional<Size> lastNeededSize;

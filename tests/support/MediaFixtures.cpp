@@ -13,7 +13,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtEndian>
 #include <algorithm>
+#include <optional>
 #include <cstdint>
 #include <exiv2/exiv2.hpp>
 #include <jxl/encode.h>
@@ -22,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <vector>
+#include <zlib.h>
 
 namespace vistrel::test {
 
@@ -158,6 +161,12 @@ struct Extras {
     QByteArray exifTiff; // a TIFF structure with Exif tags
 };
 
+// An animation's frames after the first, and how long each frame stays.
+struct LaterFrames {
+    std::vector<QImage> frames;
+    std::uint32_t milliseconds = 0;
+};
+
 QByteArray exifTiffWith(const std::function<void(Exiv2::ExifData&)>& edit) {
     Exiv2::ExifData exif;
     edit(exif);
@@ -215,7 +224,7 @@ Maker heif(QImage upright, heif_compression_format compression, Extras extras = 
     return [=](const QString& path) { writeHeif(path, upright, compression, extras); };
 }
 
-QByteArray encodedJxl(const QImage& upright, const Extras& extras) {
+QByteArray encodedJxl(const QImage& upright, const Extras& extras, const LaterFrames& later) {
     const QImage rgb = storedFor(upright, extras.orientation).convertToFormat(QImage::Format_RGB888);
     const JxlEncoderPtr encoder = JxlEncoderMake(nullptr);
     JxlBasicInfo info;
@@ -225,6 +234,9 @@ QByteArray encodedJxl(const QImage& upright, const Extras& extras) {
     info.bits_per_sample = 8;
     info.uses_original_profile = JXL_TRUE; // needed for lossless
     info.orientation = static_cast<JxlOrientation>(extras.orientation);
+    info.have_animation = later.frames.empty() ? JXL_FALSE : JXL_TRUE;
+    info.animation.tps_numerator = 1000;
+    info.animation.tps_denominator = 1;
     JxlEncoderSetBasicInfo(encoder.get(), &info);
     if (extras.iccProfile.isEmpty()) {
         JxlColorEncoding srgb;
@@ -237,9 +249,18 @@ QByteArray encodedJxl(const QImage& upright, const Extras& extras) {
     }
     JxlEncoderFrameSettings* settings = JxlEncoderFrameSettingsCreate(encoder.get(), nullptr);
     JxlEncoderSetFrameLossless(settings, JXL_TRUE);
-    const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN,
-                                static_cast<size_t>(rgb.bytesPerLine())};
-    JxlEncoderAddImageFrame(settings, &format, rgb.constBits(), static_cast<size_t>(rgb.sizeInBytes()));
+    std::vector<QImage> frames{rgb};
+    for (const QImage& frame : later.frames)
+        frames.push_back(frame.convertToFormat(QImage::Format_RGB888));
+    for (const QImage& frame : frames) {
+        JxlFrameHeader header;
+        JxlEncoderInitFrameHeader(&header);
+        header.duration = later.milliseconds;
+        JxlEncoderSetFrameHeader(settings, &header);
+        const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN,
+                                    static_cast<size_t>(frame.bytesPerLine())};
+        JxlEncoderAddImageFrame(settings, &format, frame.constBits(), static_cast<size_t>(frame.sizeInBytes()));
+    }
     JxlEncoderCloseInput(encoder.get());
     QByteArray bytes(4096, '\0');
     uint8_t* next = reinterpret_cast<uint8_t*>(bytes.data());
@@ -254,8 +275,14 @@ QByteArray encodedJxl(const QImage& upright, const Extras& extras) {
     return bytes;
 }
 
-Maker jxl(QImage upright, Extras extras = {}) {
-    return [=](const QString& path) { writeFile(path, encodedJxl(upright, extras)); };
+Maker jxl(QImage upright, Extras extras = {}, LaterFrames later = {}) {
+    return [=](const QString& path) { writeFile(path, encodedJxl(upright, extras, later)); };
+}
+
+QImage filled(QSize size, Qt::GlobalColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
 }
 
 // A uniform colour whose values a Display P3 profile visibly moves when converted to
@@ -281,6 +308,96 @@ Maker firstHalfOf(const QString& name) {
         const QByteArray whole = readFile(MediaFixtures::get().path(name));
         writeFile(path, whole.left(whole.size() / 2));
     };
+}
+
+// A GIF of `frames` frames of `size`, each `delayCs` hundredths of a second, the
+// frames cycling through `colours`; `repeats` after the first play (nullopt: no loop
+// extension). The pixels are stored as 8-bit LZW codes with a clear code every 100, so
+// the codes never widen and need no packing.
+QByteArray animatedGif(QSize size, int frames, int delayCs, const std::vector<QRgb>& colours,
+                       std::optional<int> repeats = 0) {
+    QByteArray gif("GIF89a");
+    const auto put16 = [&gif](int value) { gif.append(char(value & 0xFF)).append(char(value >> 8)); };
+    put16(size.width());
+    put16(size.height());
+    gif.append(char(0xF6)).append('\0').append('\0'); // a global table of 128 colours
+    for (int entry = 0; entry < 128; ++entry) {
+        const QRgb colour = colours[std::size_t(entry) % colours.size()];
+        gif.append(char(qRed(colour))).append(char(qGreen(colour))).append(char(qBlue(colour)));
+    }
+    if (repeats) {
+        gif.append("\x21\xFF\x0BNETSCAPE2.0\x03\x01", 16);
+        put16(*repeats);
+        gif.append('\0');
+    }
+    for (int frame = 0; frame < frames; ++frame) {
+        gif.append("\x21\xF9\x04\x00", 4);
+        put16(delayCs);
+        gif.append('\0').append('\0').append(char(0x2C));
+        for (const int field : {0, 0, size.width(), size.height()})
+            put16(field);
+        gif.append('\0').append(char(7)); // no local table; 7-bit literals
+        QByteArray codes;
+        for (int pixel = 0; pixel < size.width() * size.height(); ++pixel) {
+            if (pixel % 100 == 0)
+                codes.append(char(0x80));
+            codes.append(char(frame % int(colours.size())));
+        }
+        codes.append(char(0x81));
+        for (qsizetype at = 0; at < codes.size(); at += 255)
+            gif.append(char(std::min<qsizetype>(255, codes.size() - at))).append(codes.mid(at, 255));
+        gif.append('\0');
+    }
+    return gif.append(';');
+}
+
+QByteArray bigEndian32(std::uint32_t value) {
+    QByteArray bytes(4, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+
+QByteArray pngChunk(const QByteArray& type, const QByteArray& data) {
+    const QByteArray body = type + data;
+    return bigEndian32(std::uint32_t(data.size())) + body +
+           bigEndian32(std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))));
+}
+
+// An animated PNG: a red canvas, then a blue square drawn into its middle, each shown
+// for `delayMs`, played for ever; its control chunk announces `claimedFrames`.
+QByteArray animatedPng(std::uint32_t claimedFrames, int delayMs) {
+    const auto chunksOf = [](const QImage& image) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "png");
+        std::map<QByteArray, QByteArray> chunks; // each Qt writes once, data in one IDAT
+        for (qsizetype at = 8; at + 12 <= png.size();) {
+            const qsizetype length = qFromBigEndian<quint32>(png.constData() + at);
+            chunks[png.mid(at + 4, 4)] += png.mid(at + 8, length);
+            at += length + 12;
+        }
+        return chunks;
+    };
+    QImage red(64, 48, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QImage blue(32, 24, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    const auto control = [delayMs](std::uint32_t sequence, QRect area) {
+        QByteArray data;
+        for (const std::uint32_t field : {sequence, std::uint32_t(area.width()), std::uint32_t(area.height()),
+                                          std::uint32_t(area.x()), std::uint32_t(area.y())})
+            data.append(bigEndian32(field));
+        data.append(bigEndian32(std::uint32_t(delayMs) << 16 | 1000)); // in thousandths
+        data.append(2, '\0');                                          // kept, drawn as is
+        return pngChunk("fcTL", data);
+    };
+    const auto first = chunksOf(red);
+    QByteArray apng = QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", first.at("IHDR"));
+    apng += pngChunk("acTL", bigEndian32(claimedFrames) + bigEndian32(0));
+    apng += control(0, {0, 0, 64, 48}) + pngChunk("IDAT", first.at("IDAT"));
+    apng += control(1, {16, 12, 32, 24}) + pngChunk("fdAT", bigEndian32(2) + chunksOf(blue).at("IDAT"));
+    return apng + pngChunk("IEND", {});
 }
 
 QByteArray noise() {
@@ -364,6 +481,16 @@ const std::map<QString, Maker>& makers() {
                                                               "title=Test Pattern"})},
         {"tone.wav", ffmpeg(twoSecondsOfTone + QStringList{"-c:a", "pcm_s16le"})},
         // A still-picture format that also holds an animation.
+        // Red and blue, a quarter of a second each, for ever; the same played twice; a
+        // thousand frames; cut off in its last frame.
+        {"blink.gif", written(animatedGif({64, 48}, 2, 25, {qRgb(255, 0, 0), qRgb(0, 0, 255)}))},
+        {"twice.gif", written(animatedGif({64, 48}, 2, 0, {qRgb(255, 0, 0), qRgb(0, 0, 255)}, 1))},
+        {"thousand.gif", written(animatedGif({32, 24}, 1000, 4, {qRgb(255, 0, 0), qRgb(0, 255, 0)}))},
+        {"cut.gif", written(animatedGif({64, 48}, 3, 10, {qRgb(255, 0, 0), qRgb(0, 0, 255)}).chopped(40))},
+        // The same as an animated PNG, announcing its two frames truly and as a hundred thousand.
+        {"blink.png", written(animatedPng(2, 250))},
+        {"overclaimed.png", written(animatedPng(100000, 250))},
+        {"blink.jxl", jxl(filled({64, 48}, Qt::red), {}, {{filled({64, 48}, Qt::blue)}, 250})},
         {"moving.gif", ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10:duration=1"})},
         // The first half of a movie whose index sits at its end, and of one whose index
         // comes first.

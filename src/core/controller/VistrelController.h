@@ -121,7 +121,7 @@ public:
     void movieSkipm1(Sender* = nullptr) { movieSkip(50, -1); }
     void movieSkipm10(Sender* = nullptr) { movieSkip(20, -1); }
     void movieSkip(std::int32_t divisor, std::int32_t vorzeichen) { m_playback.skip(divisor, vorzeichen); }
-    void stopCont(Sender* = nullptr) { m_playback.stopOrContinue(); }
+    void stopCont(Sender* = nullptr) { m_playback.stopOrContinue(m_session.animation()); }
     void movieToggleMenu(Sender* = nullptr) { m_bars.toggleMenuBar(); }
     void movieToggleControl(Sender* = nullptr) { m_bars.toggleMovieControls(); }
     void mouseEntered() { m_bars.pointerEnteredMenuStrip(); }

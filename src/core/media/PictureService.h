@@ -2,6 +2,7 @@
 
 #include "core/geometry/Geometry.h"
 #include "core/intake/FileStamp.h"
+#include "core/media/AnimationFrames.h"
 #include "core/media/PictureInfo.h"
 
 #include <cstdint>
@@ -19,6 +20,8 @@ class Picture;
 struct DecodedPicture {
     std::shared_ptr<Picture> picture; // nullptr when the file cannot be decoded
     std::optional<int> orientation;
+    // The file holds more frames, which openAnimation() reads.
+    bool animated = false;
 };
 
 // A picture decoded before anyone asked for it, with the stamp its file had then.
@@ -46,6 +49,14 @@ class PictureService {
                                              const StillWanted& stillWanted) {
         (void)stillWanted;
         return decodeFirstImage(path, neededSize);
+    }
+
+    // The frames of an animated picture at `neededSize` (as decodeFirstImage), from the
+    // first; nullptr when the file is no animation or cannot be read. On a worker.
+    virtual std::unique_ptr<AnimationFrames> openAnimation(const std::string& path, std::optional<Size> neededSize) {
+        (void)path;
+        (void)neededSize;
+        return nullptr;
     }
 
     virtual PictureInfo inspect(const std::string& path) = 0;

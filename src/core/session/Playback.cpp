@@ -4,6 +4,7 @@
 #include "core/platform/StatusOverlay.h"
 #include "core/session/PlaybackArithmetic.h"
 #include "core/session/ShownMovie.h"
+#include "core/show/PictureAnimation.h"
 
 namespace vistrel {
 
@@ -73,10 +74,12 @@ void Playback::skip(std::int32_t divisor, std::int32_t sign) {
     movie->setCurrentTime(MovieTime{target, duration.scale});
 }
 
-void Playback::stopOrContinue() {
+void Playback::stopOrContinue(PictureAnimation& animation) {
     Movie* movie = m_movie.get().get();
-    if (!movie)
+    if (!movie) {
+        animation.pauseOrContinue();
         return;
+    }
     if (movie->isPlaying())
         movie->stop();
     else

@@ -4,11 +4,13 @@
 
 namespace vistrel {
 
+class PictureAnimation;
 class ShownMovie;
 class StatusOverlay;
 
 // Rate, volume, position and pause of the movie on screen, each change shown on the
-// overlay. Without a movie on screen every command does nothing.
+// overlay. Without a movie on screen every command does nothing, but for pausing and
+// continuing an animated picture.
 class Playback {
   public:
     Playback(const ShownMovie& movie, StatusOverlay& overlay);
@@ -25,7 +27,7 @@ class Playback {
     void quieter();
     // Jumps by 1/divisor of the movie's length, forwards for a positive sign.
     void skip(std::int32_t divisor, std::int32_t sign);
-    void stopOrContinue();
+    void stopOrContinue(PictureAnimation& animation);
 
   private:
     void stepRate(double step);

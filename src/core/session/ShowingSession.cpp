@@ -35,6 +35,7 @@ ShowingSession::ShowingSession(ShowingPorts ports, PlaylistStore& list, RecentDo
                                Placement& placement, ShownMovie& movie)
     : m_ports(ports), m_list(list), m_recent(recent), m_placement(placement), m_movie(movie),
       m_itemLoader(ports.work, ports.pictures),
+      m_animation(ports.scheduler, ports.work, ports.pictures, ports.view),
       // Marks moving do not change which pictures lie next to which; other edits may.
       m_listChangeDropsPreloads(list.changed.connect([this](const PlaylistChange& change) {
           if (change.kind != PlaylistChange::Kind::changed)
@@ -183,6 +184,7 @@ ShowingSession::ShowOutcome ShowingSession::showItem(const std::string& path, co
 bool ShowingSession::showPicture(const std::string& path, const DecodedPicture& decoded) {
     if (!decoded.picture)
         return false;
+    m_animation.stop();
     PictureView& view = m_ports.view;
     // A picture without an orientation tag is stored upright; it must not inherit
     // the turn of the picture shown before it.
@@ -193,6 +195,8 @@ bool ShowingSession::showPicture(const std::string& path, const DecodedPicture& 
     view.setControllerVisible(false);
     m_recent.noteNewRecentDocumentURL(path);
     m_slideShow.itemEnded();
+    if (decoded.animated)
+        m_animation.start(path, pictureSizeNeeded());
     return true;
 }
 
@@ -210,6 +214,7 @@ void ShowingSession::requestMovie(const std::string& path) {
 bool ShowingSession::showMovie(const std::string& path, std::shared_ptr<Movie> movie) {
     if (!movie)
         return false;
+    m_animation.stop();
     m_movie.set(std::move(movie));
     PictureView& view = m_ports.view;
     view.setControllerVisible(false);

@@ -3,6 +3,7 @@
 #include "core/events/Signal.h"
 #include "core/geometry/Geometry.h"
 #include "core/session/SlideShow.h"
+#include "core/show/PictureAnimation.h"
 #include "core/show/ItemLoader.h"
 
 #include <cstddef>
@@ -77,6 +78,8 @@ class ShowingSession {
     const SlideShow& slideShow() const { return m_slideShow; }
     // Where the view asks for more pixels of the picture on screen.
     PictureResolution& pictureResolution() { return m_itemLoader; }
+    // The frames of the animated picture on screen.
+    PictureAnimation& animation() { return m_animation; }
     // Where a capture gets a picture at its full size.
     FullSizePictures& fullSizePictures() { return m_itemLoader; }
 
@@ -107,6 +110,7 @@ class ShowingSession {
     Placement& m_placement;
     ShownMovie& m_movie;
     ItemLoader m_itemLoader;
+    PictureAnimation m_animation;
     Connection m_listChangeDropsPreloads;
     SlideShow m_slideShow;
     std::int32_t m_index = 0;

@@ -25,6 +25,13 @@ class LibraryImageReader {
         bool alpha = false;
         // How the pixels read() returns are to be turned for showing.
         QImageIOHandler::Transformations transformation = QImageIOHandler::TransformationNone;
+        bool animated = false;    // readFrame() gives its frames
+        std::optional<int> plays; // how often an animation plays; nullopt for ever
+    };
+    // One frame of an animation and how long it stays.
+    struct Frame {
+        QImage image; // the whole canvas as stored; null when the frame is damaged
+        int delayMilliseconds = 0;
     };
 
     virtual ~LibraryImageReader() = default;
@@ -43,6 +50,11 @@ class LibraryImageReader {
     // The first image at full size, tagged with the colour space the file gives; a
     // null image when it cannot be decoded (logged).
     virtual QImage read() = 0;
+    // The next frame of an animation, the first first, tagged like read()'s image;
+    // nullopt after the last.
+    virtual std::optional<Frame> readFrame() { return std::nullopt; }
+    // Back before the first frame; false when the file cannot be read again.
+    virtual bool rewindFrames() { return false; }
 };
 
 } // namespace vistrel

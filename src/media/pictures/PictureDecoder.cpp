@@ -3,9 +3,9 @@
 #include "media/pictures/JpegHeader.h"
 #include "media/pictures/JpegScaledDecoder.h"
 #include "media/pictures/LibraryImageReader.h"
-#include "media/support/LogCategories.h"
 #include "media/pictures/PngMetadataChunks.h"
 #include "media/pictures/PngScaledDecoder.h"
+#include "media/support/LogCategories.h"
 
 #include <QColorSpace>
 #include <QColorTransform>
@@ -46,6 +46,7 @@ PictureDecoder::Result decodeWith(LibraryImageReader& reader, QSize bound) {
     }
     result.storedSize = header->size;
     result.transformation = header->transformation;
+    result.animated = header->animated;
     if (!PictureDecoder::fitsAllocationLimit(header->size)) {
         result.failure = QStringLiteral("too large to decode within the allocation limit");
         return result;
@@ -85,7 +86,8 @@ std::optional<PictureDecoder::Result> decodeStreaming(int descriptor, QSize targ
     return std::nullopt;
 }
 
-PictureDecoder::Result decodeWith(QImageReader& reader, int descriptor, QSize bound, const Parallelism& parallelism) {
+PictureDecoder::Result decodeWith(QImageReader& reader, int descriptor, QSize bound,
+                                  const Parallelism& parallelism) {
     PictureDecoder::Result result;
     result.storedSize = reader.size();
     if (reader.supportsOption(QImageIOHandler::ImageTransformation))
@@ -94,6 +96,8 @@ PictureDecoder::Result decodeWith(QImageReader& reader, int descriptor, QSize bo
         // Told here at the cost of a walk over the chunk headers, which spares loading the
         // metadata library just to learn that there is no orientation.
         result.transformation = QImageIOHandler::TransformationNone;
+    // Counting the frames walks the file's blocks, not its pixels.
+    result.animated = reader.supportsAnimation() && reader.imageCount() > 1;
     const bool scaleDown =
         result.storedSize.isValid() && bound.isValid() && exceeds(result.storedSize, bound);
     if (scaleDown) {
@@ -151,14 +155,6 @@ OwnedDescriptor openRegular(const std::string& path) {
     return file;
 }
 
-bool openRegularFile(const std::string& path, QFile& file) {
-    OwnedDescriptor opened = openRegular(path);
-    if (opened.descriptor < 0 || !file.open(opened.descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return false;
-    opened.release(); // the file closes it now
-    return true;
-}
-
 // The size a PNG's header chunk, which must come first, gives; nothing when it is not there.
 std::optional<QSize> pngStoredSize(int descriptor) {
     std::array<unsigned char, 24> start{};
@@ -180,10 +176,10 @@ std::optional<QSize> pngStoredSize(int descriptor) {
 // How stored pixels are turned, by the Exif orientation (1 to 8).
 QImageIOHandler::Transformations transformationOfOrientation(int orientation) {
     static constexpr std::array<QImageIOHandler::Transformation, 9> byOrientation = {
-        QImageIOHandler::TransformationNone,       QImageIOHandler::TransformationNone,
-        QImageIOHandler::TransformationMirror,     QImageIOHandler::TransformationRotate180,
-        QImageIOHandler::TransformationFlip,       QImageIOHandler::TransformationFlipAndRotate90,
-        QImageIOHandler::TransformationRotate90,   QImageIOHandler::TransformationMirrorAndRotate90,
+        QImageIOHandler::TransformationNone,     QImageIOHandler::TransformationNone,
+        QImageIOHandler::TransformationMirror,   QImageIOHandler::TransformationRotate180,
+        QImageIOHandler::TransformationFlip,     QImageIOHandler::TransformationFlipAndRotate90,
+        QImageIOHandler::TransformationRotate90, QImageIOHandler::TransformationMirrorAndRotate90,
         QImageIOHandler::TransformationRotate270};
     return byOrientation.at(std::size_t(orientation));
 }
@@ -211,12 +207,14 @@ std::optional<PictureDecoder::Result> decodePng(int descriptor, QSize bound, con
     // metadata library just to learn that there is no orientation.
     if (!pngMayCarryExif(descriptor))
         decoded->transformation = QImageIOHandler::TransformationNone;
+    decoded->animated = pngIsAnimated(descriptor);
     return decoded;
 }
 
 // Only a JPEG larger than needed: the general path decodes it the same way then, while
 // one shown whole goes through the general reader, whose upsampling differs.
-std::optional<PictureDecoder::Result> decodeJpegAlone(int descriptor, QSize bound, const Parallelism& parallelism) {
+std::optional<PictureDecoder::Result> decodeJpegAlone(int descriptor, QSize bound,
+                                                      const Parallelism& parallelism) {
     const std::optional<JpegHeader> header = JpegHeader::read(descriptor);
     if (!header || !header->exifOrientation || header->colourProfile || header->size.isEmpty() ||
         !bound.isValid() || !exceeds(header->size, bound))
@@ -255,7 +253,8 @@ void convertGrayToSrgb(QImage& image) {
         std::vector<quint16> levels(65536);
         for (int level = 0; level < 65536; ++level)
             levels[std::size_t(level)] =
-                transform.map(QRgba64::fromRgba64(quint16(level), quint16(level), quint16(level), 0xFFFF)).green();
+                transform.map(QRgba64::fromRgba64(quint16(level), quint16(level), quint16(level), 0xFFFF))
+                    .green();
         for (int y = 0; y < image.height(); ++y) {
             auto* row = reinterpret_cast<quint16*>(image.scanLine(y));
             for (int x = 0; x < image.width(); ++x)
@@ -269,6 +268,19 @@ void convertGrayToSrgb(QImage& image) {
 
 } // namespace
 
+bool PictureDecoder::openRegularFile(const std::string& path, QFile& file) {
+    OwnedDescriptor opened = openRegular(path);
+    if (opened.descriptor < 0 ||
+        !file.open(opened.descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return false;
+    opened.release(); // the file closes it now
+    return true;
+}
+
+QSize PictureDecoder::fittedSize(QSize stored, QSize bound) {
+    return bound.isValid() && exceeds(stored, bound) ? scaledBound(stored, bound) : stored;
+}
+
 bool PictureDecoder::fitsAllocationLimit(QSize size) {
     const qint64 limit = qint64(allocationLimitMegabytes) * 1024 * 1024;
     return qint64(size.width()) * size.height() * bytesPerDecodedPixel <= limit;
@@ -279,11 +291,13 @@ void PictureDecoder::applyAllocationLimit() {
     std::call_once(once, [] { QImageReader::setAllocationLimit(allocationLimitMegabytes); });
 }
 
-PictureDecoder::Result PictureDecoder::decode(const QString& path, QSize bound, const Parallelism& parallelism) {
+PictureDecoder::Result PictureDecoder::decode(const QString& path, QSize bound,
+                                              const Parallelism& parallelism) {
     return decode(QFile::encodeName(path).toStdString(), bound, parallelism);
 }
 
-PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bound, const Parallelism& parallelism) {
+PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bound,
+                                              const Parallelism& parallelism) {
     applyAllocationLimit();
     Result result;
     QFile file;
@@ -300,6 +314,9 @@ PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bou
         QImageReader reader(&file, formatHintOf(path));
         reader.setAutoTransform(false);
         result = decodeWith(reader, file.handle(), bound, parallelism);
+        // A PNG's frames are ours to find: its readers show the first alone.
+        if (!result.image.isNull() && streamedFormatOf(file.handle()) == StreamedFormat::png)
+            result.animated = pngIsAnimated(file.handle());
     }
     // After scaling: fewer pixels to convert.
     convertToSrgb(result.image);
@@ -308,8 +325,8 @@ PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bou
 
 // Nothing here makes a QObject (a QFile, a thread pool for a colour conversion): the
 // toolkit takes the thread of the first QObject for its main thread.
-std::optional<PictureDecoder::Result> PictureDecoder::decodeWithOwnDecoder(const std::string& path, QSize bound,
-                                                                          const Parallelism& parallelism) {
+std::optional<PictureDecoder::Result>
+PictureDecoder::decodeWithOwnDecoder(const std::string& path, QSize bound, const Parallelism& parallelism) {
     const OwnedDescriptor file = openRegular(path);
     if (file.descriptor < 0)
         return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "codec/work/Parallelism.h"
 
+#include <QFile>
 #include <QImage>
 #include <QImageIOHandler>
 #include <QSize>
@@ -32,6 +33,7 @@ class PictureDecoder {
         // the file; empty when the reader of this format cannot tell.
         std::optional<QImageIOHandler::Transformations> transformation;
         QString failure; // why the image is null, for the log
+        bool animated = false; // the file holds more frames
 
         // No pixels, and why.
         static Result failed(QSize storedSize, const QString& why) {
@@ -41,6 +43,13 @@ class PictureDecoder {
             return result;
         }
     };
+
+    // Opens `path` by its bytes for reading, without blocking on a pipe: false unless it
+    // is a regular file.
+    static bool openRegularFile(const std::string& path, QFile& file);
+    // `stored` scaled down, its aspect kept, to fit `bound`; as it is when it fits or
+    // the bound is invalid.
+    static QSize fittedSize(QSize stored, QSize bound);
 
     // True when an image of `size` decodes within our allocation limit.
     static bool fitsAllocationLimit(QSize size);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -28,24 +29,44 @@ bool carriesExif(const unsigned char* type) {
     return false;
 }
 
-} // namespace
-
-bool pngMayCarryExif(int descriptor) {
+// The type of the first chunk `wanted` picks out; "IEND" when none does, nothing when
+// the list is not well formed.
+template <typename Wanted>
+std::optional<std::array<unsigned char, 4>> firstChunkOf(int descriptor, Wanted wanted) {
     std::array<unsigned char, 8> bytes{};
     if (::pread(descriptor, bytes.data(), bytes.size(), 0) != ssize_t(bytes.size()) || bytes != pngSignature)
-        return true;
+        return std::nullopt;
     off_t offset = off_t(pngSignature.size());
     for (;;) {
         if (::pread(descriptor, bytes.data(), bytes.size(), offset) != ssize_t(bytes.size()))
-            return true; // cut short before its end
+            return std::nullopt; // cut short before its end
         const std::uint32_t length = bigEndian32(bytes.data());
         const unsigned char* type = bytes.data() + 4;
-        if (length > longestChunk || carriesExif(type))
-            return true;
-        if (std::memcmp(type, "IEND", 4) == 0)
-            return false;
+        if (length > longestChunk)
+            return std::nullopt;
+        if (wanted(type) || std::memcmp(type, "IEND", 4) == 0)
+            return std::array<unsigned char, 4>{type[0], type[1], type[2], type[3]};
         offset += off_t(length) + chunkOverhead;
     }
+}
+
+bool isType(const std::optional<std::array<unsigned char, 4>>& type, const char* name) {
+    return type && std::memcmp(type->data(), name, 4) == 0;
+}
+
+} // namespace
+
+bool pngMayCarryExif(int descriptor) {
+    const auto found = firstChunkOf(descriptor, carriesExif);
+    return !found || !isType(found, "IEND");
+}
+
+// The animation control chunk must come before the image data.
+bool pngIsAnimated(int descriptor) {
+    const auto found = firstChunkOf(descriptor, [](const unsigned char* type) {
+        return std::memcmp(type, "acTL", 4) == 0 || std::memcmp(type, "IDAT", 4) == 0;
+    });
+    return isType(found, "acTL");
 }
 
 } // namespace vistrel

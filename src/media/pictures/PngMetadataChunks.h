@@ -14,4 +14,8 @@ inline constexpr std::array<unsigned char, 8> pngSignature = {0x89, 'P', 'N', 'G
 // that a closer reader decides; only a clean list without such a chunk answers false.
 bool pngMayCarryExif(int descriptor);
 
+// Whether a PNG file is an animation: an acTL chunk comes before its image data. Walks
+// the chunk headers as pngMayCarryExif does; a damaged list is no animation.
+bool pngIsAnimated(int descriptor);
+
 } // namespace vistrel

@@ -1,10 +1,13 @@
 #include "media/pictures/QtPictureService.h"
 
 #include "media/modules/PictureFormats.h"
+#include "media/pictures/ApngFrames.h"
 #include "media/pictures/ExifOrientationSegment.h"
 #include "media/pictures/JpegHeader.h"
+#include "media/pictures/LibraryAnimationFrames.h"
 #include "media/pictures/LibraryImageReader.h"
 #include "media/pictures/PictureDecoder.h"
+#include "media/pictures/QtAnimationFrames.h"
 #include "media/pictures/QtPicture.h"
 #include "media/support/LogCategories.h"
 #include "media/types/MimeSuffixes.h"
@@ -351,8 +354,25 @@ DecodedPicture QtPictureService::decodeNow(const std::string& path, std::optiona
 DecodedPicture QtPictureService::decodedPicture(PictureDecoder::Result decoded, const std::string& path) {
     DecodedPicture result;
     result.orientation = decodedOrientation(decoded, path);
+    result.animated = decoded.animated;
     result.picture = std::make_shared<QtPicture>(std::move(decoded.image), decoded.storedSize, path);
     return result;
+}
+
+std::unique_ptr<AnimationFrames> QtPictureService::openAnimation(const std::string& path,
+                                                                 std::optional<Size> neededSize) {
+    try {
+        if (std::unique_ptr<AnimationFrames> png = ApngFrames::open(path, boundFor(neededSize)))
+            return png;
+        if (std::unique_ptr<AnimationFrames> library =
+                LibraryAnimationFrames::open(path, boundFor(neededSize)))
+            return library;
+        return QtAnimationFrames::open(path, boundFor(neededSize));
+    } catch (const std::exception& error) {
+        qCInfo(lcPicture) << "cannot animate" << QFile::decodeName(QByteArray::fromStdString(path)) << "-"
+                          << error.what();
+        return nullptr;
+    }
 }
 
 PictureInfo QtPictureService::inspect(const std::string& path) {

@@ -39,6 +39,8 @@ class QtPictureService final : public PictureService {
     DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) override;
     DecodedPicture decodeWhileWanted(const std::string& path, std::optional<Size> neededSize,
                                      const StillWanted& stillWanted) override;
+    std::unique_ptr<AnimationFrames> openAnimation(const std::string& path,
+                                                   std::optional<Size> neededSize) override;
     PictureInfo inspect(const std::string& path) override;
     std::optional<PictureDecodedAhead> takeFinishedDecode(const std::string& path, Size neededSize) override;
     std::vector<std::uint8_t> jpegData(const Picture& picture, float compressionFactor,
