@@ -98,14 +98,14 @@ void ItemLoader::run(Job job, Loaded done) {
                 item.decoded = std::move(cached);
             // The cached picture is only carried through the worker, never looked at there.
             return [this, job = std::move(job), item = std::move(item), done = std::move(done)] {
-                finish(job, item, done);
+                if (job.reachesTheLoader())
+                    finish(job, item, done);
             };
         },
         priority);
 }
 
-// On the GUI thread. A current ticket (its own or the taker's) vouches that the loader
-// still exists.
+// On the GUI thread.
 void ItemLoader::finish(const Job& job, const LoadedItem& item, const Loaded& done) {
     if (job.ticket.isCurrent()) {
         if (m_aheadUnderWay == job.underWay)
@@ -114,7 +114,7 @@ void ItemLoader::finish(const Job& job, const LoadedItem& item, const Loaded& do
         done(item);
         return;
     }
-    if (job.underWay && job.underWay->taken.load() && job.underWay->takerTicket.isCurrent()) {
+    if (job.underWay && job.underWay->taken.load()) {
         keepInCache(job, item);
         job.underWay->takerDone(item);
     }

@@ -92,6 +92,12 @@ class ItemLoader final : public PictureResolution, public FullSizePictures {
 
         // Safe from any thread: a decode that is no longer wanted gives up midway.
         bool wanted() const { return ticket.isCurrent() || (underWay && underWay->taken.load()); }
+        // GUI thread: whether its finishing step may reach the loader. A current ticket,
+        // its own or that of the request that took it over, vouches that the loader exists.
+        bool reachesTheLoader() const {
+            return ticket.isCurrent() ||
+                   (underWay && underWay->taken.load() && underWay->takerTicket.isCurrent());
+        }
     };
     // Runs `job` on a worker; `done` gets what it found on the GUI thread, after the
     // cache took it, while the job's ticket is current.
