@@ -15,7 +15,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static vistrel::fuzz::FuzzInputFile file;
     const std::string path = file.write(data, size);
-    const auto header = vistrel::JpegHeader::read(QString::fromStdString(path));
+    const auto header = vistrel::JpegHeader::read(path);
     if (!header)
         return 0;
     if (header->exifOrientation && (*header->exifOrientation < 1 || *header->exifOrientation > 8))

@@ -12,7 +12,7 @@
 #include "app/QtPasteboard.h"
 #include "app/QtScheduler.h"
 #include "app/QtSettingsStore.h"
-#include "app/WorkPool.h"
+#include "media/support/WorkPool.h"
 #include "core/controller/VistrelController.h"
 #include "display/CInfoW.h"
 #include "display/VistrelView.h"

@@ -3,7 +3,7 @@
 #include "app/RunningViewer.h"
 #include "app/StartUpWarmUp.h"
 #include "app/ViewerStyle.h"
-#include "app/WorkPool.h"
+#include "media/support/WorkPool.h"
 #include "app/XScreenProbe.h"
 #include "core/intake/ArgumentPaths.h"
 #include "core/intake/CommandLine.h"
@@ -12,6 +12,7 @@
 #include "media/modules/MovieModule.h"
 #include "media/movies/ModuleMovieService.h"
 #include "media/pictures/QtPictureService.h"
+#include "media/sandbox/HelperPictureService.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -66,13 +67,16 @@ std::optional<int> answeredByRunningViewer(const vistrel::RunningViewer::Claim& 
     return 1;
 }
 
-// The first file handed over starts decoding now, on a thread of its own, while the
-// application object and the windows are made; if it is no picture, or the list starts
-// elsewhere, the work is simply not used. The screen's size is asked of X on that thread.
-std::unique_ptr<vistrel::QtPictureService> picturesDecodingFirstOf(const std::vector<std::string>& paths,
-                                                                  vistrel::XScreenProbe& screenProbe,
-                                                                  vistrel::Executor& executor) {
-    auto pictures = std::make_unique<vistrel::QtPictureService>(vistrel::parallelismOf(executor));
+// The first file handed over starts decoding now, in the decoder helper started before
+// it, while the application object and the windows are made; if it is no picture, or
+// the list starts elsewhere, the work is simply not used. The screen's size is asked of
+// X on a worker.
+std::unique_ptr<vistrel::HelperPictureService> picturesDecodingFirstOf(std::unique_ptr<vistrel::DecoderHelper> helper,
+                                                                      const std::vector<std::string>& paths,
+                                                                      vistrel::XScreenProbe& screenProbe,
+                                                                      vistrel::Executor& executor) {
+    auto pictures = std::make_unique<vistrel::HelperPictureService>(
+        std::move(helper), std::make_unique<vistrel::QtPictureService>(vistrel::parallelismOf(executor)));
     if (!paths.empty())
         pictures->decodeAhead(paths.front(), [&screenProbe]() -> std::optional<vistrel::Size> {
             if (const std::optional<vistrel::Size> screen = screenProbe.primaryScreenSize())
@@ -118,10 +122,13 @@ int main(int argc, char** argv) {
     if (const auto status = answeredByRunningViewer(claim))
         return *status;
 
-    // The one pool of background workers, made first so the first picture starts at once.
+    // The decoder helper starts loading its readers on the other core at once; then the
+    // one pool of background workers, so that the first picture is asked for at once.
+    std::unique_ptr<vistrel::DecoderHelper> decoderHelper = vistrel::DecoderHelper::startInstalled();
     const std::shared_ptr<vistrel::ThreadPool> executor = vistrel::makeWorkPool();
     vistrel::XScreenProbe screenProbe; // outlives the head start, which is ended with `pictures`
-    std::unique_ptr<vistrel::QtPictureService> pictures = picturesDecodingFirstOf(paths, screenProbe, *executor);
+    std::unique_ptr<vistrel::HelperPictureService> pictures =
+        picturesDecodingFirstOf(std::move(decoderHelper), paths, screenProbe, *executor);
     loadMovieModuleAheadFor(paths, *executor);
     const vistrel::StartUpWarmUp warmUp(*executor);
     // Qt sees only the program's name: a file called "-style" is a file, not Qt's option.

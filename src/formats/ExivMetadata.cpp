@@ -5,7 +5,6 @@
 #include <QString>
 #include <algorithm>
 #include <exiv2/exiv2.hpp>
-#include <filesystem>
 #include <mutex>
 
 namespace vistrel {
@@ -89,11 +88,6 @@ void appendPrintable(const Data& data, const Exiv2::ExifData& exif, Attributes& 
     }
 }
 
-bool isRegularFile(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
-}
-
 std::optional<double> exifNumber(const Exiv2::ExifData& exif, const char* key) {
     const auto it = exif.findKey(Exiv2::ExifKey(key));
     if (it == exif.end() || it->count() == 0)
@@ -103,13 +97,12 @@ std::optional<double> exifNumber(const Exiv2::ExifData& exif, const char* key) {
 
 } // namespace
 
-ExivMetadata::ExivMetadata(const std::string& path) {
+ExivMetadata::ExivMetadata(const std::string& path, int descriptor) : m_file(descriptor) {
     initialiseLibraryOnce();
-    // A pipe or a device would block the reader.
-    if (!isRegularFile(path))
-        return;
+    if (m_file.bytes() == nullptr)
+        return; // empty, or unreadable
     try {
-        read(path);
+        read();
     } catch (const std::exception& error) {
         // The library reports an unknown format or a damaged block by throwing; whatever
         // was read before stays.
@@ -121,8 +114,9 @@ ExivMetadata::ExivMetadata(const std::string& path) {
 
 ExivMetadata::~ExivMetadata() = default;
 
-void ExivMetadata::read(const std::string& path) {
-    std::unique_ptr<Exiv2::Image> image(Exiv2::ImageFactory::open(path, false).release());
+void ExivMetadata::read() {
+    std::unique_ptr<Exiv2::Image> image(
+        Exiv2::ImageFactory::open(m_file.bytes(), static_cast<long>(m_file.size())).release());
     if (image == nullptr)
         return;
     image->readMetadata();

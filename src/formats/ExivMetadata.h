@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/FileBytes.h"
 #include "media/pictures/PictureMetadata.h"
 
 #include <memory>
@@ -17,7 +18,9 @@ namespace vistrel {
 // more than reading the few numbers the viewer needs. Nothing escapes from the library.
 class ExivMetadata final : public PictureMetadata {
   public:
-    explicit ExivMetadata(const std::string& path);
+    // The metadata of the open regular file `descriptor`, named `path` in the log; the
+    // descriptor stays the caller's.
+    ExivMetadata(const std::string& path, int descriptor);
     ~ExivMetadata() override;
     ExivMetadata(const ExivMetadata&) = delete;
     ExivMetadata& operator=(const ExivMetadata&) = delete;
@@ -27,7 +30,9 @@ class ExivMetadata final : public PictureMetadata {
     const Attributes& properties() const override;
 
   private:
-    void read(const std::string& path);
+    void read();
+    // The file's bytes, which the image reads from (and prints from later).
+    MappedFile m_file;
 
     // The file's metadata as read; null when nothing could be read, and once printed.
     mutable std::unique_ptr<Exiv2::Image> m_image;

@@ -3,7 +3,6 @@
 #include "media/support/LogCategories.h"
 
 #include <QColorSpace>
-#include <QFile>
 #include <QPointF>
 #include <libheif/heif.h>
 #include <mutex>
@@ -101,8 +100,8 @@ void releaseImage(heif_image* image) {
 
 } // namespace
 
-HeifImageReader::HeifImageReader(QString path, QByteArray format)
-    : m_path(std::move(path)), m_format(std::move(format)),
+HeifImageReader::HeifImageReader(QString path, QByteArray format, OpenFile file)
+    : m_path(std::move(path)), m_format(std::move(format)), m_file(std::move(file)),
       m_context(nullptr, heif_context_free), m_handle(nullptr, heif_image_handle_release) {
     initialiseLibraryOnce();
 }
@@ -112,9 +111,15 @@ HeifImageReader::~HeifImageReader() = default;
 bool HeifImageReader::open() {
     if (m_handle)
         return true;
+    std::optional<QByteArray> bytes = wholeFileOf(m_file.descriptor());
+    if (!bytes) {
+        qCInfo(lcPicture) << "HEIF picture" << m_path << "cannot be read";
+        return false;
+    }
+    m_bytes = std::move(*bytes);
     m_context.reset(heif_context_alloc());
-    heif_error error =
-        heif_context_read_from_file(m_context.get(), QFile::encodeName(m_path).constData(), nullptr);
+    heif_error error = heif_context_read_from_memory_without_copy(m_context.get(), m_bytes.constData(),
+                                                                  std::size_t(m_bytes.size()), nullptr);
     heif_image_handle* handle = nullptr;
     if (error.code == heif_error_Ok)
         error = heif_context_get_primary_image_handle(m_context.get(), &handle);

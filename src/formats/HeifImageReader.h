@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/FileBytes.h"
 #include "media/pictures/LibraryImageReader.h"
 
 #include <memory>
@@ -19,8 +20,9 @@ namespace vistrel {
 // never applied on top, or the picture would turn twice.
 class HeifImageReader final : public LibraryImageReader {
   public:
-    // `format` is the name the header reports: "heif" or "avif".
-    HeifImageReader(QString path, QByteArray format);
+    // `format` is the name the header reports: "heif" or "avif". `path` names `file`
+    // in the log.
+    HeifImageReader(QString path, QByteArray format, OpenFile file);
     ~HeifImageReader() override;
 
     std::optional<Header> header() override;
@@ -33,6 +35,9 @@ class HeifImageReader final : public LibraryImageReader {
 
     QString m_path;
     QByteArray m_format;
+    OpenFile m_file;
+    // The file's bytes, which the context reads without a copy of its own.
+    QByteArray m_bytes;
     std::unique_ptr<heif_context, void (*)(heif_context*)> m_context;
     std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle*)> m_handle;
 };

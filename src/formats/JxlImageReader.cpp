@@ -3,7 +3,6 @@
 #include "media/support/LogCategories.h"
 
 #include <QColorSpace>
-#include <QFile>
 #include <jxl/decode.h>
 #include <jxl/decode_cxx.h>
 
@@ -13,10 +12,6 @@
 namespace vistrel {
 
 namespace {
-
-// Nothing sensible is a picture file this large; reading it whole would only exhaust
-// memory.
-constexpr qint64 largestReadFile = qint64(1) << 30;
 
 const uint8_t* bytesOf(const QByteArray& data) {
     return reinterpret_cast<const uint8_t*>(data.constData());
@@ -96,17 +91,17 @@ int millisecondsOf(std::uint32_t ticks, const JxlAnimationHeader& animation) {
 
 } // namespace
 
-JxlImageReader::JxlImageReader(QString path) : m_path(std::move(path)) {}
+JxlImageReader::JxlImageReader(QString path, OpenFile file) : m_path(std::move(path)), m_file(std::move(file)) {}
 
 bool JxlImageReader::load() {
     if (!m_bytes.isEmpty())
         return true;
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > largestReadFile) {
-        qCInfo(lcPicture) << "JPEG XL picture" << m_path << "cannot be read:" << file.errorString();
+    std::optional<QByteArray> bytes = wholeFileOf(m_file.descriptor());
+    if (!bytes) {
+        qCInfo(lcPicture) << "JPEG XL picture" << m_path << "cannot be read";
         return false;
     }
-    m_bytes = file.readAll();
+    m_bytes = std::move(*bytes);
     return !m_bytes.isEmpty();
 }
 

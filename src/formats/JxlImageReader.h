@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/FileBytes.h"
 #include "media/pictures/LibraryImageReader.h"
 
 #include <QColorSpace>
@@ -12,7 +13,8 @@ namespace vistrel {
 // the format's own and always authoritative; an Exif copy of it is not read).
 class JxlImageReader final : public LibraryImageReader {
   public:
-    explicit JxlImageReader(QString path);
+    // `path` names `file` in the log.
+    JxlImageReader(QString path, OpenFile file);
 
     std::optional<Header> header() override;
     QImage read() override;
@@ -24,6 +26,7 @@ class JxlImageReader final : public LibraryImageReader {
     bool load();
 
     QString m_path;
+    OpenFile m_file;
     QByteArray m_bytes;
     // The decoder stepping through an animation's frames, and what it told so far.
     JxlDecoderPtr m_frames;

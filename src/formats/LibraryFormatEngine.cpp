@@ -6,23 +6,24 @@
 
 namespace vistrel {
 
-std::unique_ptr<LibraryImageReader> LibraryFormatEngine::createReader(LibraryFormat format,
-                                                                      const QString& path) {
+std::unique_ptr<LibraryImageReader> LibraryFormatEngine::createReader(LibraryFormat format, const QString& path,
+                                                                      int descriptor) {
+    OpenFile file(descriptor);
     switch (format) {
     case LibraryFormat::heif:
-        return std::make_unique<HeifImageReader>(path, QByteArrayLiteral("heif"));
+        return std::make_unique<HeifImageReader>(path, QByteArrayLiteral("heif"), std::move(file));
     case LibraryFormat::avif:
-        return std::make_unique<HeifImageReader>(path, QByteArrayLiteral("avif"));
+        return std::make_unique<HeifImageReader>(path, QByteArrayLiteral("avif"), std::move(file));
     case LibraryFormat::jxl:
-        return std::make_unique<JxlImageReader>(path);
+        return std::make_unique<JxlImageReader>(path, std::move(file));
     case LibraryFormat::none:
         break;
     }
     return nullptr;
 }
 
-std::unique_ptr<PictureMetadata> LibraryFormatEngine::readMetadata(const std::string& path) {
-    return std::make_unique<ExivMetadata>(path);
+std::unique_ptr<PictureMetadata> LibraryFormatEngine::readMetadata(const std::string& path, int descriptor) {
+    return std::make_unique<ExivMetadata>(path, descriptor);
 }
 
 } // namespace vistrel

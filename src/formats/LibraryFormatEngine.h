@@ -8,8 +8,9 @@ namespace vistrel {
 // metadata through exiv2.
 class LibraryFormatEngine final : public PictureFormatEngine {
   public:
-    std::unique_ptr<LibraryImageReader> createReader(LibraryFormat format, const QString& path) override;
-    std::unique_ptr<PictureMetadata> readMetadata(const std::string& path) override;
+    std::unique_ptr<LibraryImageReader> createReader(LibraryFormat format, const QString& path,
+                                                     int descriptor) override;
+    std::unique_ptr<PictureMetadata> readMetadata(const std::string& path, int descriptor) override;
 };
 
 } // namespace vistrel

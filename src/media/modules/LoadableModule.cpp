@@ -25,26 +25,31 @@ QStringList LoadableModule::candidatePaths(const QString& fileName, const char* 
     return paths;
 }
 
-void LoadableModule::loadAhead(const QString& fileName, const char* pathVariable) {
-    // The application object, which knows the program's folder, may not exist yet.
+// Asked of the kernel: the application object, which knows the program's folder, may
+// not exist yet, or ever (the decoder helper makes none).
+QString LoadableModule::programFolder() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error)
-        return;
-    const QString programFolder =
-        QFile::decodeName(QByteArray::fromStdString(program.parent_path().native()));
-    for (const QString& path : candidatePaths(fileName, pathVariable, programFolder)) {
-        if (!QFileInfo(path).isFile())
-            continue;
+        return {};
+    return QFile::decodeName(QByteArray::fromStdString(program.parent_path().native()));
+}
+
+std::optional<QString> LoadableModule::locate(const QString& fileName, const char* pathVariable) {
+    for (const QString& path : candidatePaths(fileName, pathVariable, programFolder()))
+        if (QFileInfo(path).isFile())
+            return path;
+    return std::nullopt;
+}
+
+void LoadableModule::loadAhead(const QString& fileName, const char* pathVariable) {
+    if (const std::optional<QString> path = locate(fileName, pathVariable))
         // Never closed: the module stays for the process, and resolve() opens it again.
-        ::dlopen(QFile::encodeName(path).constData(), RTLD_LAZY | RTLD_LOCAL);
-        return;
-    }
+        ::dlopen(QFile::encodeName(*path).constData(), RTLD_LAZY | RTLD_LOCAL);
 }
 
 QFunctionPointer LoadableModule::resolve(const char* symbol) {
-    const QStringList paths =
-        candidatePaths(m_fileName, m_pathVariable, QCoreApplication::applicationDirPath());
+    const QStringList paths = candidatePaths(m_fileName, m_pathVariable, programFolder());
     for (const QString& path : paths) {
         if (!QFileInfo(path).isFile())
             continue;

@@ -5,6 +5,7 @@
 #include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace vistrel {
 
@@ -32,7 +33,12 @@ class LoadableModule {
     // no QObject; a module that cannot be loaded is left for resolve() to report.
     static void loadAhead(const QString& fileName, const char* pathVariable);
 
+    // The first of the places above that holds `fileName`, for another file that lives
+    // beside the modules (the decoder helper's program); nothing when none does.
+    static std::optional<QString> locate(const QString& fileName, const char* pathVariable);
+
   private:
+    static QString programFolder();
     // Where the module may be, in order, for a program in `programFolder`.
     static QStringList candidatePaths(const QString& fileName, const char* pathVariable,
                                       const QString& programFolder);

@@ -18,10 +18,14 @@ class PictureFormatEngine {
   public:
     virtual ~PictureFormatEngine() = default;
 
-    // A reader for the file at `path`, whose first bytes announced `format` (not none).
-    virtual std::unique_ptr<LibraryImageReader> createReader(LibraryFormat format, const QString& path) = 0;
-    // The metadata of the file at `path`, read now; never null.
-    virtual std::unique_ptr<PictureMetadata> readMetadata(const std::string& path) = 0;
+    // A reader of the open file `descriptor`, whose first bytes announced `format` (not
+    // none); it takes the descriptor over and reads it with pread. `path` names the file
+    // in the log: the module opens nothing itself, so that it also reads in the decoder
+    // helper, which may not.
+    virtual std::unique_ptr<LibraryImageReader> createReader(LibraryFormat format, const QString& path,
+                                                             int descriptor) = 0;
+    // The metadata of the open file `descriptor` (named `path`), read now; never null.
+    virtual std::unique_ptr<PictureMetadata> readMetadata(const std::string& path, int descriptor) = 0;
 };
 
 // The module's one exported function: a new engine the caller owns.

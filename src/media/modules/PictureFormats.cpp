@@ -4,7 +4,11 @@
 #include "media/support/LogCategories.h"
 #include "media/modules/PictureFormatEngine.h"
 
+#include "codec/io/SourceFiles.h"
+
+#include <QFile>
 #include <mutex>
+#include <unistd.h>
 
 namespace vistrel {
 
@@ -41,14 +45,26 @@ PictureFormatEngine* engine() {
 
 } // namespace
 
-std::unique_ptr<LibraryImageReader> PictureFormats::createReader(LibraryFormat format, const QString& path) {
-    PictureFormatEngine* formats = engine();
-    return formats != nullptr ? formats->createReader(format, path) : nullptr;
+bool PictureFormats::loadNow() {
+    return engine() != nullptr;
+}
+
+std::unique_ptr<LibraryImageReader> PictureFormats::createReader(LibraryFormat format, const std::string& path,
+                                                                  int descriptor) {
+    if (PictureFormatEngine* formats = engine())
+        return formats->createReader(format, QFile::decodeName(QByteArray::fromStdString(path)), descriptor);
+    ::close(descriptor);
+    return nullptr;
 }
 
 std::unique_ptr<PictureMetadata> PictureFormats::readMetadata(const std::string& path) {
     PictureFormatEngine* formats = engine();
-    return formats != nullptr ? formats->readMetadata(path) : std::make_unique<NoMetadata>();
+    const int descriptor = formats != nullptr ? SourceFiles::openRegular(path) : -1;
+    if (descriptor < 0)
+        return std::make_unique<NoMetadata>();
+    std::unique_ptr<PictureMetadata> metadata = formats->readMetadata(path, descriptor);
+    ::close(descriptor);
+    return metadata;
 }
 
 } // namespace vistrel

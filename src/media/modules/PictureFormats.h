@@ -4,7 +4,6 @@
 #include "media/pictures/LibraryImageReader.h"
 #include "media/pictures/PictureMetadata.h"
 
-#include <QString>
 #include <memory>
 #include <string>
 
@@ -18,9 +17,14 @@ namespace vistrel {
 // GUI thread. Safe from any thread.
 class PictureFormats {
   public:
-    // nullptr when the module is missing.
-    static std::unique_ptr<LibraryImageReader> createReader(LibraryFormat format, const QString& path);
-    // Empty metadata when the module is missing; never null.
+    // Loads the module now, if it is not loaded yet; false when it is missing.
+    static bool loadNow();
+    // A reader of the open file `descriptor` (named `path`), which it takes over; nullptr
+    // when the module is missing, the descriptor closed.
+    static std::unique_ptr<LibraryImageReader> createReader(LibraryFormat format, const std::string& path,
+                                                            int descriptor);
+    // The metadata of the file `path`, opened through SourceFiles. Empty metadata when the
+    // module is missing or the file cannot be opened; never null.
     static std::unique_ptr<PictureMetadata> readMetadata(const std::string& path);
 };
 

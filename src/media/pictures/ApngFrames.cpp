@@ -56,7 +56,8 @@ bool isShared(const QByteArray& type) {
 
 std::unique_ptr<ApngFrames> ApngFrames::open(const std::string& path, QSize bound) {
     std::unique_ptr<ApngFrames> frames(new ApngFrames(path, bound));
-    if (!PictureDecoder::openRegularFile(path, frames->m_file) || !pngIsAnimated(frames->m_file.handle()) ||
+    frames->m_file = DescriptorDevice::openRegular(path);
+    if (!frames->m_file || !pngIsAnimated(frames->m_file->descriptor()) ||
         !frames->readHeader())
         return nullptr;
     return frames;
@@ -68,7 +69,7 @@ bool ApngFrames::readHeader() {
     m_sharedChunks.clear();
     m_pending.reset();
     m_shown.reset();
-    if (!m_file.seek(qint64(pngSignature.size())))
+    if (!m_file->seek(qint64(pngSignature.size())))
         return false;
     while (std::optional<Chunk> chunk = readChunk()) {
         if (chunk->type == "IHDR" && chunk->data.size() == headerLength) {
@@ -94,14 +95,14 @@ bool ApngFrames::readHeader() {
 
 // A length beyond what is left of the file is damage, not a reason to allocate.
 std::optional<ApngFrames::Chunk> ApngFrames::readChunk() {
-    const QByteArray head = m_file.read(8);
+    const QByteArray head = m_file->read(8);
     if (head.size() != 8)
         return std::nullopt;
     const qint64 length = bigEndian32(head, 0);
-    if (length > longestChunk || length + 4 > m_file.size() - m_file.pos())
+    if (length > longestChunk || length + 4 > m_file->size() - m_file->pos())
         return std::nullopt;
-    Chunk chunk{head.mid(4, 4), m_file.read(length)};
-    if (chunk.data.size() != length || m_file.read(4).size() != 4)
+    Chunk chunk{head.mid(4, 4), m_file->read(length)};
+    if (chunk.data.size() != length || m_file->read(4).size() != 4)
         return std::nullopt;
     return chunk;
 }

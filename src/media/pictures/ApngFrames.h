@@ -3,6 +3,8 @@
 #include "core/media/AnimationFrames.h"
 
 #include <QByteArray>
+#include "media/support/DescriptorDevice.h"
+
 #include <QFile>
 #include <QImage>
 #include <QRect>
@@ -47,7 +49,7 @@ class ApngFrames final : public AnimationFrames {
 
     const std::string m_path;
     const QSize m_bound;
-    QFile m_file;
+    std::unique_ptr<DescriptorDevice> m_file;
     QByteArray m_header;       // IHDR's data
     QByteArray m_sharedChunks; // palette, transparency and colour chunks, as stored
     QSize m_canvasSize;

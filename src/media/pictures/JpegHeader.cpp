@@ -1,11 +1,10 @@
 #include "media/pictures/JpegHeader.h"
 
 #include "codec/io/DescriptorReader.h"
+#include "codec/io/SourceFiles.h"
 
-#include <QFile>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
 #include <string_view>
 #include <unistd.h>
 #include <vector>
@@ -97,8 +96,8 @@ std::optional<int> orientationInExif(const Bytes& segment) {
 
 } // namespace
 
-std::optional<JpegHeader> JpegHeader::read(const QString& path) {
-    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+std::optional<JpegHeader> JpegHeader::read(const std::string& path) {
+    const int descriptor = SourceFiles::openRegular(path);
     if (descriptor < 0)
         return std::nullopt;
     std::optional<JpegHeader> header = read(descriptor);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QSize>
-#include <QString>
+#include <string>
 #include <optional>
 
 namespace vistrel {
@@ -18,7 +18,7 @@ class JpegHeader {
     };
 
     // nullopt when the file is no JPEG or its frame header cannot be found.
-    static std::optional<JpegHeader> read(const QString& path);
+    static std::optional<JpegHeader> read(const std::string& path);
     // The same from an open file, read by position (the descriptor's offset is left alone).
     static std::optional<JpegHeader> read(int descriptor);
 

@@ -3,13 +3,11 @@
 #include "media/pictures/PictureDecoder.h"
 #include "media/pictures/QtPicture.h"
 
-#include <QFile>
 
 namespace vistrel {
 
 std::unique_ptr<LibraryAnimationFrames> LibraryAnimationFrames::open(const std::string& path, QSize bound) {
-    std::unique_ptr<LibraryImageReader> reader =
-        LibraryImageReader::forFile(QFile::decodeName(QByteArray::fromStdString(path)));
+    std::unique_ptr<LibraryImageReader> reader = LibraryImageReader::forFile(path);
     if (!reader)
         return nullptr;
     const std::optional<LibraryImageReader::Header> header = reader->header();

@@ -3,7 +3,9 @@
 #include "media/pictures/LibraryFormat.h"
 #include "media/modules/PictureFormats.h"
 
-#include <QFile>
+#include "codec/io/SourceFiles.h"
+
+#include <unistd.h>
 
 namespace vistrel {
 
@@ -13,11 +15,11 @@ namespace {
 // JPEG XL signatures.
 constexpr qint64 sniffedBytes = 64;
 
-QByteArray firstBytesOf(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.read(sniffedBytes);
+QByteArray firstBytesOf(int descriptor) {
+    QByteArray head(sniffedBytes, Qt::Uninitialized);
+    const ssize_t got = ::pread(descriptor, head.data(), std::size_t(head.size()), 0);
+    head.truncate(got > 0 ? qsizetype(got) : 0);
+    return head;
 }
 
 // A file of such a format while its readers are missing: unreadable, like a damaged
@@ -32,11 +34,16 @@ class MissingImageReader final : public LibraryImageReader {
 
 // Told apart by content rather than by name: a photo saved as "IMG_0001.jpg" that is
 // really HEIC still shows, and a JPEG named ".heic" still goes to Qt's reader.
-std::unique_ptr<LibraryImageReader> LibraryImageReader::forFile(const QString& path) {
-    const LibraryFormat format = libraryFormatOf(firstBytesOf(path));
-    if (format == LibraryFormat::none)
+std::unique_ptr<LibraryImageReader> LibraryImageReader::forFile(const std::string& path) {
+    const int descriptor = SourceFiles::openRegular(path);
+    if (descriptor < 0)
         return nullptr;
-    if (std::unique_ptr<LibraryImageReader> reader = PictureFormats::createReader(format, path))
+    const LibraryFormat format = libraryFormatOf(firstBytesOf(descriptor));
+    if (format == LibraryFormat::none) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    if (std::unique_ptr<LibraryImageReader> reader = PictureFormats::createReader(format, path, descriptor))
         return reader;
     return std::make_unique<MissingImageReader>();
 }

@@ -39,7 +39,7 @@ class LibraryImageReader {
     // A reader for `path` when its first bytes are those of a format read here;
     // nullptr for any other file (Qt's readers are asked then). Loads the formats
     // module for such a file: call off the GUI thread.
-    static std::unique_ptr<LibraryImageReader> forFile(const QString& path);
+    static std::unique_ptr<LibraryImageReader> forFile(const std::string& path);
     // The lower-case extensions of the formats read here. Known without loading the
     // libraries, which come with the formats module (see PictureFormats).
     static std::vector<std::string> suffixes();

@@ -5,7 +5,9 @@
 #include "media/pictures/LibraryImageReader.h"
 #include "media/pictures/PngMetadataChunks.h"
 #include "media/pictures/PngScaledDecoder.h"
+#include "media/support/DescriptorDevice.h"
 #include "media/support/LogCategories.h"
+#include "codec/io/SourceFiles.h"
 
 #include <QColorSpace>
 #include <QColorTransform>
@@ -14,9 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
 #include <mutex>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -146,13 +146,8 @@ struct OwnedDescriptor {
     int descriptor;
 };
 
-// Without blocking on a pipe, and only a regular file (else the descriptor is -1).
 OwnedDescriptor openRegular(const std::string& path) {
-    OwnedDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat status {};
-    if (file.descriptor >= 0 && (::fstat(file.descriptor, &status) != 0 || !S_ISREG(status.st_mode)))
-        ::close(file.release());
-    return file;
+    return OwnedDescriptor(SourceFiles::openRegular(path));
 }
 
 // The size a PNG's header chunk, which must come first, gives; nothing when it is not there.
@@ -268,15 +263,6 @@ void convertGrayToSrgb(QImage& image) {
 
 } // namespace
 
-bool PictureDecoder::openRegularFile(const std::string& path, QFile& file) {
-    OwnedDescriptor opened = openRegular(path);
-    if (opened.descriptor < 0 ||
-        !file.open(opened.descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return false;
-    opened.release(); // the file closes it now
-    return true;
-}
-
 QSize PictureDecoder::fittedSize(QSize stored, QSize bound) {
     return bound.isValid() && exceeds(stored, bound) ? scaledBound(stored, bound) : stored;
 }
@@ -300,23 +286,23 @@ PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bou
                                               const Parallelism& parallelism) {
     applyAllocationLimit();
     Result result;
-    QFile file;
-    if (!openRegularFile(path, file)) {
+    const std::unique_ptr<DescriptorDevice> file = DescriptorDevice::openRegular(path);
+    if (!file) {
         result.failure = QStringLiteral("not a readable regular file");
         return result;
     }
-    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
-    if (const std::unique_ptr<LibraryImageReader> library = LibraryImageReader::forFile(name)) {
+    const int descriptor = file->descriptor();
+    if (const std::unique_ptr<LibraryImageReader> library = LibraryImageReader::forFile(path)) {
         result = decodeWith(*library, bound);
-    } else if (std::optional<Result> png = decodePng(file.handle(), bound, parallelism)) {
+    } else if (std::optional<Result> png = decodePng(descriptor, bound, parallelism)) {
         result = std::move(*png);
     } else {
-        QImageReader reader(&file, formatHintOf(path));
+        QImageReader reader(file.get(), formatHintOf(path));
         reader.setAutoTransform(false);
-        result = decodeWith(reader, file.handle(), bound, parallelism);
+        result = decodeWith(reader, descriptor, bound, parallelism);
         // A PNG's frames are ours to find: its readers show the first alone.
-        if (!result.image.isNull() && streamedFormatOf(file.handle()) == StreamedFormat::png)
-            result.animated = pngIsAnimated(file.handle());
+        if (!result.image.isNull() && streamedFormatOf(descriptor) == StreamedFormat::png)
+            result.animated = pngIsAnimated(descriptor);
     }
     // After scaling: fewer pixels to convert.
     convertToSrgb(result.image);

@@ -2,7 +2,6 @@
 
 #include "codec/work/Parallelism.h"
 
-#include <QFile>
 #include <QImage>
 #include <QImageIOHandler>
 #include <QSize>
@@ -44,9 +43,6 @@ class PictureDecoder {
         }
     };
 
-    // Opens `path` by its bytes for reading, without blocking on a pipe: false unless it
-    // is a regular file.
-    static bool openRegularFile(const std::string& path, QFile& file);
     // `stored` scaled down, its aspect kept, to fit `bound`; as it is when it fits or
     // the bound is invalid.
     static QSize fittedSize(QSize stored, QSize bound);

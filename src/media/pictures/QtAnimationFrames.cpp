@@ -28,8 +28,8 @@ std::unique_ptr<QtAnimationFrames> QtAnimationFrames::open(const std::string& pa
 
 bool QtAnimationFrames::openReader() {
     m_reader.reset();
-    m_file = std::make_unique<QFile>();
-    if (!PictureDecoder::openRegularFile(m_path, *m_file))
+    m_file = DescriptorDevice::openRegular(m_path);
+    if (!m_file)
         return false;
     m_reader = std::make_unique<QImageReader>(m_file.get());
     m_reader->setAutoTransform(false);

@@ -2,6 +2,8 @@
 
 #include "core/media/AnimationFrames.h"
 
+#include "media/support/DescriptorDevice.h"
+
 #include <QFile>
 #include <QImageReader>
 #include <QSize>
@@ -29,7 +31,7 @@ class QtAnimationFrames final : public AnimationFrames {
 
     const std::string m_path;
     const QSize m_bound;
-    std::unique_ptr<QFile> m_file;
+    std::unique_ptr<DescriptorDevice> m_file;
     std::unique_ptr<QImageReader> m_reader;
     QSize m_storedSize;
     int m_frameCount = 0;

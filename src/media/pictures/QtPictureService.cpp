@@ -9,13 +9,13 @@
 #include "media/pictures/PictureDecoder.h"
 #include "media/pictures/QtAnimationFrames.h"
 #include "media/pictures/QtPicture.h"
+#include "media/support/DescriptorDevice.h"
 #include "media/support/LogCategories.h"
 #include "media/types/MimeSuffixes.h"
 #include "media/types/ReadableImageTypes.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 #include <algorithm>
@@ -129,7 +129,7 @@ int bitsPerSampleOf(QImage::Format format) {
 
 // Depth and colour model: JPEG's own frame header knows CMYK and 12-bit samples,
 // which the reader converts away; every other format is described by the reader.
-void describePixels(const QString& path, const QByteArray& format, QImage::Format imageFormat,
+void describePixels(const std::string& path, const QByteArray& format, QImage::Format imageFormat,
                     PictureInfo& info) {
     if (format == "jpeg" || format == "jpg") {
         if (const auto header = JpegHeader::read(path)) {
@@ -179,20 +179,20 @@ void addReadableProperties(const QByteArray& format, std::optional<bool> alpha, 
 
 // Readers of some formats (WebP, GIF) tell the pixel format only by decoding; a
 // small decode of the first image then tells it.
-QImage::Format pixelFormatOf(QImageReader& reader, const Parallelism& parallelism) {
+QImage::Format pixelFormatOf(QImageReader& reader, const std::string& path, const Parallelism& parallelism) {
     const QImage::Format format = reader.imageFormat();
     if (format != QImage::Format_Invalid)
         return format;
     constexpr QSize enoughToTellTheFormat(16, 16);
-    return PictureDecoder::decode(reader.fileName(), enoughToTellTheFormat, parallelism).image.format();
+    return PictureDecoder::decode(path, enoughToTellTheFormat, parallelism).image.format();
 }
 
 // The stored size of a picture whose reader cannot tell it without decoding.
-QSize measuredSize(QImageReader& reader, const Parallelism& parallelism) {
+QSize measuredSize(QImageReader& reader, const std::string& path, const Parallelism& parallelism) {
     const QSize size = reader.size();
     if (size.isValid())
         return size;
-    const PictureDecoder::Result decoded = PictureDecoder::decode(reader.fileName(), {}, parallelism);
+    const PictureDecoder::Result decoded = PictureDecoder::decode(path, {}, parallelism);
     return decoded.image.isNull() ? QSize() : decoded.storedSize;
 }
 
@@ -377,29 +377,29 @@ std::unique_ptr<AnimationFrames> QtPictureService::openAnimation(const std::stri
 
 PictureInfo QtPictureService::inspect(const std::string& path) {
     PictureInfo info;
-    const QString file = toQString(path);
-    if (!QFileInfo(file).isFile())
+    const std::unique_ptr<DescriptorDevice> file = DescriptorDevice::openRegular(path);
+    if (!file)
         return info;
-    if (const std::unique_ptr<LibraryImageReader> library = LibraryImageReader::forFile(file))
+    if (const std::unique_ptr<LibraryImageReader> library = LibraryImageReader::forFile(path))
         return inspectWith(*library, path);
-    QImageReader reader(file);
+    QImageReader reader(file.get());
     reader.setAutoTransform(false);
     if (!reader.canRead())
         return info;
 
     // The pixel format is only known before the first read.
     const QByteArray format = reader.format();
-    const QImage::Format imageFormat = pixelFormatOf(reader, m_parallelism);
-    const QSize size = measuredSize(reader, m_parallelism);
+    const QImage::Format imageFormat = pixelFormatOf(reader, path, m_parallelism);
+    const QSize size = measuredSize(reader, path, m_parallelism);
     if (!size.isValid()) {
-        qCInfo(lcPicture) << "cannot read the size of" << file << "-" << reader.errorString();
+        qCInfo(lcPicture) << "cannot read the size of" << toQString(path) << "-" << reader.errorString();
         info.status = PictureStatus::unreadable;
         return info;
     }
     info.status = PictureStatus::ok;
     info.pixelWidth = size.width();
     info.pixelHeight = size.height();
-    describePixels(file, format, imageFormat, info);
+    describePixels(path, format, imageFormat, info);
 
     const std::unique_ptr<PictureMetadata> metadata = PictureFormats::readMetadata(path);
     info.orientation = storedOrientation(*metadata, reader);

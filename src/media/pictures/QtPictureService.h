@@ -34,6 +34,8 @@ class QtPictureService final : public PictureService {
     // The application object exists, and pictures are needed at `neededSize` (nothing
     // when there is no screen to tell it).
     void applicationReady(std::optional<Size> neededSize);
+    // What applicationReady() brings, once it has.
+    std::shared_future<std::optional<Size>> readySize() const { return m_readySize; }
 
     std::vector<std::string> pictureFileTypes() const override;
     DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) override;

@@ -17,3 +17,4 @@ Q_DECLARE_LOGGING_CATEGORY(lcWork)     // vistrel.work
 Q_DECLARE_LOGGING_CATEGORY(lcWindows)  // vistrel.windows
 Q_DECLARE_LOGGING_CATEGORY(lcView)     // vistrel.view
 Q_DECLARE_LOGGING_CATEGORY(lcStartup)  // vistrel.startup
+Q_DECLARE_LOGGING_CATEGORY(lcDecoder)  // vistrel.media.decoder: the decoder helper process

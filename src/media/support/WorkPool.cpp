@@ -1,4 +1,4 @@
-#include "app/WorkPool.h"
+#include "media/support/WorkPool.h"
 
 #include "media/support/LogCategories.h"
 

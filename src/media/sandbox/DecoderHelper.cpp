@@ -1,0 +1,275 @@
+#include "media/sandbox/DecoderHelper.h"
+
+#include "codec/io/SourceFiles.h"
+#include "media/modules/LoadableModule.h"
+#include "media/support/LogCategories.h"
+
+#include <QFile>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace vistrel {
+
+namespace {
+
+using namespace decoderprotocol;
+
+// The descriptor the helper finds its control socket on.
+constexpr int helperControlDescriptor = 3;
+// How often a waiting request asks whether it is still wanted.
+constexpr int stillWantedIntervalMilliseconds = 25;
+// Larger than any picture the decoders would make (their allocation limit is lower).
+constexpr std::int64_t largestSide = 1 << 20;
+constexpr std::uint64_t largestInfo = std::uint64_t(64) << 20;
+
+QString nameOf(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+struct OwnedSocket {
+    int descriptor = -1;
+    ~OwnedSocket() {
+        if (descriptor >= 0)
+            ::close(descriptor);
+    }
+};
+
+std::vector<std::byte> requestBytes(Kind kind, const std::string& path, QSize bound) {
+    RequestHeader header;
+    header.kind = kind;
+    header.boundWidth = bound.isValid() ? bound.width() : 0;
+    header.boundHeight = bound.isValid() ? bound.height() : 0;
+    header.pathBytes = std::uint32_t(path.size());
+    std::vector<std::byte> bytes(sizeof header + path.size());
+    std::memcpy(bytes.data(), &header, sizeof header);
+    std::memcpy(bytes.data() + sizeof header, path.data(), path.size());
+    return bytes;
+}
+
+// How a helper ended, for the log.
+QString endingOf(int status) {
+    if (WIFSIGNALED(status))
+        return QStringLiteral("ended by signal %1 (%2)").arg(WTERMSIG(status)).arg(strsignal(WTERMSIG(status)));
+    if (WIFEXITED(status))
+        return QStringLiteral("exited with status %1").arg(WEXITSTATUS(status));
+    return QStringLiteral("ended");
+}
+
+// A helper whose socket closed is dying; one that is not after a moment is made to.
+QString reap(pid_t helper) {
+    int status = 0;
+    for (int wait = 0; wait < 20; ++wait) {
+        if (::waitpid(helper, &status, WNOHANG) == helper)
+            return endingOf(status);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ::kill(helper, SIGKILL);
+    if (::waitpid(helper, &status, 0) == helper)
+        return QStringLiteral("stopped");
+    return QStringLiteral("gone");
+}
+
+std::size_t minimalBytesPerLine(const ReplyHeader& header) {
+    const int depth = QImage::toPixelFormat(QImage::Format(header.pixelFormat)).bitsPerPixel();
+    return (std::size_t(header.width) * std::size_t(depth) + 7) / 8;
+}
+
+bool believablePixels(const ReplyHeader& header) {
+    return header.width > 0 && header.height > 0 && header.width <= largestSide && header.height <= largestSide &&
+           header.storedWidth >= 0 && header.storedHeight >= 0 && header.storedWidth <= largestSide &&
+           header.storedHeight <= largestSide && header.orientation >= 0 && header.orientation <= 8 &&
+           decoderprotocol::isCarriedFormat(QImage::Format(header.pixelFormat)) && header.bytesPerLine % 4 == 0 &&
+           header.bytesPerLine >= minimalBytesPerLine(header) &&
+           header.payloadBytes == std::uint64_t(header.bytesPerLine) * std::uint64_t(header.height);
+}
+
+} // namespace
+
+DecoderHelper::DecoderHelper(QString program) : m_program(std::move(program)) {}
+
+std::unique_ptr<DecoderHelper> DecoderHelper::start(const QString& program) {
+    std::unique_ptr<DecoderHelper> helper(new DecoderHelper(program));
+    if (!helper->launch())
+        return nullptr;
+    return helper;
+}
+
+std::unique_ptr<DecoderHelper> DecoderHelper::startInstalled() {
+    const std::optional<QString> program = LoadableModule::locate(QStringLiteral("vistrel-decoder"), "VISTREL_DECODER");
+    if (!program) {
+        qCWarning(lcDecoder) << "no decoder helper found: pictures are decoded in the viewer itself";
+        return nullptr;
+    }
+    return start(*program);
+}
+
+DecoderHelper::~DecoderHelper() {
+    std::lock_guard lock(m_mutex);
+    if (m_process.id < 0)
+        return;
+    ::close(m_process.control); // the helper ends when its control socket does
+    ::kill(m_process.id, SIGKILL);
+    ::waitpid(m_process.id, nullptr, 0);
+}
+
+// Called with the mutex held, or before the helper is shared.
+bool DecoderHelper::launch() {
+    int ends[2] = {-1, -1};
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) {
+        qCWarning(lcDecoder) << "no socket for the decoder helper:" << std::strerror(errno);
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], helperControlDescriptor);
+    posix_spawn_file_actions_addclosefrom_np(&actions, helperControlDescriptor + 1);
+    const QByteArray program = QFile::encodeName(m_program);
+    char* const arguments[] = {const_cast<char*>(program.constData()), nullptr};
+    pid_t id = -1;
+    const int failure = ::posix_spawn(&id, program.constData(), &actions, nullptr, arguments, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(ends[1]);
+    if (failure != 0) {
+        ::close(ends[0]);
+        qCWarning(lcDecoder) << "cannot start the decoder helper" << m_program << "-" << std::strerror(failure);
+        return false;
+    }
+    m_process = Process{id, ends[0], m_process.generation + 1};
+    return true;
+}
+
+DecoderHelper::Process DecoderHelper::current() const {
+    std::lock_guard lock(m_mutex);
+    return m_process;
+}
+
+pid_t DecoderHelper::processId() const {
+    return current().id;
+}
+
+std::optional<DecoderHelper::Answer> DecoderHelper::ask(Kind kind, const std::string& path, QSize bound,
+                                                        const StillWanted& stillWanted) {
+    if (path.size() > longestPath || isRefused(path))
+        return std::nullopt;
+    OwnedSocket file{SourceFiles::openRegular(path)};
+    if (file.descriptor < 0) {
+        qCInfo(lcDecoder) << "cannot open" << nameOf(path) << "-" << std::strerror(errno);
+        return std::nullopt;
+    }
+    // A helper lost while it held the request is replaced and asked again, once.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const Process helper = current();
+        if (helper.id < 0)
+            return std::nullopt;
+        Answer answer;
+        switch (askOnce(helper, kind, path, file.descriptor, bound, stillWanted, answer)) {
+        case Outcome::answered:
+            return answer;
+        case Outcome::givenUp:
+            return std::nullopt;
+        case Outcome::helperLost:
+            replace(helper.generation, "lost while it decoded");
+            if (strike(path)) {
+                qCWarning(lcDecoder) << nameOf(path) << "took down the decoder helper twice; not tried again";
+                return std::nullopt;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+DecoderHelper::Outcome DecoderHelper::askOnce(const Process& helper, Kind kind, const std::string& path,
+                                              int file, QSize bound, const StillWanted& stillWanted,
+                                              Answer& answer) {
+    int ends[2] = {-1, -1};
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) {
+        qCWarning(lcDecoder) << "no socket for a request:" << std::strerror(errno);
+        return Outcome::givenUp;
+    }
+    OwnedSocket reply{ends[0]};
+    const int passed[] = {file, ends[1]};
+    const bool sent = sendDatagram(helper.control, requestBytes(kind, path, bound), passed);
+    ::close(ends[1]);
+    if (!sent)
+        return Outcome::helperLost;
+    pollfd waiting{reply.descriptor, POLLIN, 0};
+    for (;;) {
+        const int ready = ::poll(&waiting, 1, stillWantedIntervalMilliseconds);
+        if (ready > 0 || (ready < 0 && errno != EINTR))
+            break;
+        if (!stillWanted()) {
+            qCDebug(lcDecoder) << "gave up on" << nameOf(path) << "- no longer wanted";
+            return Outcome::givenUp; // the helper sees the socket close and stops
+        }
+    }
+    std::optional<Datagram> datagram = receiveDatagram(reply.descriptor, sizeof(ReplyHeader), 1);
+    if (!datagram) {
+        qCWarning(lcDecoder) << "the decoder helper ended while it read" << nameOf(path);
+        return Outcome::helperLost;
+    }
+    if (datagram->bytes.size() != sizeof(ReplyHeader)) {
+        qCWarning(lcDecoder) << "the decoder helper answered" << datagram->bytes.size() << "bytes about"
+                             << nameOf(path) << "- not an answer";
+        return Outcome::helperLost;
+    }
+    std::memcpy(&answer.header, datagram->bytes.data(), sizeof(ReplyHeader));
+    answer.header.reason[sizeof answer.header.reason - 1] = '\0';
+    if (!believable(kind, datagram->takeDescriptor(0), answer)) {
+        qCWarning(lcDecoder) << "the decoder helper's answer about" << nameOf(path) << "does not hold up";
+        return Outcome::helperLost;
+    }
+    if (answer.header.status == Status::failed)
+        qCInfo(lcDecoder) << "cannot decode" << nameOf(path) << "-" << answer.header.reason;
+    return Outcome::answered;
+}
+
+bool DecoderHelper::believable(Kind kind, int memory, Answer& answer) const {
+    const OwnedSocket owned{memory};
+    const ReplyHeader& header = answer.header;
+    if (header.magic != decoderprotocol::magic)
+        return false;
+    if (header.status == Status::failed)
+        return true;
+    const bool pixels = kind == Kind::decode && header.status == Status::decoded && believablePixels(header);
+    const bool info = kind == Kind::inspect && header.status == Status::inspected &&
+                      header.payloadBytes > 0 && header.payloadBytes <= largestInfo;
+    if (!pixels && !info)
+        return false;
+    answer.payload = SealedMapping::map(memory, std::size_t(header.payloadBytes));
+    return answer.payload != nullptr;
+}
+
+void DecoderHelper::replace(std::uint64_t generation, const char* why) {
+    std::lock_guard lock(m_mutex);
+    if (m_process.generation != generation || m_process.id < 0)
+        return; // replaced already by another request that saw it go
+    ::close(m_process.control);
+    qCWarning(lcDecoder) << "decoder helper" << m_process.id << why << "-" << reap(m_process.id)
+                         << "; starting another";
+    m_process.id = -1;
+    launch();
+}
+
+bool DecoderHelper::strike(const std::string& path) {
+    std::lock_guard lock(m_mutex);
+    return ++m_strikes[path] >= 2;
+}
+
+bool DecoderHelper::isRefused(const std::string& path) const {
+    std::lock_guard lock(m_mutex);
+    const auto found = m_strikes.find(path);
+    return found != m_strikes.end() && found->second >= 2;
+}
+
+} // namespace vistrel

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "media/sandbox/DecoderProtocol.h"
+
+#include <QSize>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+namespace vistrel {
+
+// The decoder helper process as the viewer sees it: every parse of a picture's bytes
+// happens there, confined, and what comes back is checked before it is believed. A
+// helper that dies, or answers what no helper should, is replaced; the requests it
+// held fail or are asked again of the new one. A file that took a helper down twice is
+// not given to one again in this process. Thread-safe: each asking thread waits for
+// its own answer, on a socket of its own.
+class DecoderHelper {
+  public:
+    struct Answer {
+        decoderprotocol::ReplyHeader header;
+        // The memfd's bytes: pixels or a PictureInfo; null when the request failed.
+        std::shared_ptr<const SealedMapping> payload;
+    };
+    using StillWanted = std::function<bool()>;
+
+    // The helper started from `program`; nullptr (logged) when it cannot start.
+    static std::unique_ptr<DecoderHelper> start(const QString& program);
+    // The helper program beside the viewer (or named by $VISTREL_DECODER), started.
+    static std::unique_ptr<DecoderHelper> startInstalled();
+    // Ends the helper.
+    ~DecoderHelper();
+    DecoderHelper(const DecoderHelper&) = delete;
+    DecoderHelper& operator=(const DecoderHelper&) = delete;
+
+    // Asks about the file `path` and waits on the calling thread for the answer, giving up
+    // (and telling the helper) once `stillWanted` answers false. nullopt when there is no
+    // answer: the file cannot be opened, the helper failed on it, or nobody wants it any
+    // more; each is logged in vistrel.media.decoder.
+    std::optional<Answer> ask(decoderprotocol::Kind kind, const std::string& path, QSize bound,
+                              const StillWanted& stillWanted);
+
+    // The running helper's process, for tests that end it from outside.
+    pid_t processId() const;
+
+  private:
+    struct Process {
+        pid_t id = -1;
+        int control = -1;
+        std::uint64_t generation = 0;
+    };
+    enum class Outcome { answered, givenUp, helperLost };
+
+    explicit DecoderHelper(QString program);
+    bool launch();
+    Process current() const;
+    Outcome askOnce(const Process& helper, decoderprotocol::Kind kind, const std::string& path, int file,
+                    QSize bound, const StillWanted& stillWanted, Answer& answer);
+    bool believable(decoderprotocol::Kind kind, int memory, Answer& answer) const;
+    // Ends the helper of `generation`, if it is still the one running, and starts another.
+    void replace(std::uint64_t generation, const char* why);
+    // True once the file has taken down helpers twice.
+    bool strike(const std::string& path);
+    bool isRefused(const std::string& path) const;
+
+    const QString m_program;
+    mutable std::mutex m_mutex;
+    Process m_process;
+    std::map<std::string, int> m_strikes;
+};
+
+} // namespace vistrel
