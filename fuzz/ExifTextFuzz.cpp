@@ -46,7 +46,7 @@ void checkOneLinePerProperty(const vistrel::Attributes& properties, std::string_
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static vistrel::fuzz::FuzzInputFile file;
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    const vistrel::ExivMetadata metadata(file.write(data, size));
+    const vistrel::ExivMetadata metadata(file.write(data, size), file.descriptor());
     if (const auto orientation = metadata.orientation(); orientation && (*orientation < 1 || *orientation > 8))
         fault("an orientation outside 1..8", input);
     if (const auto dpi = metadata.resolutionDpi(); dpi && !(dpi->x > 0.0 && dpi->y > 0.0))

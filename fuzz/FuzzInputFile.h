@@ -35,6 +35,8 @@ class FuzzInputFile {
         }
         return "/proc/self/fd/" + std::to_string(m_descriptor);
     }
+    // The content, for readers that take an open file.
+    int descriptor() const { return m_descriptor; }
 
   private:
     int m_descriptor;

@@ -20,6 +20,7 @@ PACKAGES=(
   desktop-file-utils appstream groff-base
   libheif-dev libjxl-dev
   libpng-dev libjpeg62-turbo-dev zlib1g-dev
+  libseccomp-dev
   weston qt6-wayland
 )
 

@@ -1,4 +1,4 @@
-#include "formats/ExivMetadata.h"
+#include "StoredOrientation.h"
 
 #include <QImage>
 #include <cstdint>
@@ -33,7 +33,7 @@ TEST_P(ExifOrientationTag, IsReadOnlyWhenItNamesATurn) {
     image->setExifData(exif);
     image->writeMetadata();
 
-    EXPECT_EQ(ExivMetadata(path).orientation(), GetParam().read);
+    EXPECT_EQ(test::storedOrientation(path), GetParam().read);
 }
 
 INSTANTIATE_TEST_SUITE_P(Tags, ExifOrientationTag,

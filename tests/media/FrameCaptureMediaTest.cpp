@@ -6,7 +6,7 @@
 #include "TestExecutor.h"
 #include "core/capture/FrameWriter.h"
 #include "core/show/ItemLoader.h"
-#include "formats/ExivMetadata.h"
+#include "StoredOrientation.h"
 #include "media/movies/ModuleMovieService.h"
 #include "media/pictures/QtPicture.h"
 #include "media/pictures/QtPictureService.h"
@@ -70,7 +70,7 @@ TEST_F(RealFrameCapture, APictureKeepsItsStoredPixelsAndCarriesItsOrientation) {
     const std::string written = folder.file("02-portrait-exif6_00000.jpg");
     EXPECT_EQ(sizeOf(written, false), QSize(1200, 900));
     EXPECT_EQ(sizeOf(written, true), QSize(900, 1200));
-    EXPECT_EQ(ExivMetadata(written).orientation(), 6);
+    EXPECT_EQ(test::storedOrientation(written), 6);
 }
 
 TEST_F(RealFrameCapture, EveryOrientationIsReadBackAndUprightGetsNoTag) {
@@ -82,7 +82,7 @@ TEST_F(RealFrameCapture, EveryOrientationIsReadBackAndUprightGetsNoTag) {
         const QByteArray jpeg = asQBytes(pictures.jpegData(*decoded.picture, 0.5f, orientation));
         const std::string name = "o" + std::to_string(orientation) + ".jpg";
         folder.write(name, jpeg.toStdString());
-        const auto read = ExivMetadata(folder.file(name)).orientation();
+        const auto read = test::storedOrientation(folder.file(name));
         EXPECT_EQ(read, orientation == 1 ? std::nullopt : std::optional<int>(orientation));
         EXPECT_EQ(sizeOf(folder.file(name), false), QSize(40, 30));
     }
@@ -112,7 +112,7 @@ TEST_F(RealFrameCapture, AMovieFrameIsWrittenAtTheMoviesSize) {
     ASSERT_TRUE(alerts.warnings.empty());
     const std::string written = folder.file("04-testcard_00000.jpg");
     EXPECT_EQ(sizeOf(written, false), QSize(1280, 720));
-    EXPECT_EQ(ExivMetadata(written).orientation(), std::nullopt);
+    EXPECT_EQ(test::storedOrientation(written), std::nullopt);
 }
 
 } // namespace

@@ -1,0 +1,142 @@
+#include "TemporaryFolder.h"
+#include "media/pictures/QtPicture.h"
+#include "media/pictures/QtPictureService.h"
+#include "media/sandbox/DecoderHelper.h"
+#include "media/sandbox/HelperPictureService.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace vistrel {
+namespace {
+
+using decoderprotocol::Kind;
+using decoderprotocol::Status;
+
+std::string sample(const char* name) {
+    return std::string(VISTREL_SOURCE_DIR) + "/samples/" + name;
+}
+
+bool always() {
+    return true;
+}
+
+// The test build's helper, with its fault switch armed and a short CPU allowance, so
+// that a file named for a fault makes it misbehave as a hostile file could.
+class DecoderHelperFaults : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ::setenv("VISTREL_DECODER_FAULTS", "1", 1);
+        ::setenv("VISTREL_DECODER_CPU_SECONDS", "2", 1);
+        m_helper = DecoderHelper::start(QStringLiteral(VISTREL_DECODER_PROGRAM));
+        ASSERT_NE(m_helper, nullptr);
+    }
+    void TearDown() override {
+        ::unsetenv("VISTREL_DECODER_FAULTS");
+        ::unsetenv("VISTREL_DECODER_CPU_SECONDS");
+    }
+
+    // A real picture under a name that asks for `fault`.
+    std::string faulty(const std::string& fault) {
+        const std::string path = m_folder.file("fault-" + fault + ".png");
+        std::filesystem::copy_file(sample("01-mandelbrot.png"), path);
+        return path;
+    }
+    std::optional<DecoderHelper::Answer> decode(const std::string& path,
+                                                const DecoderHelper::StillWanted& stillWanted = always) {
+        return m_helper->ask(Kind::decode, path, QSize(64, 64), stillWanted);
+    }
+    void expectAPictureStillDecodes() {
+        const std::optional<DecoderHelper::Answer> answer = decode(sample("02-portrait-exif6.jpg"));
+        ASSERT_TRUE(answer.has_value());
+        EXPECT_EQ(answer->header.status, Status::decoded);
+        EXPECT_NE(answer->payload, nullptr);
+    }
+
+    test::TemporaryFolder m_folder;
+    std::unique_ptr<DecoderHelper> m_helper;
+};
+
+// What a decoder must not do is refused by the wall (or ends the helper, which the
+// filter may do to a process that tries to start another): the request fails either
+// way, and the next picture decodes.
+TEST_F(DecoderHelperFaults, TheWallRefusesFilesNetworkAndProcesses) {
+    for (const char* fault : {"open", "connect", "spawn"}) {
+        SCOPED_TRACE(fault);
+        const std::optional<DecoderHelper::Answer> answer = decode(faulty(fault));
+        if (answer) {
+            EXPECT_EQ(answer->header.status, Status::failed);
+            EXPECT_EQ(std::string(answer->header.reason).rfind("refused to ", 0), 0u) << answer->header.reason;
+        }
+        expectAPictureStillDecodes();
+    }
+}
+
+// A helper that dies or answers what no helper should is replaced; the file that did it
+// fails, is asked of the new helper once, and after a second fault is not tried again.
+TEST_F(DecoderHelperFaults, AHelperLostOrLyingIsReplacedAndTheFileGivenUp) {
+    for (const char* fault : {"crash", "garbage", "oversize"}) {
+        SCOPED_TRACE(fault);
+        const std::string path = faulty(fault);
+        const pid_t before = m_helper->processId();
+        EXPECT_FALSE(decode(path).has_value());
+        EXPECT_NE(m_helper->processId(), before);
+        expectAPictureStillDecodes();
+        const pid_t replaced = m_helper->processId();
+        EXPECT_FALSE(decode(path).has_value());
+        EXPECT_EQ(m_helper->processId(), replaced) << "a file given up on reached the helper again";
+    }
+}
+
+// A decode that loops is left at once by a viewer that no longer wants it, and is
+// ended by the CPU limit when it is still wanted.
+TEST_F(DecoderHelperFaults, ALoopingDecodeIsLeftAndThenStopped) {
+    const std::string path = faulty("spin");
+    const auto asked = std::chrono::steady_clock::now();
+    const auto forAMoment = [&] { return std::chrono::steady_clock::now() - asked < std::chrono::milliseconds(100); };
+    EXPECT_FALSE(decode(path, forAMoment).has_value());
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
+    EXPECT_FALSE(decode(path).has_value());
+    expectAPictureStillDecodes();
+}
+
+TEST_F(DecoderHelperFaults, EndlessAllocationIsStoppedByTheAddressSpaceLimit) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory leaves no room for an address-space limit";
+#endif
+    const std::optional<DecoderHelper::Answer> answer = decode(faulty("allocate"));
+    if (answer) {
+        EXPECT_EQ(std::string(answer->header.reason).rfind("refused to allocate", 0), 0u) << answer->header.reason;
+    }
+    expectAPictureStillDecodes();
+}
+
+// Behind the wall a picture decodes and inspects as it does in this process.
+TEST(HelperPictureService, DecodesAndInspectsAsThisProcessDoes) {
+    HelperPictureService walled(DecoderHelper::start(QStringLiteral(VISTREL_DECODER_PROGRAM)),
+                                std::make_unique<QtPictureService>());
+    QtPictureService local;
+    for (const char* name : {"01-mandelbrot.png", "02-portrait-exif6.jpg", "03-gradients.webp"}) {
+        SCOPED_TRACE(name);
+        const DecodedPicture behind = walled.decodeFirstImage(sample(name), Size{300, 200});
+        const DecodedPicture here = local.decodeFirstImage(sample(name), Size{300, 200});
+        ASSERT_NE(behind.picture, nullptr);
+        ASSERT_NE(here.picture, nullptr);
+        EXPECT_EQ(behind.orientation, here.orientation);
+        EXPECT_EQ(dynamic_cast<const QtPicture&>(*behind.picture).image().convertToFormat(QImage::Format_ARGB32),
+                  dynamic_cast<const QtPicture&>(*here.picture).image().convertToFormat(QImage::Format_ARGB32));
+
+        const PictureInfo walledInfo = walled.inspect(sample(name));
+        const PictureInfo localInfo = local.inspect(sample(name));
+        EXPECT_EQ(walledInfo.status, localInfo.status);
+        EXPECT_EQ(walledInfo.pixelWidth, localInfo.pixelWidth);
+        EXPECT_EQ(walledInfo.orientation, localInfo.orientation);
+        EXPECT_EQ(walledInfo.colorModel, localInfo.colorModel);
+        EXPECT_EQ(walledInfo.properties, localInfo.properties);
+    }
+}
+
+} // namespace
+} // namespace vistrel
