@@ -1,17 +1,16 @@
 #include "decoder/Confinement.h"
 
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <string_view>
 #include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -25,22 +24,13 @@ namespace {
 
 constexpr int skipped = 77;
 
-// What a child wrote to its pipe, and how it ended.
-struct ChildEnd {
-    int status = 0;
-    std::string said;
-    bool exitedWith(int code) const { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
-    bool killedBy(int signal) const { return WIFSIGNALED(status) && WTERMSIG(status) == signal; }
-};
-
 // A wall cannot be taken down again, so each is raised in a child of the test, which
 // writes what it finds wrong to a pipe opened before the wall went up.
-class Child {
-public:
-    explicit Child(int pipe) : m_pipe(pipe) {}
+struct Child {
+    int pipe;
     void say(const std::string& line) const {
         const std::string text = line + "\n";
-        if (::write(m_pipe, text.data(), text.size()) < 0)
+        if (::write(pipe, text.data(), text.size()) < 0)
             std::_Exit(3);
     }
     void expectRefused(const char* what, long result, int expectedError) const {
@@ -48,10 +38,14 @@ public:
         if (result != -1 || error != expectedError)
             say(std::string(what) + " gave " + std::to_string(result) + ", " + std::strerror(error));
     }
-    int pipe() const { return m_pipe; }
+};
 
-private:
-    int m_pipe;
+// What a child said, and how it ended.
+struct ChildEnd {
+    int status = 0;
+    std::string said;
+    bool exitedWith(int code) const { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
+    bool killedBy(int signal) const { return WIFSIGNALED(status) && WTERMSIG(status) == signal; }
 };
 
 ChildEnd runInChild(const std::function<void(const Child&)>& body) {
@@ -61,7 +55,7 @@ ChildEnd runInChild(const std::function<void(const Child&)>& body) {
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(channel[0]);
-        body(Child(channel[1]));
+        body(Child{channel[1]});
         std::_Exit(0); // no exit handlers: the leak check needs calls the wall refuses
     }
     ::close(channel[1]);
@@ -84,7 +78,7 @@ void confineFully(const Child& child, std::uint64_t addressSpaceBytes = 0) {
     for (const std::string& missing : report.missing)
         if (!kernelLacks(missing) && missing.find("AddressSanitizer") == std::string::npos)
             child.say("missing " + missing);
-    if (report.applied.empty() || report.applied.back() != "seccomp allow-list")
+    if (report.applied.empty() || report.applied.back().rfind("seccomp allow-list", 0) != 0)
         child.say("no seccomp");
 }
 
@@ -94,14 +88,14 @@ TEST(Confinement, NamesNetworkProcessesAndOtherProcessesAreOutOfReach) {
         confineFully(child);
         char magic[4] = {};
         struct stat status {};
-        if (::pread(lent, magic, 4, 0) != 4 || std::memcmp(magic, "\x7f" "ELF", 4) != 0 || ::fstat(lent, &status) != 0)
+        if (::pread(lent, magic, 4, 0) != 4 || std::string_view(magic, 4) != "\177ELF" ||
+            ::fstat(lent, &status) != 0)
             child.say("a descriptor opened before cannot be read");
         child.expectRefused("open", ::open("/etc/passwd", O_RDONLY), EACCES);
         child.expectRefused("openat", ::openat(AT_FDCWD, "/etc/passwd", O_RDONLY), EACCES);
         child.expectRefused("stat", ::stat("/etc/passwd", &status), EACCES);
         child.expectRefused("TCP socket", ::socket(AF_INET, SOCK_STREAM, 0), EACCES);
         child.expectRefused("unix socket", ::socket(AF_UNIX, SOCK_STREAM, 0), EACCES);
-        child.expectRefused("pipe", ::pipe(std::array<int, 2>{}.data()), ENOSYS);
         child.expectRefused("lifting the dump ban", ::prctl(PR_SET_DUMPABLE, 1), EPERM);
     });
     EXPECT_TRUE(refusals.exitedWith(0)) << refusals.status;
@@ -127,16 +121,22 @@ TEST(Confinement, NamesNetworkProcessesAndOtherProcessesAreOutOfReach) {
     EXPECT_TRUE(signalling.killedBy(SIGSYS)) << signalling.status;
 }
 
+// What a decode does: threads, its CPU limit, pixels in sealed memory handed over.
 TEST(Confinement, ThreadsAndSealedMemoryStillWork) {
     int sockets[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets), 0);
-    constexpr std::size_t bytes = 1 << 20;
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+    auto* const handed = reinterpret_cast<cmsghdr*>(control);
+    *handed = {CMSG_LEN(sizeof(int)), SOL_SOCKET, SCM_RIGHTS};
+    char payload = 'm';
+    iovec bytes{&payload, 1};
+    msghdr message{nullptr, 0, &bytes, 1, control, sizeof control, 0};
     const ChildEnd end = runInChild([&](const Child& child) {
         confineFully(child, std::uint64_t(4) << 30);
-        std::vector<std::thread> threads;
         std::atomic<int> ran = 0;
-        for (int i = 0; i < 4; ++i)
-            threads.emplace_back([&ran] { ::pthread_setname_np(::pthread_self(), "worker"); ++ran; });
+        std::vector<std::thread> threads(4);
+        for (std::thread& thread : threads)
+            thread = std::thread([&ran] { ::pthread_setname_np(::pthread_self(), "worker"), ++ran; });
         for (std::thread& thread : threads)
             thread.join();
         if (ran != 4 || std::thread::hardware_concurrency() == 0)
@@ -144,41 +144,23 @@ TEST(Confinement, ThreadsAndSealedMemoryStillWork) {
         if (const std::optional<std::string> failure = allowCpuSecondsFromNow(60))
             child.say(*failure);
         const int memory = ::memfd_create("pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-        void* mapped = memory >= 0 && ::ftruncate(memory, bytes) == 0
-                           ? ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, memory, 0) : MAP_FAILED;
-        if (mapped == MAP_FAILED)
-            return child.say(std::string("no shared memory: ") + std::strerror(errno));
-        std::memset(mapped, 0x5a, bytes);
-        ::munmap(mapped, bytes);
-        if (::fcntl(memory, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) != 0)
-            child.say("cannot seal");
-        char control[CMSG_SPACE(sizeof(int))] = {};
-        iovec payload{const_cast<char*>("m"), 1};
-        msghdr message{nullptr, 0, &payload, 1, control, sizeof control, 0};
-        CMSG_FIRSTHDR(&message)->cmsg_level = SOL_SOCKET;
-        CMSG_FIRSTHDR(&message)->cmsg_type = SCM_RIGHTS;
-        CMSG_FIRSTHDR(&message)->cmsg_len = CMSG_LEN(sizeof(int));
-        std::memcpy(CMSG_DATA(CMSG_FIRSTHDR(&message)), &memory, sizeof memory);
+        void* mapped = ::ftruncate(memory, 4096) == 0
+                           ? ::mmap(nullptr, 4096, PROT_WRITE, MAP_SHARED, memory, 0)
+                           : MAP_FAILED;
+        if (mapped == MAP_FAILED || ::munmap(mapped, 4096) != 0 ||
+            ::fcntl(memory, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE) != 0)
+            child.say(std::string("no sealed memory: ") + std::strerror(errno));
+        std::memcpy(CMSG_DATA(handed), &memory, sizeof memory);
         pollfd peer{sockets[0], POLLOUT, 0};
         if (::poll(&peer, 1, 1000) != 1 || ::sendmsg(sockets[0], &message, MSG_NOSIGNAL) != 1)
             child.say(std::string("cannot hand the memory over: ") + std::strerror(errno));
     });
     EXPECT_TRUE(end.exitedWith(0)) << end.status;
     EXPECT_EQ(end.said, "");
-
-    char control[CMSG_SPACE(sizeof(int))] = {};
-    char payload;
-    iovec into{&payload, 1};
-    msghdr message{nullptr, 0, &into, 1, control, sizeof control, 0};
     ASSERT_EQ(::recvmsg(sockets[1], &message, MSG_DONTWAIT), 1);
     int memory = -1;
-    std::memcpy(&memory, CMSG_DATA(CMSG_FIRSTHDR(&message)), sizeof memory);
+    std::memcpy(&memory, CMSG_DATA(handed), sizeof memory);
     EXPECT_EQ(::fcntl(memory, F_GET_SEALS) & F_SEAL_WRITE, F_SEAL_WRITE);
-    const auto* pixels = static_cast<const unsigned char*>(::mmap(nullptr, bytes, PROT_READ, MAP_SHARED, memory, 0));
-    ASSERT_NE(pixels, MAP_FAILED);
-    EXPECT_EQ(pixels[0], 0x5a);
-    EXPECT_EQ(pixels[bytes - 1], 0x5a);
-    ::munmap(const_cast<unsigned char*>(pixels), bytes);
     for (const int descriptor : {memory, sockets[0], sockets[1]})
         ::close(descriptor);
 }
@@ -192,7 +174,8 @@ TEST(Confinement, AddressSpaceLimitStopsAHugeAllocation) {
                 std::_Exit(skipped);
             }
         const auto reserve = [](std::size_t bytes) {
-            return ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+            return ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
+                          -1, 0);
         };
         child.expectRefused("2 GiB", reserve(std::size_t(2) << 30) == MAP_FAILED ? -1 : 0, ENOMEM);
         if (reserve(std::size_t(64) << 20) == MAP_FAILED)
@@ -204,16 +187,11 @@ TEST(Confinement, AddressSpaceLimitStopsAHugeAllocation) {
     EXPECT_EQ(end.said, "");
 }
 
-double cpuSecondsUsed() {
-    timespec used{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
-    return double(used.tv_sec) + double(used.tv_nsec) / 1e9;
-}
-
 // Spins until the process has used `seconds` of CPU time, or gives up after 30 s.
 bool spinUntilCpuSeconds(double seconds) {
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (cpuSecondsUsed() < seconds)
+    for (timespec used{}; ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used) == 0 &&
+                          double(used.tv_sec) + double(used.tv_nsec) / 1e9 < seconds;)
         if (std::chrono::steady_clock::now() > giveUp)
             return false;
     return true;
@@ -246,7 +224,8 @@ TEST(Confinement, LandlockAloneRefusesNamesAndTcpButNotSealedMemory) {
         confinement::forbidNewPrivileges(report);
         confinement::forbidFilesystemAndNetwork(report);
         int version = 0;
-        if (report.applied.size() != 2 || std::sscanf(report.applied[1].c_str(), "landlock (ABI %d)", &version) != 1) {
+        if (report.applied.size() != 2 ||
+            std::sscanf(report.applied[1].c_str(), "landlock (ABI %d)", &version) != 1) {
             const std::string why = report.missing.empty() ? "no report" : report.missing.back();
             child.say(why);
             std::_Exit(kernelLacks(why) ? skipped : 1);
@@ -260,7 +239,8 @@ TEST(Confinement, LandlockAloneRefusesNamesAndTcpButNotSealedMemory) {
         loopback.sin_family = AF_INET;
         loopback.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         if (version >= 4)
-            child.expectRefused("TCP bind", ::bind(tcp, reinterpret_cast<sockaddr*>(&loopback), sizeof loopback), EACCES);
+            child.expectRefused("TCP bind",
+                                ::bind(tcp, reinterpret_cast<sockaddr*>(&loopback), sizeof loopback), EACCES);
     });
     if (end.exitedWith(skipped))
         GTEST_SKIP() << end.said;
@@ -269,9 +249,13 @@ TEST(Confinement, LandlockAloneRefusesNamesAndTcpButNotSealedMemory) {
 }
 
 #if defined(__SANITIZE_ADDRESS__)
+// The block's size hidden from the undefined-behaviour checks: the address
+// sanitizer, whose report carries a stack, is the one that finds the fault.
 [[gnu::noinline]] int overrunAHeapBlock() {
-    auto* block = new volatile char[4];
-    const int beyond = block[4];
+    char* block = new char[4];
+    char* hidden = block;
+    asm volatile("" : "+r"(hidden));
+    const int beyond = static_cast<volatile char*>(hidden)[4];
     delete[] block;
     return beyond;
 }
@@ -279,13 +263,12 @@ TEST(Confinement, LandlockAloneRefusesNamesAndTcpButNotSealedMemory) {
 TEST(Confinement, SanitizerReportsStillComeOutWhole) {
     const ChildEnd end = runInChild([](const Child& child) {
         confineFully(child);
-        ::dup2(child.pipe(), STDERR_FILENO);
+        ::dup2(child.pipe, STDERR_FILENO);
         overrunAHeapBlock();
     });
-    EXPECT_TRUE(end.exitedWith(1)) << end.status << "\n" << end.said;
-    EXPECT_NE(end.said.find("heap-buffer-overflow"), std::string::npos) << end.said;
-    EXPECT_NE(end.said.find("overrunAHeapBlock"), std::string::npos) << end.said;
-    EXPECT_NE(end.said.find("SUMMARY"), std::string::npos) << end.said;
+    EXPECT_TRUE(end.exitedWith(1)) << end.status;
+    for (const char* part : {"heap-buffer-overflow", "in overrunAHeapBlock", "SUMMARY"})
+        EXPECT_NE(end.said.find(part), std::string::npos) << part << " not in\n" << end.said;
 }
 #endif
 
