@@ -19,8 +19,7 @@ PACKAGES=(
   librsvg2-bin
   desktop-file-utils appstream groff-base
   libheif-dev libjxl-dev
-  libpng-dev libjpeg62-turbo-dev zlib1g-dev
-  libseccomp-dev
+  libpng-dev libseccomp-dev libjpeg62-turbo-dev zlib1g-dev
   weston qt6-wayland
 )
 

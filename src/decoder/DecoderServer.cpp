@@ -85,7 +85,8 @@ void DecoderServer::serve() {
 
 void DecoderServer::answer(const Request& request) {
     const SourceFiles::Loan loan(request.path, request.file);
-    allowCpuSecondsFromNow(m_cpuSecondsPerRequest);
+    if (const std::optional<std::string> unlimited = allowCpuSecondsFromNow(m_cpuSecondsPerRequest))
+        qCWarning(lcDecoder) << "decoding without a CPU time limit:" << unlimited->c_str();
     int memory = -1;
     ReplyHeader header;
     try {
