@@ -315,19 +315,20 @@ void allowThreadsOnly(std::vector<SyscallRule>& rules, bool sanitized) {
 
 // Refused with the errors a program meets anyway, so that libraries fail as they
 // would on a machine without the file or the network.
-void refuseFilesAndChannels(std::vector<SyscallRule>& rules, bool sanitized) {
+void refuseFilesAndChannels(std::vector<SyscallRule>& rules) {
     addEach(rules, refusedAccess,
             {SCMP_SYS(open), SCMP_SYS(openat), SCMP_SYS(openat2), SCMP_SYS(creat), SCMP_SYS(stat),
              SCMP_SYS(lstat), SCMP_SYS(statfs), SCMP_SYS(access), SCMP_SYS(faccessat), SCMP_SYS(faccessat2),
              SCMP_SYS(readlink), SCMP_SYS(readlinkat), SCMP_SYS(socket), SCMP_SYS(socketpair),
              SCMP_SYS(connect), SCMP_SYS(bind), SCMP_SYS(listen), SCMP_SYS(accept), SCMP_SYS(accept4)});
-    // A sanitizer tests whether memory may be read by writing it to a pipe (the
-    // vtable checks among others); a pipe reaches no one outside the process.
-    addEach(rules, sanitized ? SCMP_ACT_ALLOW : notAvailable, {SCMP_SYS(pipe), SCMP_SYS(pipe2)});
+    // Channels within the process reach no one outside it: a sanitizer tests whether
+    // memory may be read by writing it to a pipe, and GLib wakes its main loops (which
+    // Qt's readers may make) through an eventfd, failing hard without one.
+    addEach(rules, SCMP_ACT_ALLOW, {SCMP_SYS(pipe), SCMP_SYS(pipe2), SCMP_SYS(eventfd), SCMP_SYS(eventfd2)});
     // What a library falls back from to plain poll.
     addEach(rules, notAvailable,
-            {SCMP_SYS(eventfd), SCMP_SYS(eventfd2), SCMP_SYS(epoll_create), SCMP_SYS(epoll_create1),
-             SCMP_SYS(epoll_ctl), SCMP_SYS(epoll_wait), SCMP_SYS(epoll_pwait), SCMP_SYS(epoll_pwait2)});
+            {SCMP_SYS(epoll_create), SCMP_SYS(epoll_create1), SCMP_SYS(epoll_ctl), SCMP_SYS(epoll_wait),
+             SCMP_SYS(epoll_pwait), SCMP_SYS(epoll_pwait2)});
 }
 
 std::vector<SyscallRule> allowList(bool sanitized) {
@@ -336,7 +337,7 @@ std::vector<SyscallRule> allowList(bool sanitized) {
     allowTheCpuLimit(rules);
     keepSignalsInside(rules, scmp_datum_t(::getpid()));
     allowThreadsOnly(rules, sanitized);
-    refuseFilesAndChannels(rules, sanitized);
+    refuseFilesAndChannels(rules);
     return rules;
 }
 
@@ -367,7 +368,7 @@ std::optional<std::string> loadFilter(scmp_filter_ctx filter, bool sanitized) {
 
 void applySyscallFilter(ConfinementReport& report, bool sanitized) {
     const std::string layer =
-        sanitized ? "seccomp allow-list (for a sanitizer: forks refused, not fatal; pipes allowed)"
+        sanitized ? "seccomp allow-list (for a sanitizer: forks refused, not fatal)"
                   : "seccomp allow-list";
     const scmp_filter_ctx filter = seccomp_init(otherwise);
     if (filter == nullptr)
