@@ -94,4 +94,9 @@ check_modules() {
         if ldd "$file" | grep 'not found' >&2; then fail "$file misses libraries"; fi
         nm -D --defined-only "$file" | grep -qw "${module#*:}" || fail "$file does not export ${module#*:}"
     done
+    # The decoder helper lives beside the modules and refuses to run but for the viewer.
+    local helper="$prefix/lib/vistrel/vistrel-decoder"
+    if ldd "$helper" | grep 'not found' >&2; then fail "$helper misses libraries"; fi
+    "$helper" 2>/dev/null && fail "$helper runs without the viewer"
+    return 0
 }

@@ -193,6 +193,26 @@ def still_answers(viewer, screen, wanted):
     return False
 
 
+def start_viewer(binary, arguments, work, **extra_env):
+    """The viewer on `arguments`, with a clean home under `work` and its output in
+    work/viewer.log."""
+    home = work / "home"
+    (home / "run").mkdir(parents=True, mode=0o700)
+    env = dict(os.environ, HOME=str(home), XDG_CONFIG_HOME=str(home / ".config"),
+               XDG_CACHE_HOME=str(home / ".cache"), XDG_DATA_HOME=str(home / ".local/share"),
+               XDG_RUNTIME_DIR=str(home / "run"), QT_QPA_PLATFORM="xcb", **extra_env)
+    log = open(work / "viewer.log", "wb")
+    return subprocess.Popen([binary, *arguments], env=env, stdout=log, stderr=subprocess.STDOUT)
+
+
+def conclude(work, failures, passed):
+    """Prints the end of the viewer's log and fails when anything failed."""
+    if failures:
+        sys.stdout.write((work / "viewer.log").read_text(errors="replace")[-3000:])
+        sys.exit("FAILED: " + "; ".join(failures))
+    print(passed)
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
@@ -202,13 +222,7 @@ def main():
     try:
         corpus = work / "corpus"
         make_corpus(corpus)
-        home = work / "home"
-        (home / "run").mkdir(parents=True, mode=0o700)
-        env = dict(os.environ, HOME=str(home), XDG_CONFIG_HOME=str(home / ".config"),
-                   XDG_CACHE_HOME=str(home / ".cache"), XDG_DATA_HOME=str(home / ".local/share"),
-                   XDG_RUNTIME_DIR=str(home / "run"), QT_QPA_PLATFORM="xcb")
-        log = open(work / "viewer.log", "wb")
-        viewer = subprocess.Popen([viewer_binary, str(corpus)], env=env, stdout=log, stderr=subprocess.STDOUT)
+        viewer = start_viewer(viewer_binary, [str(corpus)], work)
         focus(viewer.pid)
         screen = Screen(pixel_wait)
         wanted = {*VALID.values(), EXIF_LOOPS[1], NON_UTF8[1]}
@@ -225,10 +239,7 @@ def main():
                 failures.append(f"peak memory {peak:.0f} MiB")
         if seen != wanted:
             failures.append(f"never shown: {sorted(wanted - seen)}")
-        if failures:
-            sys.stdout.write((work / "viewer.log").read_text(errors="replace")[-3000:])
-            sys.exit("FAILED: " + "; ".join(failures))
-        print("passed: every valid picture shown, the viewer alive and answering")
+        conclude(work, failures, "passed: every valid picture shown, the viewer alive and answering")
     finally:
         if viewer and alive(viewer):
             viewer.kill()
