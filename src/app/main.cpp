@@ -11,6 +11,7 @@
 #include "core/work/Executor.h"
 #include "media/modules/MovieModule.h"
 #include "media/movies/ModuleMovieService.h"
+#include "media/sandbox/HelperMovieFacts.h"
 #include "media/pictures/QtPictureService.h"
 #include "media/sandbox/HelperPictureService.h"
 
@@ -156,6 +157,8 @@ int main(int argc, char** argv) {
     auto movies = std::make_unique<vistrel::ModuleMovieService>(*executor);
     if (!paths.empty())
         movies->loadAheadFor(paths.front());
+    movies->readFactsBehindTheWall(std::make_unique<vistrel::HelperMovieFacts>(
+        [] { return vistrel::DecoderHelper::startInstalled(vistrel::DecoderHelper::Reads::movies); }));
     services.movies = std::move(movies);
     services.executor = executor;
     vistrel::Application application(std::move(services));

@@ -7,7 +7,8 @@
 #include "decoder/RequestFaults.h"
 #include "decoder/Confinement.h"
 #include "media/pictures/PictureImage.h"
-#include "media/sandbox/PictureInfoBytes.h"
+#include "media/modules/MovieEngine.h"
+#include "media/sandbox/AnswerBytes.h"
 #include "media/support/LogCategories.h"
 
 #include <QColorSpace>
@@ -52,7 +53,8 @@ std::optional<DecoderServer::Request> requestOf(Datagram& datagram) {
     if (datagram.bytes.size() < sizeof header || datagram.descriptors.size() != 2)
         return std::nullopt;
     std::memcpy(&header, datagram.bytes.data(), sizeof header);
-    if (header.magic != decoderprotocol::magic || (header.kind != Kind::decode && header.kind != Kind::inspect) ||
+    if (header.magic != decoderprotocol::magic ||
+        (header.kind != Kind::decode && header.kind != Kind::inspect && header.kind != Kind::movieFacts) ||
         header.pathBytes != datagram.bytes.size() - sizeof header || header.boundWidth < 0 ||
         header.boundHeight < 0)
         return std::nullopt;
@@ -68,9 +70,10 @@ std::optional<DecoderServer::Request> requestOf(Datagram& datagram) {
 
 } // namespace
 
-DecoderServer::DecoderServer(int control, PictureService& pictures, Executor& executor,
+DecoderServer::DecoderServer(int control, PictureService& pictures, MovieEngine* movies, Executor& executor,
                              unsigned cpuSecondsPerRequest)
-    : m_control(control), m_pictures(pictures), m_executor(executor), m_cpuSecondsPerRequest(cpuSecondsPerRequest) {}
+    : m_control(control), m_pictures(pictures), m_movies(movies), m_executor(executor),
+      m_cpuSecondsPerRequest(cpuSecondsPerRequest) {}
 
 void DecoderServer::serve() {
     while (std::optional<Datagram> datagram = receiveDatagram(m_control, sizeof(RequestHeader) + longestPath, 2)) {
@@ -93,7 +96,7 @@ void DecoderServer::answer(const Request& request) {
         if (const std::optional<std::string> fault = RequestFaults::actOn(request.path))
             header = failure(*fault);
         else
-            header = request.kind == Kind::decode ? decode(request, memory) : inspect(request, memory);
+            header = answerTo(request, memory);
     } catch (const std::exception& error) {
         header = failure(error.what());
     }
@@ -106,6 +109,15 @@ void DecoderServer::answer(const Request& request) {
     for (const int descriptor : {memory, request.reply, request.file})
         if (descriptor >= 0)
             ::close(descriptor);
+}
+
+ReplyHeader DecoderServer::answerTo(const Request& request, int& memory) {
+    switch (request.kind) {
+    case Kind::decode: return decode(request, memory);
+    case Kind::inspect: return inspect(request, memory);
+    case Kind::movieFacts: return probeMovie(request, memory);
+    }
+    return failure("no such request");
 }
 
 ReplyHeader DecoderServer::decode(const Request& request, int& memory) {
@@ -137,9 +149,21 @@ ReplyHeader DecoderServer::decode(const Request& request, int& memory) {
 }
 
 ReplyHeader DecoderServer::inspect(const Request& request, int& memory) {
-    const std::vector<std::byte> bytes = bytesOfInfo(m_pictures.inspect(request.path));
+    return carrying(Status::inspected, bytesOfInfo(m_pictures.inspect(request.path)), memory);
+}
+
+ReplyHeader DecoderServer::probeMovie(const Request& request, int& memory) {
+    if (m_movies == nullptr)
+        return failure("this helper reads no movies");
+    const std::optional<MovieFacts> facts = m_movies->movieFacts(request.path, request.file);
+    if (!facts)
+        return failure("no movie libavformat can read");
+    return carrying(Status::probed, bytesOfMovieFacts(*facts), memory);
+}
+
+ReplyHeader DecoderServer::carrying(Status status, const std::vector<std::byte>& bytes, int& memory) {
     ReplyHeader header;
-    header.status = Status::inspected;
+    header.status = status;
     header.payloadBytes = bytes.size();
     memory = sealedMemory(bytes.size(), [&bytes](std::byte* into) { std::memcpy(into, bytes.data(), bytes.size()); });
     return memory >= 0 ? header : failure("no memory to hand the facts over");

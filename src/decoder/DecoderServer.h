@@ -3,20 +3,24 @@
 #include "media/sandbox/DecoderProtocol.h"
 
 #include <QSize>
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace vistrel {
 
 class Executor;
+class MovieEngine;
 class PictureService;
 
 // The decoder helper's side of the protocol: takes requests from the control socket and
 // answers each on its own socket, from a worker of `executor`, with what `pictures`
-// makes of the file the request lent. A request whose socket the viewer closes is
-// abandoned midway.
+// (or, for movie facts, `movies`, when this helper reads movies) makes of the file the
+// request lent. A request whose socket the viewer closes is abandoned midway.
 class DecoderServer {
   public:
-    DecoderServer(int control, PictureService& pictures, Executor& executor, unsigned cpuSecondsPerRequest);
+    DecoderServer(int control, PictureService& pictures, MovieEngine* movies, Executor& executor,
+                  unsigned cpuSecondsPerRequest);
 
     // Serves until the viewer closes the control socket. A request that does not read
     // is dropped (its socket closed) and logged.
@@ -32,13 +36,18 @@ class DecoderServer {
     };
 
   private:
-
     void answer(const Request& request);
+    decoderprotocol::ReplyHeader answerTo(const Request& request, int& memory);
     decoderprotocol::ReplyHeader decode(const Request& request, int& memory);
     decoderprotocol::ReplyHeader inspect(const Request& request, int& memory);
+    decoderprotocol::ReplyHeader probeMovie(const Request& request, int& memory);
+    // `bytes` in a sealed memfd, as the answer of `status`.
+    static decoderprotocol::ReplyHeader carrying(decoderprotocol::Status status, const std::vector<std::byte>& bytes,
+                                                 int& memory);
 
     int m_control;
     PictureService& m_pictures;
+    MovieEngine* m_movies;
     Executor& m_executor;
     unsigned m_cpuSecondsPerRequest;
 };

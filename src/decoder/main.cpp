@@ -6,6 +6,7 @@
 #include "core/work/ThreadPool.h"
 #include "decoder/Confinement.h"
 #include "decoder/DecoderServer.h"
+#include "media/modules/MovieModule.h"
 #include "media/modules/PictureFormats.h"
 #include "media/pictures/QtPictureService.h"
 #include "media/support/LogCategories.h"
@@ -15,6 +16,7 @@
 #include <QImageReader>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iconv.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -53,6 +55,15 @@ void loadEveryReader() {
         ::iconv_close(conversion);
 }
 
+// For a helper of movie facts: the movie module with libavformat, and the logging rules.
+std::unique_ptr<vistrel::MovieEngine> loadMovieReader() {
+    qCDebug(lcDecoder) << "loading the movie module";
+    std::unique_ptr<vistrel::MovieEngine> engine = vistrel::MovieModule::createEngine();
+    if (!engine)
+        qCWarning(lcDecoder) << "no movie module: movie facts cannot be read";
+    return engine;
+}
+
 void logConfinement(const vistrel::ConfinementReport& report) {
     for (const std::string& layer : report.applied)
         qCDebug(lcDecoder) << "confined by" << layer.c_str();
@@ -62,19 +73,26 @@ void logConfinement(const vistrel::ConfinementReport& report) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
     if (!startedByTheViewer()) {
         std::fputs("vistrel-decoder is started by vistrel, which hands it pictures to decode\n", stderr);
         return 2;
     }
     ::prctl(PR_SET_PDEATHSIG, SIGKILL); // no viewer, nothing to decode for
-    loadEveryReader();
+    // A helper reads pictures or, started with --movies, movie facts: libavformat and
+    // the player's libraries are loaded only into a helper that needs them.
+    const bool readsMovies = argc > 1 && std::strcmp(argv[1], "--movies") == 0;
+    std::unique_ptr<vistrel::MovieEngine> movies;
+    if (readsMovies)
+        movies = loadMovieReader();
+    else
+        loadEveryReader();
     logConfinement(vistrel::confineThisProcess({addressSpaceBytes}));
     vistrel::SourceFiles::openOnlyWhatIsLent();
     // Made confined: every thread it starts inherits the wall.
     const std::shared_ptr<vistrel::ThreadPool> workers = vistrel::makeWorkPool();
     vistrel::QtPictureService pictures(vistrel::parallelismOf(*workers));
-    vistrel::DecoderServer(controlSocket, pictures, *workers, cpuSecondsPerRequest()).serve();
+    vistrel::DecoderServer(controlSocket, pictures, movies.get(), *workers, cpuSecondsPerRequest()).serve();
     // Decodes still running are not waited for, and nothing is torn down: the viewer
     // has gone, and a leak check at exit would need calls the wall refuses.
     std::_Exit(0);

@@ -18,7 +18,11 @@ extern "C" {
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vistrel {
 
@@ -40,10 +44,67 @@ std::string errorText(int code) {
     return text.data();
 }
 
-bool isRegularFile(const std::string& path) {
+bool isRegularFile(int descriptor) {
     struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    return ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
 }
+
+// libavformat reads the file through an open descriptor, by offset: the decoder helper
+// can open no file by name, and a descriptor shared with others keeps its position.
+class DescriptorInput {
+  public:
+    explicit DescriptorInput(int descriptor) : m_descriptor(descriptor) {
+        constexpr int bufferBytes = 1 << 16;
+        auto* buffer = static_cast<unsigned char*>(av_malloc(bufferBytes));
+        if (buffer != nullptr)
+            m_context = avio_alloc_context(buffer, bufferBytes, 0, this, &DescriptorInput::read, nullptr,
+                                           &DescriptorInput::seek);
+        if (m_context == nullptr)
+            av_free(buffer);
+    }
+    ~DescriptorInput() {
+        if (m_context != nullptr)
+            av_freep(&m_context->buffer);
+        avio_context_free(&m_context);
+    }
+    DescriptorInput(const DescriptorInput&) = delete;
+    DescriptorInput& operator=(const DescriptorInput&) = delete;
+
+    AVIOContext* context() const { return m_context; }
+
+  private:
+    static int read(void* opaque, std::uint8_t* into, int size) {
+        auto& input = *static_cast<DescriptorInput*>(opaque);
+        const ssize_t count = ::pread(input.m_descriptor, into, std::size_t(size), input.m_position);
+        if (count < 0)
+            return AVERROR(errno);
+        if (count == 0)
+            return AVERROR_EOF;
+        input.m_position += count;
+        return int(count);
+    }
+    static std::int64_t seek(void* opaque, std::int64_t offset, int whence) {
+        auto& input = *static_cast<DescriptorInput*>(opaque);
+        struct stat status {};
+        if (::fstat(input.m_descriptor, &status) != 0)
+            return AVERROR(errno);
+        switch (whence & ~AVSEEK_FORCE) {
+        case AVSEEK_SIZE: return status.st_size;
+        case SEEK_SET: break;
+        case SEEK_CUR: offset += input.m_position; break;
+        case SEEK_END: offset += status.st_size; break;
+        default: return AVERROR(EINVAL);
+        }
+        if (offset < 0)
+            return AVERROR(EINVAL);
+        input.m_position = offset;
+        return offset;
+    }
+
+    int m_descriptor;
+    std::int64_t m_position = 0;
+    AVIOContext* m_context = nullptr;
+};
 
 // libavformat's demuxers of single pictures: a photo is no movie.
 bool isStillPictureFormat(const AVInputFormat& format) {
@@ -76,8 +137,10 @@ bool hasSoundOrPicture(const AVFormatContext& format) {
 // deadline the reading is interrupted at, for as long as the reader may ask for it.
 class OpenedMovieFile {
   public:
-    explicit OpenedMovieFile(const std::string& path) : m_deadline(Clock::now() + readingLimit) {
-        if (!isRegularFile(path)) {
+    // The file `descriptor`, which stays the caller's, named `path` in the log.
+    OpenedMovieFile(const std::string& path, int descriptor)
+        : m_deadline(Clock::now() + readingLimit), m_input(descriptor) {
+        if (!isRegularFile(descriptor)) {
             qCDebug(lcProbe) << "not a regular file:" << QString::fromStdString(path);
             return;
         }
@@ -97,18 +160,20 @@ class OpenedMovieFile {
     }
 
     bool open(const std::string& path) {
+        if (m_input.context() == nullptr)
+            return false;
         m_context = avformat_alloc_context();
         if (m_context == nullptr)
             return false;
+        m_context->pb = m_input.context();
+        m_context->flags |= AVFMT_FLAG_CUSTOM_IO;
         m_context->interrupt_callback = {&OpenedMovieFile::interrupted, &m_deadline};
         AVDictionary* options = nullptr;
         av_dict_set(&options, "probesize", probeBytes, 0);
         av_dict_set(&options, "analyzeduration", analysedMicroseconds, 0);
         // Play lists and references inside a file must not reach the network.
         av_dict_set(&options, "protocol_whitelist", "file", 0);
-        // The file protocol named explicitly: a path with a colon is no URL.
-        const std::string url = "file:" + path;
-        int result = avformat_open_input(&m_context, url.c_str(), nullptr, &options);
+        int result = avformat_open_input(&m_context, nullptr, nullptr, &options);
         av_dict_free(&options);
         if (result >= 0)
             result = avformat_find_stream_info(m_context, nullptr);
@@ -122,6 +187,7 @@ class OpenedMovieFile {
     }
 
     Clock::time_point m_deadline;
+    DescriptorInput m_input; // outlives the context that reads through it
     AVFormatContext* m_context = nullptr;
 };
 
@@ -329,14 +395,18 @@ std::string displayNameOf(const AVFormatContext& format, const std::string& path
 } // namespace
 
 std::optional<MovieProbe::Facts> MovieProbe::probe(const std::string& path) {
-    const OpenedMovieFile file(path);
-    if (file.format() == nullptr)
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
         return std::nullopt;
-    return factsOf(*file.format());
+    std::optional<Facts> facts;
+    if (const OpenedMovieFile file(path, descriptor); file.format() != nullptr)
+        facts = factsOf(*file.format());
+    ::close(descriptor);
+    return facts;
 }
 
-std::optional<MovieFacts> MovieProbe::movieFacts(const std::string& path) {
-    const OpenedMovieFile file(path);
+std::optional<MovieFacts> MovieProbe::movieFacts(const std::string& path, int descriptor) {
+    const OpenedMovieFile file(path, descriptor);
     if (file.format() == nullptr)
         return std::nullopt;
     const AVFormatContext& format = *file.format();

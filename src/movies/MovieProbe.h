@@ -12,8 +12,8 @@ namespace vistrel {
 // Container and per-stream facts of a movie file read with libavformat, without
 // starting a player: what the information text prints as the raw attributes.
 //
-// Only regular files are opened (a pipe or a device named like a movie would block
-// the reader), only through the file protocol, and reading gives up after a few
+// Only regular files are read (a pipe or a device named like a movie would block
+// the reader), through a descriptor by offset, and reading gives up after a few
 // seconds, so a probe always ends. Still pictures read by libavformat's image demuxers
 // are no movies. Safe to call from any thread.
 class MovieProbe {
@@ -27,8 +27,9 @@ class MovieProbe {
     static std::optional<Facts> probe(const std::string& path);
 
     // The length in 32-bit units, the natural bounds of the first picture stream, the
-    // display name, and the facts above with the name and natural size in front.
-    static std::optional<MovieFacts> movieFacts(const std::string& path);
+    // display name, and the facts above with the name and natural size in front; read
+    // from the open file `descriptor` (which stays the caller's), named `path`.
+    static std::optional<MovieFacts> movieFacts(const std::string& path, int descriptor);
 };
 
 } // namespace vistrel

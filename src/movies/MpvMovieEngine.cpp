@@ -32,8 +32,8 @@ void MpvMovieEngine::observeMovieEnds(EndHandler handler) {
     *m_endHandler = std::move(handler);
 }
 
-std::optional<MovieFacts> MpvMovieEngine::movieFacts(const std::string& path) {
-    return MovieProbe::movieFacts(path);
+std::optional<MovieFacts> MpvMovieEngine::movieFacts(const std::string& path, int descriptor) {
+    return MovieProbe::movieFacts(path, descriptor);
 }
 
 } // namespace vistrel

@@ -16,7 +16,7 @@ class MpvMovieEngine final : public MovieEngine {
     void startPlayer() override;
     void openMovie(const std::string& path, Opened opened) override;
     void observeMovieEnds(EndHandler handler) override;
-    std::optional<MovieFacts> movieFacts(const std::string& path) override;
+    std::optional<MovieFacts> movieFacts(const std::string& path, int descriptor) override;
 
   private:
     // Shared with the player, so a handler set later reaches movies opened earlier.

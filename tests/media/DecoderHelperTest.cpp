@@ -2,11 +2,15 @@
 #include "media/pictures/QtPicture.h"
 #include "media/pictures/QtPictureService.h"
 #include "media/sandbox/DecoderHelper.h"
+#include "media/sandbox/HelperMovieFacts.h"
 #include "media/sandbox/HelperPictureService.h"
+#include "movies/MovieProbe.h"
 
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 namespace vistrel {
@@ -136,6 +140,28 @@ TEST(HelperPictureService, DecodesAndInspectsAsThisProcessDoes) {
         EXPECT_EQ(walledInfo.colorModel, localInfo.colorModel);
         EXPECT_EQ(walledInfo.properties, localInfo.properties);
     }
+}
+
+// A movie's facts come from a helper of their own, as libavformat reads them here; a
+// picture is no movie there either.
+TEST(HelperMovieFacts, AreTheFactsThisProcessReads) {
+    HelperMovieFacts walled(
+        [] { return DecoderHelper::start(QStringLiteral(VISTREL_DECODER_PROGRAM), DecoderHelper::Reads::movies); });
+    const std::string movie = sample("04-testcard.mp4");
+    const int file = ::open(movie.c_str(), O_RDONLY | O_CLOEXEC);
+    const std::optional<MovieFacts> here = MovieProbe::movieFacts(movie, file);
+    ::close(file);
+    const std::optional<MovieFacts> behind = walled.movieFacts(movie);
+    ASSERT_TRUE(here.has_value());
+    ASSERT_TRUE(behind.has_value());
+    EXPECT_EQ(behind->duration, here->duration);
+    EXPECT_EQ(behind->timeScale, here->timeScale);
+    EXPECT_EQ(behind->naturalBounds.right, here->naturalBounds.right);
+    EXPECT_EQ(behind->displayName, here->displayName);
+    EXPECT_EQ(behind->movieAttributes, here->movieAttributes);
+    ASSERT_EQ(behind->tracks.size(), here->tracks.size());
+    EXPECT_EQ(behind->tracks.front().track, here->tracks.front().track);
+    EXPECT_FALSE(walled.movieFacts(sample("02-portrait-exif6.jpg")).has_value());
 }
 
 } // namespace

@@ -31,8 +31,9 @@ class MovieEngine {
     virtual void openMovie(const std::string& path, Opened opened) = 0;
     // `handler` runs on the GUI thread when the current movie plays to its end.
     virtual void observeMovieEnds(EndHandler handler) = 0;
-    // Blocks on the file; safe to call from any thread.
-    virtual std::optional<MovieFacts> movieFacts(const std::string& path) = 0;
+    // Reads the open file `descriptor` (the caller's), named `path`; blocks on it. Safe
+    // to call from any thread.
+    virtual std::optional<MovieFacts> movieFacts(const std::string& path, int descriptor) = 0;
 };
 
 // The module's one exported function: a new engine the caller owns.

@@ -3,10 +3,13 @@
 #include "media/support/GuiThread.h"
 #include "media/types/MovieFileTypes.h"
 #include "media/modules/MovieModule.h"
+#include "media/sandbox/HelperMovieFacts.h"
+#include "codec/io/SourceFiles.h"
 #include "core/work/Executor.h"
 
 #include <clocale>
 #include <mutex>
+#include <unistd.h>
 #include <utility>
 
 namespace vistrel {
@@ -118,9 +121,22 @@ void ModuleMovieService::observeMovieEnds(std::function<void(Movie&)> handler) {
     *m_state->endHandler = std::move(handler);
 }
 
+void ModuleMovieService::readFactsBehindTheWall(std::unique_ptr<HelperMovieFacts> helper) {
+    m_walledFacts = std::move(helper);
+}
+
 std::optional<MovieFacts> ModuleMovieService::movieFacts(const std::string& path) {
+    if (m_walledFacts && m_walledFacts->available())
+        return m_walledFacts->movieFacts(path);
     MovieEngine* engine = m_state->engine();
-    return engine ? engine->movieFacts(path) : std::nullopt;
+    if (engine == nullptr)
+        return std::nullopt;
+    const int file = SourceFiles::openRegular(path);
+    if (file < 0)
+        return std::nullopt;
+    std::optional<MovieFacts> facts = engine->movieFacts(path, file);
+    ::close(file);
+    return facts;
 }
 
 } // namespace vistrel

@@ -2,9 +2,12 @@
 
 #include "core/media/MovieService.h"
 
+#include <memory>
+
 namespace vistrel {
 
 class Executor;
+class HelperMovieFacts;
 
 // Movies through libmpv, which comes with the movie module (see MovieModule): the
 // module loads on a worker the first time a movie or its facts are needed, so a program
@@ -25,8 +28,12 @@ class ModuleMovieService final : public MovieService {
     // While the module loads, only the latest request is kept; earlier ones get nullptr.
     void openMovie(const std::string& path, std::function<void(std::shared_ptr<Movie>)> opened) override;
     void observeMovieEnds(std::function<void(Movie&)> handler) override;
-    // Read with libavformat; no player is started. Loads the module first if need be.
+    // Read with libavformat behind the wall once readFactsBehindTheWall was called and
+    // a helper runs; else in this process, where no player is started but the module
+    // is loaded first if need be.
     std::optional<MovieFacts> movieFacts(const std::string& path) override;
+    // Before any facts are asked for.
+    void readFactsBehindTheWall(std::unique_ptr<HelperMovieFacts> helper);
 
     // Loads the module and starts its player now, before any movie is asked for, when
     // `path` is a movie by its suffix: the first item handed over, so that its first
@@ -39,6 +46,7 @@ class ModuleMovieService final : public MovieService {
     // Shared with the worker that loads the module, which may finish after the service is gone.
     Executor& m_executor;
     std::shared_ptr<State> m_state;
+    std::unique_ptr<HelperMovieFacts> m_walledFacts;
 };
 
 } // namespace vistrel

@@ -96,22 +96,22 @@ bool believablePixels(const ReplyHeader& header) {
 
 } // namespace
 
-DecoderHelper::DecoderHelper(QString program) : m_program(std::move(program)) {}
+DecoderHelper::DecoderHelper(QString program, Reads reads) : m_program(std::move(program)), m_reads(reads) {}
 
-std::unique_ptr<DecoderHelper> DecoderHelper::start(const QString& program) {
-    std::unique_ptr<DecoderHelper> helper(new DecoderHelper(program));
+std::unique_ptr<DecoderHelper> DecoderHelper::start(const QString& program, Reads reads) {
+    std::unique_ptr<DecoderHelper> helper(new DecoderHelper(program, reads));
     if (!helper->launch())
         return nullptr;
     return helper;
 }
 
-std::unique_ptr<DecoderHelper> DecoderHelper::startInstalled() {
+std::unique_ptr<DecoderHelper> DecoderHelper::startInstalled(Reads reads) {
     const std::optional<QString> program = LoadableModule::locate(QStringLiteral("vistrel-decoder"), "VISTREL_DECODER");
     if (!program) {
-        qCWarning(lcDecoder) << "no decoder helper found: pictures are decoded in the viewer itself";
+        qCWarning(lcDecoder) << "no decoder helper found: files are read in the viewer itself";
         return nullptr;
     }
-    return start(*program);
+    return start(*program, reads);
 }
 
 DecoderHelper::~DecoderHelper() {
@@ -135,7 +135,9 @@ bool DecoderHelper::launch() {
     posix_spawn_file_actions_adddup2(&actions, ends[1], helperControlDescriptor);
     posix_spawn_file_actions_addclosefrom_np(&actions, helperControlDescriptor + 1);
     const QByteArray program = QFile::encodeName(m_program);
-    char* const arguments[] = {const_cast<char*>(program.constData()), nullptr};
+    char moviesOption[] = "--movies";
+    char* const arguments[] = {const_cast<char*>(program.constData()),
+                               m_reads == Reads::movies ? moviesOption : nullptr, nullptr};
     pid_t id = -1;
     const int failure = ::posix_spawn(&id, program.constData(), &actions, nullptr, arguments, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -242,7 +244,8 @@ bool DecoderHelper::believable(Kind kind, int memory, Answer& answer) const {
     if (header.status == Status::failed)
         return true;
     const bool pixels = kind == Kind::decode && header.status == Status::decoded && believablePixels(header);
-    const bool info = kind == Kind::inspect && header.status == Status::inspected &&
+    const bool info = ((kind == Kind::inspect && header.status == Status::inspected) ||
+                       (kind == Kind::movieFacts && header.status == Status::probed)) &&
                       header.payloadBytes > 0 && header.payloadBytes <= largestInfo;
     if (!pixels && !info)
         return false;

@@ -29,11 +29,14 @@ class DecoderHelper {
         std::shared_ptr<const SealedMapping> payload;
     };
     using StillWanted = std::function<bool()>;
+    // A helper reads pictures, or the facts of movies: the movie libraries are loaded
+    // only into a helper started for them, when the first movie's facts are wanted.
+    enum class Reads { pictures, movies };
 
     // The helper started from `program`; nullptr (logged) when it cannot start.
-    static std::unique_ptr<DecoderHelper> start(const QString& program);
+    static std::unique_ptr<DecoderHelper> start(const QString& program, Reads reads = Reads::pictures);
     // The helper program beside the viewer (or named by $VISTREL_DECODER), started.
-    static std::unique_ptr<DecoderHelper> startInstalled();
+    static std::unique_ptr<DecoderHelper> startInstalled(Reads reads = Reads::pictures);
     // Ends the helper.
     ~DecoderHelper();
     DecoderHelper(const DecoderHelper&) = delete;
@@ -57,7 +60,7 @@ class DecoderHelper {
     };
     enum class Outcome { answered, givenUp, helperLost };
 
-    explicit DecoderHelper(QString program);
+    DecoderHelper(QString program, Reads reads);
     bool launch();
     Process current() const;
     Outcome askOnce(const Process& helper, decoderprotocol::Kind kind, const std::string& path, int file,
@@ -70,6 +73,7 @@ class DecoderHelper {
     bool isRefused(const std::string& path) const;
 
     const QString m_program;
+    const Reads m_reads;
     mutable std::mutex m_mutex;
     Process m_process;
     std::map<std::string, int> m_strikes;

@@ -26,6 +26,7 @@ inline constexpr std::uint32_t magic = 0x56445231; // "VDR1"
 enum class Kind : std::uint32_t {
     decode = 1,  // the first image at most `bound` in size, with its orientation
     inspect = 2, // the picture's facts and metadata, no pixels
+    movieFacts = 3, // a movie's length, size and stream facts (a helper started to read movies)
 };
 
 struct RequestHeader {
@@ -40,6 +41,7 @@ enum class Status : std::uint32_t {
     decoded = 1,   // pixels in the memfd
     inspected = 2, // a PictureInfo (see writeInfo) in the memfd
     failed = 3,    // the reason says why
+    probed = 4,    // MovieFacts (see AnswerBytes) in the memfd
 };
 
 struct ReplyHeader {

@@ -1,7 +1,7 @@
 #include "media/sandbox/HelperPictureService.h"
 
 #include "media/pictures/QtPicture.h"
-#include "media/sandbox/PictureInfoBytes.h"
+#include "media/sandbox/AnswerBytes.h"
 #include "media/support/LogCategories.h"
 
 #include <QColorSpace>

@@ -1,4 +1,4 @@
-#include "media/sandbox/PictureInfoBytes.h"
+#include "media/sandbox/AnswerBytes.h"
 
 #include <cstdint>
 #include <cstring>
@@ -33,6 +33,13 @@ class Writer {
         raw(std::uint8_t(value.has_value()));
         if (value)
             text(*value);
+    }
+    void attributes(const Attributes& values) {
+        raw(std::uint32_t(values.size()));
+        for (const auto& [key, value] : values) {
+            text(key);
+            text(value);
+        }
     }
     std::vector<std::byte> take() { return std::move(m_bytes); }
 
@@ -82,6 +89,19 @@ class Reader {
             return true;
         return text(value.emplace());
     }
+    bool attributes(Attributes& values) {
+        std::uint32_t count = 0;
+        if (!raw(count) || count > mostProperties)
+            return false;
+        for (std::uint32_t index = 0; index < count; ++index) {
+            std::string key;
+            std::string value;
+            if (!text(key) || !text(value))
+                return false;
+            values.emplace_back(std::move(key), std::move(value));
+        }
+        return true;
+    }
     bool atEnd() const { return m_bytes.empty(); }
 
   private:
@@ -100,11 +120,7 @@ std::vector<std::byte> bytesOfInfo(const PictureInfo& info) {
     out.optionalText(info.colorModel);
     out.optional(info.dpiWidth);
     out.optional(info.dpiHeight);
-    out.raw(std::uint32_t(info.properties.size()));
-    for (const auto& [key, value] : info.properties) {
-        out.text(key);
-        out.text(value);
-    }
+    out.attributes(info.properties);
     return out.take();
 }
 
@@ -112,23 +128,46 @@ std::optional<PictureInfo> infoOfBytes(std::span<const std::byte> bytes) {
     Reader in(bytes);
     PictureInfo info;
     std::uint8_t status = 0;
-    std::uint32_t count = 0;
     if (!in.raw(status) || status > std::uint8_t(PictureStatus::unreadable) || !in.optional(info.pixelWidth) ||
         !in.optional(info.pixelHeight) || !in.optional(info.orientation) || !in.optional(info.depth) ||
         !in.optionalText(info.colorModel) || !in.optional(info.dpiWidth) || !in.optional(info.dpiHeight) ||
-        !in.raw(count) || count > mostProperties)
+        !in.attributes(info.properties) || !in.atEnd())
         return std::nullopt;
     info.status = PictureStatus(status);
-    for (std::uint32_t index = 0; index < count; ++index) {
-        std::string key;
-        std::string value;
-        if (!in.text(key) || !in.text(value))
+    return info;
+}
+
+std::vector<std::byte> bytesOfMovieFacts(const MovieFacts& facts) {
+    Writer out;
+    out.raw(facts.duration);
+    out.raw(facts.timeScale);
+    out.raw(facts.naturalBounds);
+    out.text(facts.displayName);
+    out.attributes(facts.movieAttributes);
+    out.raw(std::uint32_t(facts.tracks.size()));
+    for (const TrackAttributes& track : facts.tracks) {
+        out.attributes(track.track);
+        out.attributes(track.media);
+    }
+    return out.take();
+}
+
+std::optional<MovieFacts> movieFactsOfBytes(std::span<const std::byte> bytes) {
+    Reader in(bytes);
+    MovieFacts facts;
+    std::uint32_t tracks = 0;
+    if (!in.raw(facts.duration) || !in.raw(facts.timeScale) || facts.timeScale <= 0 ||
+        !in.raw(facts.naturalBounds) || !in.text(facts.displayName) || !in.attributes(facts.movieAttributes) ||
+        !in.raw(tracks) || tracks > mostProperties)
+        return std::nullopt;
+    for (std::uint32_t index = 0; index < tracks; ++index) {
+        TrackAttributes& track = facts.tracks.emplace_back();
+        if (!in.attributes(track.track) || !in.attributes(track.media))
             return std::nullopt;
-        info.properties.emplace_back(std::move(key), std::move(value));
     }
     if (!in.atEnd())
         return std::nullopt;
-    return info;
+    return facts;
 }
 
 } // namespace vistrel
