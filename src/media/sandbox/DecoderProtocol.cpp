@@ -122,8 +122,9 @@ int sealedMemory(std::size_t size, const std::function<void(std::byte*)>& fill) 
     if (memory < 0)
         return -1;
     void* mapped = MAP_FAILED;
+    // Populated at once: faulting in a large picture page by page costs more than its copy.
     if (::ftruncate(memory, off_t(size)) == 0 && size > 0)
-        mapped = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, memory, 0);
+        mapped = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, memory, 0);
     if (mapped == MAP_FAILED) {
         ::close(memory);
         return -1;
@@ -144,7 +145,8 @@ std::shared_ptr<const SealedMapping> SealedMapping::map(int descriptor, std::siz
     if (seals < 0 || (seals & needed) != needed || ::fstat(descriptor, &status) != 0 || size == 0 ||
         std::uint64_t(status.st_size) < size)
         return nullptr;
-    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, descriptor, 0);
+    // Populated here, on the asking worker, rather than by the first paint's page faults.
+    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_SHARED | MAP_POPULATE, descriptor, 0);
     if (mapped == MAP_FAILED)
         return nullptr;
     return std::shared_ptr<const SealedMapping>(new SealedMapping(static_cast<const std::byte*>(mapped), size));
