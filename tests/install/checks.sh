@@ -97,6 +97,6 @@ check_modules() {
     # The decoder helper lives beside the modules and refuses to run but for the viewer.
     local helper="$prefix/lib/vistrel/vistrel-decoder"
     if ldd "$helper" | grep 'not found' >&2; then fail "$helper misses libraries"; fi
-    "$helper" 2>/dev/null && fail "$helper runs without the viewer"
+    "$helper" 2>/dev/null 3>&- && fail "$helper runs without the viewer"
     return 0
 }
