@@ -7,6 +7,7 @@
 #include "decoder/RequestFaults.h"
 #include "decoder/Confinement.h"
 #include "media/pictures/PictureImage.h"
+#include "media/pictures/PixelMemory.h"
 #include "media/modules/MovieEngine.h"
 #include "media/sandbox/AnswerBytes.h"
 #include "media/support/LogCategories.h"
@@ -16,6 +17,8 @@
 #include <cstring>
 #include <exception>
 #include <poll.h>
+#include <sys/mman.h>
+#include <vector>
 #include <unistd.h>
 
 namespace vistrel {
@@ -46,6 +49,74 @@ QImage carried(QImage image) {
         return image;
     return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                          : QImage::Format_RGB32);
+}
+
+// Memory lent to our own decoders for a request's final pixels: each image they make
+// lies in a memfd of its own, mapped here, so that the picture reaches the viewer as it
+// was written, without a copy. Images of other sizes or formats come from the heap.
+class LentPixels {
+  public:
+    LentPixels() = default;
+    ~LentPixels() {
+        for (const Lent& lent : m_lent)
+            ::close(lent.memory);
+    }
+    LentPixels(const LentPixels&) = delete;
+    LentPixels& operator=(const LentPixels&) = delete;
+
+    QImage imageFor(QSize size, QImage::Format format) {
+        if (size.isEmpty() || QImage::toPixelFormat(format).bitsPerPixel() != 32)
+            return QImage(size, format);
+        const qsizetype bytesPerLine = qsizetype(size.width()) * 4;
+        const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(size.height());
+        std::byte* mapped = nullptr;
+        const int memory = sealableMemory(bytes, mapped);
+        if (memory < 0)
+            return QImage(size, format);
+        m_lent.push_back({memory, mapped, bytes});
+        return QImage(reinterpret_cast<uchar*>(mapped), size.width(), size.height(), bytesPerLine, format,
+                      &LentPixels::unmap, new Lent{-1, mapped, bytes});
+    }
+
+    // The memfd `image` lies in, now the caller's; -1 when it lies elsewhere.
+    int take(const QImage& image) {
+        for (auto lent = m_lent.begin(); lent != m_lent.end(); ++lent) {
+            if (image.constBits() == reinterpret_cast<const uchar*>(lent->pixels) &&
+                std::size_t(image.sizeInBytes()) == lent->bytes) {
+                const int memory = lent->memory;
+                m_lent.erase(lent);
+                return memory;
+            }
+        }
+        return -1;
+    }
+
+  private:
+    struct Lent {
+        int memory;
+        std::byte* pixels;
+        std::size_t bytes;
+    };
+    static void unmap(void* lent) {
+        const auto* mapping = static_cast<Lent*>(lent);
+        ::munmap(mapping->pixels, mapping->bytes);
+        delete mapping;
+    }
+
+    std::vector<Lent> m_lent;
+};
+
+// The sealed memfd to hand `size` bytes of `memory` over in: `memory` itself once its
+// writable mapping is gone, else (something still maps it) a sealed copy of it.
+int handedOver(int memory, std::size_t size) {
+    if (seal(memory))
+        return memory;
+    const int copy = sealedMemory(size, [memory, size](std::byte* into) {
+        if (::pread(memory, into, size, 0) != ssize_t(size))
+            std::memset(into, 0, size);
+    });
+    ::close(memory);
+    return copy;
 }
 
 std::optional<DecoderServer::Request> requestOf(Datagram& datagram) {
@@ -125,12 +196,16 @@ ReplyHeader DecoderServer::decode(const Request& request, int& memory) {
     if (request.bound.isValid())
         neededSize = Size{float(request.bound.width()), float(request.bound.height())};
     const int reply = request.reply;
-    const DecodedPicture decoded =
-        m_pictures.decodeWhileWanted(request.path, neededSize, [reply] { return stillWantedBy(reply); });
+    LentPixels lent;
+    DecodedPicture decoded;
+    {
+        const PixelMemory::Lend lend([&lent](QSize size, QImage::Format format) { return lent.imageFor(size, format); });
+        decoded = m_pictures.decodeWhileWanted(request.path, neededSize, [reply] { return stillWantedBy(reply); });
+    }
     const PictureImage* pixels = decoded.picture ? decoded.picture->pixels() : nullptr;
     if (pixels == nullptr || pixels->image().isNull())
         return failure("cannot be decoded");
-    const QImage image = carried(pixels->image());
+    QImage image = carried(pixels->image());
     ReplyHeader header;
     header.status = Status::decoded;
     header.storedWidth = pixels->storedSize().width();
@@ -142,9 +217,17 @@ ReplyHeader DecoderServer::decode(const Request& request, int& memory) {
     header.orientation = decoded.orientation.value_or(0);
     header.flags = (decoded.animated ? animatedFlag : 0) | (image.colorSpace() == QColorSpace::SRgb ? srgbFlag : 0);
     header.payloadBytes = std::uint64_t(image.sizeInBytes());
-    memory = sealedMemory(std::size_t(header.payloadBytes), [&image](std::byte* into) {
-        std::memcpy(into, image.constBits(), std::size_t(image.sizeInBytes()));
-    });
+    if (const int written = lent.take(image); written >= 0) {
+        image = QImage();
+        decoded = {}; // the last holders of the writable mapping, which the seal needs gone
+        memory = handedOver(written, std::size_t(header.payloadBytes));
+    } else {
+        qCDebug(lcDecoder) << "the pixels of" << QFile::decodeName(QByteArray::fromStdString(request.path))
+                           << "are copied to be handed over";
+        memory = sealedMemory(std::size_t(header.payloadBytes), [&image](std::byte* into) {
+            std::memcpy(into, image.constBits(), std::size_t(image.sizeInBytes()));
+        });
+    }
     return memory >= 0 ? header : failure("no memory to hand the pixels over");
 }
 

@@ -5,6 +5,7 @@
 #include "codec/jpeg/JpegSplitDecoder.h"
 #include "codec/rows/AreaDownscaler.h"
 #include "codec/rows/PixelRows.h"
+#include "media/pictures/PixelMemory.h"
 #include "media/support/LogCategories.h"
 
 #include <QByteArray>
@@ -124,7 +125,7 @@ std::variant<QImage, QString> decodeSplit(int descriptor, const JpegScan& scan, 
         return QStringLiteral("unexpected decoded layout");
     qCDebug(lcPicture) << "decoding the JPEG data in" << segments << "segments at" << scale << "eighths";
     try {
-        QImage image(target, QImage::Format_RGB32);
+        QImage image = PixelMemory::imageFor(target, QImage::Format_RGB32);
         if (image.isNull())
             return QStringLiteral("not enough memory for the scaled picture");
         Folder folder(width, height, image, parallelism);
@@ -154,7 +155,7 @@ PictureDecoder::Result decodeWithLibrary(JpegLibraryDecoder& library, QSize stor
         !AreaDownscaler::supports(width, height, target.width(), target.height()))
         return PictureDecoder::Result::failed(storedSize, QStringLiteral("unexpected decoded layout"));
 
-    QImage image(target, QImage::Format_RGB32);
+    QImage image = PixelMemory::imageFor(target, QImage::Format_RGB32);
     if (image.isNull())
         return PictureDecoder::Result::failed(storedSize,
                                               QStringLiteral("not enough memory for the scaled picture"));

@@ -4,6 +4,7 @@
 #include "codec/rows/AreaDownscaler.h"
 #include "codec/rows/PixelRows.h"
 #include "codec/rows/RowPipeline.h"
+#include "media/pictures/PixelMemory.h"
 
 #include <QByteArray>
 #include <QColorSpace>
@@ -288,7 +289,8 @@ std::optional<PictureDecoder::Result> PngScaledDecoder::decode(int descriptor, Q
     if (rowBytes != std::size_t(header.size.width()) * std::size_t(bytesPerPixel(layout)))
         return PictureDecoder::Result::failed(header.size, QStringLiteral("unexpected row layout"));
 
-    QImage image(target, header.alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    QImage image =
+        PixelMemory::imageFor(target, header.alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (image.isNull())
         return PictureDecoder::Result::failed(header.size,
                                               QStringLiteral("not enough memory for the picture"));

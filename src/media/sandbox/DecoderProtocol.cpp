@@ -117,21 +117,34 @@ std::optional<Datagram> receiveDatagram(int socket, std::size_t longest, std::si
     return datagram;
 }
 
-int sealedMemory(std::size_t size, const std::function<void(std::byte*)>& fill) {
+int sealableMemory(std::size_t size, std::byte*& mapped) {
     const int memory = ::memfd_create("vistrel-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
     if (memory < 0)
         return -1;
-    void* mapped = MAP_FAILED;
+    void* made = MAP_FAILED;
     // Populated at once: faulting in a large picture page by page costs more than its copy.
     if (::ftruncate(memory, off_t(size)) == 0 && size > 0)
-        mapped = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, memory, 0);
-    if (mapped == MAP_FAILED) {
+        made = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, memory, 0);
+    if (made == MAP_FAILED) {
         ::close(memory);
         return -1;
     }
-    fill(static_cast<std::byte*>(mapped));
+    mapped = static_cast<std::byte*>(made);
+    return memory;
+}
+
+bool seal(int memory) {
+    return ::fcntl(memory, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) == 0;
+}
+
+int sealedMemory(std::size_t size, const std::function<void(std::byte*)>& fill) {
+    std::byte* mapped = nullptr;
+    const int memory = sealableMemory(size, mapped);
+    if (memory < 0)
+        return -1;
+    fill(mapped);
     ::munmap(mapped, size); // a writable mapping left would refuse the write seal
-    if (::fcntl(memory, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) != 0) {
+    if (!seal(memory)) {
         ::close(memory);
         return -1;
     }

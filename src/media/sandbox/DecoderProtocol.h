@@ -102,6 +102,12 @@ std::span<const std::byte> bytesOf(const Header& header) {
 // A memfd of `size` bytes filled by `fill`, then sealed against resizing and writing;
 // -1 when memory cannot be had.
 int sealedMemory(std::size_t size, const std::function<void(std::byte*)>& fill);
+// A memfd of `size` bytes that can be sealed later, mapped for writing at `mapped`
+// (populated); -1 when memory cannot be had.
+int sealableMemory(std::size_t size, std::byte*& mapped);
+// Seals what sealableMemory made, once no writable mapping of it is left; false when it
+// cannot be sealed.
+bool seal(int memory);
 
 // A sealed memfd mapped for reading, unmapped with its last owner.
 class SealedMapping {
