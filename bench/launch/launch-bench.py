@@ -8,7 +8,8 @@ pixel is polled about every millisecond by bench/launch/PixelWait.cpp (target
 pixel_wait). Every launch gets a clean HOME and XDG folders.
 
 Rows: launch to an 800x600 PNG, a 24 MP JPEG, a 24 MP PNG, a 96 MP JPEG (with peak
-RSS, over the viewer and its decoder helper), a 1080p H.264 movie's first frame; the next picture (4000x3000 JPEGs, a key
+RSS summed over the viewer and its decoder helper, and, where the bench may make memory
+cgroups, the launch's peak memory charge, which counts shared pages once), a 1080p H.264 movie's first frame; the next picture (4000x3000 JPEGs, a key
 every second); a folder of 100,000 files in 1,000 folders (with `find` as baseline).
 Each figure is the median of several runs, with its ratio to the best peer.
 
@@ -369,15 +370,55 @@ def child_processes(pid):
         return []
 
 
-def peak_rss_mib(pid, env):
-    """VmHWM once the picture is up and a second has passed for any late work, summed
-    over the viewer and the processes it started (a decoder helper): an upper bound, as
-    memory both map (the pixels handed over) counts in each."""
-    time.sleep(1.0)
+def peak_rss_mib(pid):
+    """VmHWM summed over the viewer and the processes it started (a decoder helper): an
+    upper bound, as what both map (libraries, the pixels handed over) counts in each."""
     own = high_water_mib(pid)
     if own is None:
         return None
     return own + sum(high_water_mib(child) or 0.0 for child in child_processes(pid))
+
+
+# Where it can, a launch runs in a memory cgroup of its own (cgroup v1, as root): its
+# peak charge counts each page once, however many of the program's processes map it.
+MEMORY_CGROUPS = Path("/sys/fs/cgroup/memory")
+CGROUP_PREFIX = "vistrel-launch-bench"
+
+
+def can_charge_memory():
+    return os.access(MEMORY_CGROUPS, os.W_OK) and (MEMORY_CGROUPS / "memory.max_usage_in_bytes").exists()
+
+
+def in_own_cgroup(command):
+    script = 'group="$0-$$"; mkdir "$group" && echo $$ > "$group/cgroup.procs" && exec "$@"'
+    return ["sh", "-c", script, str(MEMORY_CGROUPS / CGROUP_PREFIX), *command]
+
+
+def peak_charged_mib(pid):
+    try:
+        for line in Path(f"/proc/{pid}/cgroup").read_text().splitlines():
+            _, controllers, path = line.split(":", 2)
+            if "memory" in controllers.split(",") and CGROUP_PREFIX in path:
+                peak = MEMORY_CGROUPS / path.lstrip("/") / "memory.max_usage_in_bytes"
+                return int(peak.read_text()) / (1024 * 1024)
+    except (OSError, ValueError):
+        pass
+    return None
+
+
+def remove_own_cgroups():
+    for group in MEMORY_CGROUPS.glob(CGROUP_PREFIX + "-*"):
+        try:
+            group.rmdir()
+        except OSError:
+            pass
+
+
+def peak_memory(pid, env):
+    """Once the picture is up and a second has passed for any late work: the summed
+    high-water marks, and the cgroup's peak charge where the launch has one."""
+    time.sleep(1.0)
+    return peak_rss_mib(pid), peak_charged_mib(pid)
 
 
 def activate(pid, env):
@@ -407,6 +448,7 @@ ROWS = [
     ("png24", "Launch to 24 MP PNG"),
     ("jpeg96", "Launch to 96 MP JPEG"),
     ("rss96", "Peak RSS, 96 MP JPEG"),
+    ("charged96", "Peak memory charged, 96 MP JPEG"),
     ("movie", "Launch to 1080p H.264 first frame"),
     ("next", "Next picture (4000x3000 JPEG)"),
     ("folder", "Folder of 100,000 files to first item"),
@@ -424,11 +466,16 @@ def measure(args, fixtures, available):
                 if row not in args.rows:
                     continue
                 log(f"{viewer.name}: {row}")
-                after = peak_rss_mib if row == "jpeg96" else None
-                ms, extras = bench.launches(viewer.picture(str(path)), fixtures.colour[path], args.runs, after)
+                after = peak_memory if row == "jpeg96" else None
+                command = viewer.picture(str(path))
+                if after and can_charge_memory():
+                    command = in_own_cgroup(command)
+                ms, extras = bench.launches(command, fixtures.colour[path], args.runs, after)
                 results[row][viewer.name] = ms
-                if after and extras:
-                    results["rss96"][viewer.name] = statistics.median(e for e in extras if e is not None)
+                for index, figure in enumerate(("rss96", "charged96")):
+                    measured = [e[index] for e in extras or [] if e and e[index] is not None]
+                    if after and measured:
+                        results[figure][viewer.name] = statistics.median(measured)
             if "movie" in args.rows and viewer.movie:
                 log(f"{viewer.name}: movie")
                 ms, _ = bench.launches(viewer.movie(str(fixtures.movie)), fixtures.colour[fixtures.movie], args.runs,
@@ -442,6 +489,7 @@ def measure(args, fixtures, available):
                 ms, _ = bench.launches(viewer.folder(str(fixtures.folder)), fixtures.colour[fixtures.folder],
                                        args.runs)
                 results["folder"][viewer.name] = ms
+    remove_own_cgroups()
     if "folder" in args.rows:
         results["folder"]["find"] = find_baseline(fixtures.folder, args.runs)
     return results
@@ -460,7 +508,7 @@ def table(results, names):
     for row, title in ROWS:
         if not results[row]:
             continue
-        unit = "MiB" if row == "rss96" else "ms"
+        unit = "MiB" if row in ("rss96", "charged96") else "ms"
         cells = []
         for name in columns:
             value = results[row].get(name)
