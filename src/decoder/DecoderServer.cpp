@@ -14,6 +14,7 @@
 
 #include <QColorSpace>
 #include <QFile>
+#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <poll.h>
@@ -111,6 +112,8 @@ class LentPixels {
 int handedOver(int memory, std::size_t size) {
     if (seal(memory))
         return memory;
+    qCDebug(lcDecoder) << "pixels still mapped for writing cannot be sealed:" << std::strerror(errno)
+                       << "- handed over as a copy";
     const int copy = sealedMemory(size, [memory, size](std::byte* into) {
         if (::pread(memory, into, size, 0) != ssize_t(size))
             std::memset(into, 0, size);
