@@ -1,6 +1,7 @@
 #include "decoder/DecoderServer.h"
 
 #include "codec/io/SourceFiles.h"
+#include "core/media/AnimationFrames.h"
 #include "core/media/Picture.h"
 #include "core/media/PictureService.h"
 #include "core/work/Executor.h"
@@ -30,6 +31,33 @@ using namespace decoderprotocol;
 
 void setReason(ReplyHeader& header, const std::string& reason) {
     std::strncpy(header.reason, reason.c_str(), sizeof header.reason - 1);
+}
+
+ReplyHeader ended(Status status) {
+    ReplyHeader header;
+    header.status = status;
+    return header;
+}
+
+// The reply's description of `image`, pixels that go in its memory as they lie.
+ReplyHeader describing(const QImage& image, QSize storedSize) {
+    ReplyHeader header;
+    header.status = Status::decoded;
+    header.storedWidth = storedSize.width();
+    header.storedHeight = storedSize.height();
+    header.width = image.width();
+    header.height = image.height();
+    header.bytesPerLine = std::uint32_t(image.bytesPerLine());
+    header.pixelFormat = std::uint32_t(image.format());
+    header.flags = image.colorSpace() == QColorSpace::SRgb ? srgbFlag : 0;
+    header.payloadBytes = std::uint64_t(image.sizeInBytes());
+    return header;
+}
+
+int copiedToSealedMemory(const QImage& image) {
+    return sealedMemory(std::size_t(image.sizeInBytes()), [&image](std::byte* into) {
+        std::memcpy(into, image.constBits(), std::size_t(image.sizeInBytes()));
+    });
 }
 
 ReplyHeader failure(const std::string& reason) {
@@ -128,7 +156,8 @@ std::optional<DecoderServer::Request> requestOf(Datagram& datagram) {
         return std::nullopt;
     std::memcpy(&header, datagram.bytes.data(), sizeof header);
     if (header.magic != decoderprotocol::magic ||
-        (header.kind != Kind::decode && header.kind != Kind::inspect && header.kind != Kind::movieFacts) ||
+        (header.kind != Kind::decode && header.kind != Kind::inspect && header.kind != Kind::movieFacts &&
+         header.kind != Kind::animate) ||
         header.pathBytes != datagram.bytes.size() - sizeof header || header.boundWidth < 0 ||
         header.boundHeight < 0)
         return std::nullopt;
@@ -162,6 +191,15 @@ void DecoderServer::serve() {
 
 void DecoderServer::answer(const Request& request) {
     const SourceFiles::Loan loan(request.path, request.file);
+    if (request.kind == Kind::animate) {
+        if (const std::optional<std::string> fault = RequestFaults::actOn(request.path))
+            sendDatagram(request.reply, bytesOf(failure(*fault)));
+        else
+            animate(request);
+        for (const int descriptor : {request.reply, request.file})
+            ::close(descriptor);
+        return;
+    }
     if (const std::optional<std::string> unlimited = allowCpuSecondsFromNow(m_cpuSecondsPerRequest))
         qCWarning(lcDecoder) << "decoding without a CPU time limit:" << unlimited->c_str();
     int memory = -1;
@@ -190,6 +228,7 @@ ReplyHeader DecoderServer::answerTo(const Request& request, int& memory) {
     case Kind::decode: return decode(request, memory);
     case Kind::inspect: return inspect(request, memory);
     case Kind::movieFacts: return probeMovie(request, memory);
+    case Kind::animate: break; // a conversation of its own (animate)
     }
     return failure("no such request");
 }
@@ -209,17 +248,9 @@ ReplyHeader DecoderServer::decode(const Request& request, int& memory) {
     if (pixels == nullptr || pixels->image().isNull())
         return failure("cannot be decoded");
     QImage image = carried(pixels->image());
-    ReplyHeader header;
-    header.status = Status::decoded;
-    header.storedWidth = pixels->storedSize().width();
-    header.storedHeight = pixels->storedSize().height();
-    header.width = image.width();
-    header.height = image.height();
-    header.bytesPerLine = std::uint32_t(image.bytesPerLine());
-    header.pixelFormat = std::uint32_t(image.format());
+    ReplyHeader header = describing(image, pixels->storedSize());
     header.orientation = decoded.orientation.value_or(0);
-    header.flags = (decoded.animated ? animatedFlag : 0) | (image.colorSpace() == QColorSpace::SRgb ? srgbFlag : 0);
-    header.payloadBytes = std::uint64_t(image.sizeInBytes());
+    header.flags |= decoded.animated ? animatedFlag : 0;
     if (const int written = lent.take(image); written >= 0) {
         image = QImage();
         decoded = {}; // the last holders of the writable mapping, which the seal needs gone
@@ -227,11 +258,72 @@ ReplyHeader DecoderServer::decode(const Request& request, int& memory) {
     } else {
         qCDebug(lcDecoder) << "the pixels of" << QFile::decodeName(QByteArray::fromStdString(request.path))
                            << "are copied to be handed over";
-        memory = sealedMemory(std::size_t(header.payloadBytes), [&image](std::byte* into) {
-            std::memcpy(into, image.constBits(), std::size_t(image.sizeInBytes()));
-        });
+        memory = copiedToSealedMemory(image);
     }
     return memory >= 0 ? header : failure("no memory to hand the pixels over");
+}
+
+// An animation is a conversation on the request's socket, one frame per `next`, until
+// the viewer hangs up; its readers hold their own copies of the lent file meanwhile.
+void DecoderServer::animate(const Request& request) {
+    std::optional<Size> neededSize;
+    if (request.bound.isValid())
+        neededSize = Size{float(request.bound.width()), float(request.bound.height())};
+    std::unique_ptr<AnimationFrames> frames;
+    try {
+        frames = m_pictures.openAnimation(request.path, neededSize);
+    } catch (const std::exception& error) {
+        qCInfo(lcDecoder) << "cannot animate:" << error.what();
+    }
+    ReplyHeader opened = frames ? ReplyHeader() : failure("no animation to play");
+    if (frames) {
+        opened.status = Status::animating;
+        opened.plays = frames->plays().value_or(-1);
+    }
+    if (!sendDatagram(request.reply, bytesOf(opened)) || !frames)
+        return;
+    while (std::optional<Datagram> asked = receiveDatagram(request.reply, sizeof(SessionCommand), 0)) {
+        SessionCommand command{};
+        if (asked->bytes.size() != sizeof command)
+            return;
+        std::memcpy(&command, asked->bytes.data(), sizeof command);
+        if (const std::optional<std::string> unlimited = allowCpuSecondsFromNow(m_cpuSecondsPerRequest))
+            qCWarning(lcDecoder) << "animating without a CPU time limit:" << unlimited->c_str();
+        int memory = -1;
+        const ReplyHeader header = command == SessionCommand::rewind ? rewound(*frames) : nextFrame(*frames, memory);
+        const bool sent = memory >= 0 ? sendDatagram(request.reply, bytesOf(header), std::span(&memory, 1))
+                                      : sendDatagram(request.reply, bytesOf(header));
+        if (memory >= 0)
+            ::close(memory);
+        if (!sent)
+            return;
+    }
+}
+
+ReplyHeader DecoderServer::nextFrame(AnimationFrames& frames, int& memory) {
+    try {
+        const AnimationStep step = frames.next();
+        if (step.kind == AnimationStep::Kind::end)
+            return ended(Status::ended);
+        const PictureImage* pixels = step.picture ? step.picture->pixels() : nullptr;
+        if (step.kind == AnimationStep::Kind::damaged || pixels == nullptr || pixels->image().isNull())
+            return failure("a damaged frame");
+        const QImage image = carried(pixels->image());
+        ReplyHeader header = describing(image, image.size());
+        header.delayMilliseconds = step.delayMilliseconds;
+        memory = copiedToSealedMemory(image);
+        return memory >= 0 ? header : failure("no memory to hand the frame over");
+    } catch (const std::exception& error) {
+        return failure(error.what());
+    }
+}
+
+ReplyHeader DecoderServer::rewound(AnimationFrames& frames) {
+    try {
+        return frames.rewind() ? ended(Status::rewound) : failure("cannot be read again");
+    } catch (const std::exception& error) {
+        return failure(error.what());
+    }
 }
 
 ReplyHeader DecoderServer::inspect(const Request& request, int& memory) {

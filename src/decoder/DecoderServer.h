@@ -9,6 +9,7 @@
 
 namespace vistrel {
 
+class AnimationFrames;
 class Executor;
 class MovieEngine;
 class PictureService;
@@ -41,6 +42,9 @@ class DecoderServer {
     decoderprotocol::ReplyHeader decode(const Request& request, int& memory);
     decoderprotocol::ReplyHeader inspect(const Request& request, int& memory);
     decoderprotocol::ReplyHeader probeMovie(const Request& request, int& memory);
+    void animate(const Request& request);
+    static decoderprotocol::ReplyHeader nextFrame(AnimationFrames& frames, int& memory);
+    static decoderprotocol::ReplyHeader rewound(AnimationFrames& frames);
     // `bytes` in a sealed memfd, as the answer of `status`.
     static decoderprotocol::ReplyHeader carrying(decoderprotocol::Status status, const std::vector<std::byte>& bytes,
                                                  int& memory);

@@ -7,8 +7,10 @@
 #include "MediaFixtures.h"
 #include "core/show/PictureAnimation.h"
 #include "media/pictures/QtPicture.h"
+#include "media/sandbox/HelperPictureService.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 namespace vistrel {
@@ -21,13 +23,22 @@ QRgb centreOf(const Picture& picture) {
     return image.pixel(image.width() / 2, image.height() / 2);
 }
 
+// The frames decoded here, or behind the wall in the decoder helper.
+std::unique_ptr<PictureService> serviceDecoding(bool behindTheWall) {
+    if (!behindTheWall)
+        return std::make_unique<QtPictureService>();
+    return std::make_unique<HelperPictureService>(DecoderHelper::start(QStringLiteral(VISTREL_DECODER_PROGRAM)),
+                                                  std::make_unique<QtPictureService>());
+}
+
 // Red, then blue at the centre, a quarter of a second each, for ever; the last
 // announces far more frames than it holds.
-class TwoColourAnimation : public ::testing::TestWithParam<const char*> {};
+class TwoColourAnimation : public ::testing::TestWithParam<std::tuple<const char*, bool>> {};
 
 TEST_P(TwoColourAnimation, TellsItMovesAndPlaysItsFramesRoundAndRound) {
-    QtPictureService service;
-    const std::string path = MediaFixtures::get().file(GetParam());
+    const std::unique_ptr<PictureService> decoding = serviceDecoding(std::get<1>(GetParam()));
+    PictureService& service = *decoding;
+    const std::string path = MediaFixtures::get().file(std::get<0>(GetParam()));
     EXPECT_TRUE(service.decodeFirstImage(path, Size{1920, 1920}).animated);
 
     const std::unique_ptr<AnimationFrames> frames = service.openAnimation(path, Size{1920, 1920});
@@ -45,7 +56,9 @@ TEST_P(TwoColourAnimation, TellsItMovesAndPlaysItsFramesRoundAndRound) {
     EXPECT_EQ(colours, (std::vector<QRgb>{qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(255, 0, 0), qRgb(0, 0, 255)}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, TwoColourAnimation, ::testing::Values("blink.gif", "blink.png", "overclaimed.png", "blink.jxl"));
+INSTANTIATE_TEST_SUITE_P(Files, TwoColourAnimation,
+                         ::testing::Combine(::testing::Values("blink.gif", "blink.png", "overclaimed.png", "blink.jxl"),
+                                            ::testing::Bool()));
 
 TEST(AnimatedPicture, StillsDoNotMoveAndAGifMayPlayAGivenNumberOfTimes) {
     QtPictureService service;
@@ -57,15 +70,17 @@ TEST(AnimatedPicture, StillsDoNotMoveAndAGifMayPlayAGivenNumberOfTimes) {
 }
 
 TEST(AnimatedPicture, ACutOffLastFrameEndsTheFramesWithoutHarm) {
-    const std::unique_ptr<AnimationFrames> frames =
-        QtPictureService().openAnimation(MediaFixtures::get().file("cut.gif"), {});
-    ASSERT_TRUE(frames);
-    int good = 0;
-    for (AnimationStep step = frames->next(); step.kind == AnimationStep::Kind::frame && good < 10;
-         step = frames->next())
-        ++good;
-    EXPECT_GE(good, 2);
-    EXPECT_LE(good, 3);
+    for (const bool behindTheWall : {false, true}) {
+        const std::unique_ptr<PictureService> service = serviceDecoding(behindTheWall);
+        const std::unique_ptr<AnimationFrames> frames = service->openAnimation(MediaFixtures::get().file("cut.gif"), {});
+        ASSERT_TRUE(frames);
+        int good = 0;
+        for (AnimationStep step = frames->next(); step.kind == AnimationStep::Kind::frame && good < 10;
+             step = frames->next())
+            ++good;
+        EXPECT_GE(good, 2);
+        EXPECT_LE(good, 3);
+    }
 }
 
 // Counts the frames of the real decoder that are still held anywhere.

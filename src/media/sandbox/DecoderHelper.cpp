@@ -29,8 +29,6 @@ using namespace decoderprotocol;
 constexpr int helperControlDescriptor = 3;
 // How often a waiting request asks whether it is still wanted.
 constexpr int stillWantedIntervalMilliseconds = 25;
-// Larger than any picture the decoders would make (their allocation limit is lower).
-constexpr std::int64_t largestSide = 1 << 20;
 constexpr std::uint64_t largestInfo = std::uint64_t(64) << 20;
 
 QString nameOf(const std::string& path) {
@@ -78,20 +76,6 @@ QString reap(pid_t helper) {
     if (::waitpid(helper, &status, 0) == helper)
         return QStringLiteral("stopped");
     return QStringLiteral("gone");
-}
-
-std::size_t minimalBytesPerLine(const ReplyHeader& header) {
-    const int depth = QImage::toPixelFormat(QImage::Format(header.pixelFormat)).bitsPerPixel();
-    return (std::size_t(header.width) * std::size_t(depth) + 7) / 8;
-}
-
-bool believablePixels(const ReplyHeader& header) {
-    return header.width > 0 && header.height > 0 && header.width <= largestSide && header.height <= largestSide &&
-           header.storedWidth >= 0 && header.storedHeight >= 0 && header.storedWidth <= largestSide &&
-           header.storedHeight <= largestSide && header.orientation >= 0 && header.orientation <= 8 &&
-           decoderprotocol::isCarriedFormat(QImage::Format(header.pixelFormat)) && header.bytesPerLine % 4 == 0 &&
-           header.bytesPerLine >= minimalBytesPerLine(header) &&
-           header.payloadBytes == std::uint64_t(header.bytesPerLine) * std::uint64_t(header.height);
 }
 
 } // namespace
@@ -161,7 +145,7 @@ pid_t DecoderHelper::processId() const {
 }
 
 std::optional<DecoderHelper::Answer> DecoderHelper::ask(Kind kind, const std::string& path, QSize bound,
-                                                        const StillWanted& stillWanted) {
+                                                        const StillWanted& stillWanted, int* session) {
     if (path.size() > longestPath || isRefused(path))
         return std::nullopt;
     OwnedSocket file{SourceFiles::openRegular(path)};
@@ -175,7 +159,7 @@ std::optional<DecoderHelper::Answer> DecoderHelper::ask(Kind kind, const std::st
         if (helper.id < 0)
             return std::nullopt;
         Answer answer;
-        switch (askOnce(helper, kind, path, file.descriptor, bound, stillWanted, answer)) {
+        switch (askOnce(helper, kind, path, file.descriptor, bound, stillWanted, answer, session)) {
         case Outcome::answered:
             return answer;
         case Outcome::givenUp:
@@ -193,7 +177,7 @@ std::optional<DecoderHelper::Answer> DecoderHelper::ask(Kind kind, const std::st
 
 DecoderHelper::Outcome DecoderHelper::askOnce(const Process& helper, Kind kind, const std::string& path,
                                               int file, QSize bound, const StillWanted& stillWanted,
-                                              Answer& answer) {
+                                              Answer& answer, int* session) {
     int ends[2] = {-1, -1};
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) {
         qCWarning(lcDecoder) << "no socket for a request:" << std::strerror(errno);
@@ -215,35 +199,51 @@ DecoderHelper::Outcome DecoderHelper::askOnce(const Process& helper, Kind kind, 
             return Outcome::givenUp; // the helper sees the socket close and stops
         }
     }
-    std::optional<Datagram> datagram = receiveDatagram(reply.descriptor, sizeof(ReplyHeader), 1);
-    if (!datagram) {
-        qCWarning(lcDecoder) << "the decoder helper ended while it read" << nameOf(path);
+    std::optional<Answer> received = receiveAnswer(reply.descriptor, kind);
+    if (!received) {
+        qCWarning(lcDecoder) << "no answer about" << nameOf(path);
         return Outcome::helperLost;
     }
-    if (datagram->bytes.size() != sizeof(ReplyHeader)) {
-        qCWarning(lcDecoder) << "the decoder helper answered" << datagram->bytes.size() << "bytes about"
-                             << nameOf(path) << "- not an answer";
-        return Outcome::helperLost;
-    }
-    std::memcpy(&answer.header, datagram->bytes.data(), sizeof(ReplyHeader));
-    answer.header.reason[sizeof answer.header.reason - 1] = '\0';
-    if (!believable(kind, datagram->takeDescriptor(0), answer)) {
-        qCWarning(lcDecoder) << "the decoder helper's answer about" << nameOf(path) << "does not hold up";
-        return Outcome::helperLost;
-    }
+    answer = std::move(*received);
     if (answer.header.status == Status::failed)
         qCInfo(lcDecoder) << "cannot decode" << nameOf(path) << "-" << answer.header.reason;
+    if (session != nullptr)
+        std::swap(*session, reply.descriptor);
     return Outcome::answered;
 }
 
-bool DecoderHelper::believable(Kind kind, int memory, Answer& answer) const {
+std::optional<DecoderHelper::Answer> DecoderHelper::receiveAnswer(int socket, Kind kind) {
+    std::optional<Datagram> datagram = receiveDatagram(socket, sizeof(ReplyHeader), 1);
+    if (!datagram) {
+        qCWarning(lcDecoder) << "the decoder helper ended before it answered";
+        return std::nullopt;
+    }
+    if (datagram->bytes.size() != sizeof(ReplyHeader)) {
+        qCWarning(lcDecoder) << "the decoder helper answered" << datagram->bytes.size() << "bytes - not an answer";
+        return std::nullopt;
+    }
+    Answer answer;
+    std::memcpy(&answer.header, datagram->bytes.data(), sizeof(ReplyHeader));
+    answer.header.reason[sizeof answer.header.reason - 1] = '\0';
+    if (!believable(kind, datagram->takeDescriptor(0), answer)) {
+        qCWarning(lcDecoder) << "the decoder helper's answer does not hold up";
+        return std::nullopt;
+    }
+    return answer;
+}
+
+bool DecoderHelper::believable(Kind kind, int memory, Answer& answer) {
     const OwnedSocket owned{memory};
     const ReplyHeader& header = answer.header;
     if (header.magic != decoderprotocol::magic)
         return false;
     if (header.status == Status::failed)
         return true;
-    const bool pixels = kind == Kind::decode && header.status == Status::decoded && believablePixels(header);
+    if (kind == Kind::animate && (header.status == Status::animating || header.status == Status::ended ||
+                                  header.status == Status::rewound))
+        return header.plays >= -1 && header.payloadBytes == 0;
+    const bool pixels = (kind == Kind::decode || kind == Kind::animate) && header.status == Status::decoded &&
+                        believablePixels(header);
     const bool info = ((kind == Kind::inspect && header.status == Status::inspected) ||
                        (kind == Kind::movieFacts && header.status == Status::probed)) &&
                       header.payloadBytes > 0 && header.payloadBytes <= largestInfo;

@@ -46,8 +46,13 @@ class DecoderHelper {
     // (and telling the helper) once `stillWanted` answers false. nullopt when there is no
     // answer: the file cannot be opened, the helper failed on it, or nobody wants it any
     // more; each is logged in vistrel.media.decoder.
+    // With `session`, an answered request's socket is handed over there instead of being
+    // closed, for the conversation an animation is (the caller closes it).
     std::optional<Answer> ask(decoderprotocol::Kind kind, const std::string& path, QSize bound,
-                              const StillWanted& stillWanted);
+                              const StillWanted& stillWanted, int* session = nullptr);
+    // The next answer on a session's socket, checked as any answer is; nullopt (logged)
+    // when the helper has gone or answered what no helper should.
+    static std::optional<Answer> receiveAnswer(int socket, decoderprotocol::Kind kind);
 
     // The running helper's process, for tests that end it from outside.
     pid_t processId() const;
@@ -64,8 +69,8 @@ class DecoderHelper {
     bool launch();
     Process current() const;
     Outcome askOnce(const Process& helper, decoderprotocol::Kind kind, const std::string& path, int file,
-                    QSize bound, const StillWanted& stillWanted, Answer& answer);
-    bool believable(decoderprotocol::Kind kind, int memory, Answer& answer) const;
+                    QSize bound, const StillWanted& stillWanted, Answer& answer, int* session);
+    static bool believable(decoderprotocol::Kind kind, int memory, Answer& answer);
     // Ends the helper of `generation`, if it is still the one running, and starts another.
     void replace(std::uint64_t generation, const char* why);
     // True once the file has taken down helpers twice.

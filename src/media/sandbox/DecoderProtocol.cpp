@@ -117,6 +117,30 @@ std::optional<Datagram> receiveDatagram(int socket, std::size_t longest, std::si
     return datagram;
 }
 
+namespace {
+
+using decoderprotocol::ReplyHeader;
+
+// Larger than any picture the decoders would make (their allocation limit is lower).
+constexpr std::int64_t largestSide = 1 << 20;
+
+std::size_t minimalBytesPerLine(const ReplyHeader& header) {
+    const int depth = QImage::toPixelFormat(QImage::Format(header.pixelFormat)).bitsPerPixel();
+    return (std::size_t(header.width) * std::size_t(depth) + 7) / 8;
+}
+
+} // namespace
+
+bool decoderprotocol::believablePixels(const ReplyHeader& header) {
+    return header.width > 0 && header.height > 0 && header.width <= largestSide && header.height <= largestSide &&
+           header.storedWidth >= 0 && header.storedHeight >= 0 && header.storedWidth <= largestSide &&
+           header.storedHeight <= largestSide && header.orientation >= 0 && header.orientation <= 8 &&
+           decoderprotocol::isCarriedFormat(QImage::Format(header.pixelFormat)) && header.bytesPerLine % 4 == 0 &&
+           header.bytesPerLine >= minimalBytesPerLine(header) &&
+           header.payloadBytes == std::uint64_t(header.bytesPerLine) * std::uint64_t(header.height);
+}
+
+
 int sealableMemory(std::size_t size, std::byte*& mapped) {
     const int memory = ::memfd_create("vistrel-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
     if (memory < 0)

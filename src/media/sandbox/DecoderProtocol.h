@@ -27,6 +27,13 @@ enum class Kind : std::uint32_t {
     decode = 1,  // the first image at most `bound` in size, with its orientation
     inspect = 2, // the picture's facts and metadata, no pixels
     movieFacts = 3, // a movie's length, size and stream facts (a helper started to read movies)
+    animate = 4,    // an animation's frames: the reply socket stays open for SessionCommands
+};
+
+// What the viewer asks over an animation's reply socket, one datagram each.
+enum class SessionCommand : std::uint32_t {
+    next = 1,   // the next frame: decoded (pixels, delay), ended, or failed (damage)
+    rewind = 2, // back before the first frame: rewound, or failed
 };
 
 struct RequestHeader {
@@ -42,6 +49,9 @@ enum class Status : std::uint32_t {
     inspected = 2, // a PictureInfo (see writeInfo) in the memfd
     failed = 3,    // the reason says why
     probed = 4,    // MovieFacts (see AnswerBytes) in the memfd
+    animating = 5, // an animation is open; `plays` says how often it plays
+    ended = 6,     // no frame follows
+    rewound = 7,
 };
 
 struct ReplyHeader {
@@ -55,6 +65,8 @@ struct ReplyHeader {
     std::uint32_t pixelFormat = 0; // a QImage::Format of pixelFormats()
     std::int32_t orientation = 0;  // 1..8, 0 for none
     std::uint32_t flags = 0;
+    std::int32_t plays = 0;            // animating: how often the animation plays, -1 for ever
+    std::int32_t delayMilliseconds = 0; // a frame's delay as the file gives it
     std::uint64_t payloadBytes = 0; // of the memfd that is read
     char reason[240] = {};
 };
@@ -67,6 +79,9 @@ inline constexpr std::size_t longestPath = 16 * 1024;
 
 // The pixel formats a reply may carry; others are converted before sending.
 bool isCarriedFormat(QImage::Format format);
+// Whether a reply's picture could be what a decoder made: sizes in range, a carried
+// format, rows that hold a line and exactly fill the memory sent.
+bool believablePixels(const ReplyHeader& header);
 
 } // namespace decoderprotocol
 

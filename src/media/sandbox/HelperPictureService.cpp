@@ -1,5 +1,6 @@
 #include "media/sandbox/HelperPictureService.h"
 
+#include "core/media/AnimationFrames.h"
 #include "media/pictures/QtPicture.h"
 #include "media/sandbox/AnswerBytes.h"
 #include "media/support/LogCategories.h"
@@ -7,6 +8,7 @@
 #include <QColorSpace>
 #include <QFile>
 #include <cmath>
+#include <unistd.h>
 
 namespace vistrel {
 
@@ -33,7 +35,67 @@ QImage imageOver(const DecoderHelper::Answer& answer) {
     return image;
 }
 
+// An animation's frames decoded in the helper, one per request on the animation's own
+// socket; a helper that goes away or answers wrongly ends it on the last good frame.
+class HelperAnimationFrames final : public AnimationFrames {
+  public:
+    HelperAnimationFrames(int session, std::optional<int> plays) : m_session(session), m_plays(plays) {}
+    ~HelperAnimationFrames() override { ::close(m_session); } // the helper stops with it
+    HelperAnimationFrames(const HelperAnimationFrames&) = delete;
+    HelperAnimationFrames& operator=(const HelperAnimationFrames&) = delete;
+
+    std::optional<int> plays() const override { return m_plays; }
+
+    AnimationStep next() override {
+        const std::optional<DecoderHelper::Answer> answer = ask(SessionCommand::next);
+        AnimationStep step;
+        if (!answer || answer->header.status == Status::failed || answer->header.status == Status::rewound) {
+            step.kind = AnimationStep::Kind::damaged;
+        } else if (answer->header.status == Status::decoded) {
+            step.kind = AnimationStep::Kind::frame;
+            step.picture = std::make_shared<QtPicture>(imageOver(*answer));
+            step.delayMilliseconds = answer->header.delayMilliseconds;
+        }
+        return step;
+    }
+
+    bool rewind() override {
+        const std::optional<DecoderHelper::Answer> answer = ask(SessionCommand::rewind);
+        return answer && answer->header.status == Status::rewound;
+    }
+
+  private:
+    std::optional<DecoderHelper::Answer> ask(SessionCommand command) {
+        if (!sendDatagram(m_session, bytesOf(command)))
+            return std::nullopt;
+        std::optional<DecoderHelper::Answer> answer = DecoderHelper::receiveAnswer(m_session, Kind::animate);
+        if (answer && answer->header.status == Status::failed)
+            qCInfo(lcDecoder) << "an animation ends:" << answer->header.reason;
+        return answer;
+    }
+
+    int m_session;
+    std::optional<int> m_plays;
+};
+
 } // namespace
+
+std::unique_ptr<AnimationFrames> HelperPictureService::openAnimation(const std::string& path,
+                                                                     std::optional<Size> neededSize) {
+    if (!m_helper)
+        return m_local->openAnimation(path, neededSize);
+    int session = -1;
+    const std::optional<DecoderHelper::Answer> opened =
+        m_helper->ask(Kind::animate, path, boundFor(neededSize), [] { return true; }, &session);
+    if (!opened || opened->header.status != Status::animating) {
+        if (session >= 0)
+            ::close(session);
+        return nullptr;
+    }
+    const std::optional<int> plays =
+        opened->header.plays < 0 ? std::nullopt : std::optional<int>(opened->header.plays);
+    return std::make_unique<HelperAnimationFrames>(session, plays);
+}
 
 HelperPictureService::HelperPictureService(std::unique_ptr<DecoderHelper> helper,
                                            std::unique_ptr<QtPictureService> local)

@@ -13,9 +13,10 @@ class Executor;
 
 // Pictures decoded and inspected behind a wall: every parse of a file's bytes happens
 // in the decoder helper process, and its pixels are mapped here as they came, without
-// a copy. What parses no file (the list of picture types, encoding pixels this process
-// holds) and the frames of animations are left to the in-process service, which also
-// decodes everything when no helper could be started: pictures still show.
+// a copy; an animation's frames come one by one from a conversation with the helper.
+// What parses no file (the list of picture types, encoding pixels this process holds) is
+// left to the in-process service, which also decodes everything when no helper could be
+// started: pictures still show.
 class HelperPictureService final : public PictureService {
   public:
     // `helper` may be null.
@@ -32,9 +33,7 @@ class HelperPictureService final : public PictureService {
     DecodedPicture decodeWhileWanted(const std::string& path, std::optional<Size> neededSize,
                                      const StillWanted& stillWanted) override;
     std::unique_ptr<AnimationFrames> openAnimation(const std::string& path,
-                                                   std::optional<Size> neededSize) override {
-        return m_local->openAnimation(path, neededSize);
-    }
+                                                   std::optional<Size> neededSize) override;
     PictureInfo inspect(const std::string& path) override;
     std::optional<PictureDecodedAhead> takeFinishedDecode(const std::string& path, Size neededSize) override;
     std::vector<std::uint8_t> jpegData(const Picture& picture, float compressionFactor, int orientation) override {
