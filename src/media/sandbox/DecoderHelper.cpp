@@ -164,6 +164,9 @@ std::optional<DecoderHelper::Answer> DecoderHelper::ask(Kind kind, const std::st
             return answer;
         case Outcome::givenUp:
             return std::nullopt;
+        case Outcome::helperGone: // no fault of this file's
+            replace(helper.generation, "had ended");
+            break;
         case Outcome::helperLost:
             replace(helper.generation, "lost while it decoded");
             if (strike(path)) {
@@ -188,7 +191,7 @@ DecoderHelper::Outcome DecoderHelper::askOnce(const Process& helper, Kind kind, 
     const bool sent = sendDatagram(helper.control, requestBytes(kind, path, bound), passed);
     ::close(ends[1]);
     if (!sent)
-        return Outcome::helperLost;
+        return Outcome::helperGone;
     pollfd waiting{reply.descriptor, POLLIN, 0};
     for (;;) {
         const int ready = ::poll(&waiting, 1, stillWantedIntervalMilliseconds);

@@ -63,7 +63,9 @@ class DecoderHelper {
         int control = -1;
         std::uint64_t generation = 0;
     };
-    enum class Outcome { answered, givenUp, helperLost };
+    // helperGone: it had ended before it was asked; helperLost: it ended, or answered
+    // wrongly, while it held the request.
+    enum class Outcome { answered, givenUp, helperGone, helperLost };
 
     DecoderHelper(QString program, Reads reads);
     bool launch();
