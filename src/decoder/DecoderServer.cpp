@@ -150,6 +150,12 @@ int handedOver(int memory, std::size_t size) {
     return copy;
 }
 
+std::optional<Size> neededSizeOf(const DecoderServer::Request& request) {
+    if (!request.bound.isValid())
+        return std::nullopt;
+    return Size{float(request.bound.width()), float(request.bound.height())};
+}
+
 std::optional<DecoderServer::Request> requestOf(Datagram& datagram) {
     RequestHeader header;
     if (datagram.bytes.size() < sizeof header || datagram.descriptors.size() != 2)
@@ -234,15 +240,13 @@ ReplyHeader DecoderServer::answerTo(const Request& request, int& memory) {
 }
 
 ReplyHeader DecoderServer::decode(const Request& request, int& memory) {
-    std::optional<Size> neededSize;
-    if (request.bound.isValid())
-        neededSize = Size{float(request.bound.width()), float(request.bound.height())};
     const int reply = request.reply;
     LentPixels lent;
     DecodedPicture decoded;
     {
         const PixelMemory::Lend lend([&lent](QSize size, QImage::Format format) { return lent.imageFor(size, format); });
-        decoded = m_pictures.decodeWhileWanted(request.path, neededSize, [reply] { return stillWantedBy(reply); });
+        decoded = m_pictures.decodeWhileWanted(request.path, neededSizeOf(request),
+                                               [reply] { return stillWantedBy(reply); });
     }
     const PictureImage* pixels = decoded.picture ? decoded.picture->pixels() : nullptr;
     if (pixels == nullptr || pixels->image().isNull())
@@ -266,12 +270,9 @@ ReplyHeader DecoderServer::decode(const Request& request, int& memory) {
 // An animation is a conversation on the request's socket, one frame per `next`, until
 // the viewer hangs up; its readers hold their own copies of the lent file meanwhile.
 void DecoderServer::animate(const Request& request) {
-    std::optional<Size> neededSize;
-    if (request.bound.isValid())
-        neededSize = Size{float(request.bound.width()), float(request.bound.height())};
     std::unique_ptr<AnimationFrames> frames;
     try {
-        frames = m_pictures.openAnimation(request.path, neededSize);
+        frames = m_pictures.openAnimation(request.path, neededSizeOf(request));
     } catch (const std::exception& error) {
         qCInfo(lcDecoder) << "cannot animate:" << error.what();
     }

@@ -36,11 +36,6 @@ std::optional<QByteArray> wholeFileOf(int descriptor) {
     return bytes;
 }
 
-OpenFile::~OpenFile() {
-    if (m_descriptor >= 0)
-        ::close(m_descriptor);
-}
-
 MappedFile::MappedFile(int descriptor) {
     const std::optional<qint64> size = sizeOf(descriptor);
     if (!size || *size == 0)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codec/io/OwnedDescriptor.h"
+
 #include <QByteArray>
 #include <cstddef>
 #include <optional>
@@ -13,22 +15,6 @@ inline constexpr qint64 largestReadFile = qint64(1) << 30;
 // The whole of the open file `descriptor`, read with pread from its first byte;
 // nullopt when it cannot be read or passes largestReadFile.
 std::optional<QByteArray> wholeFileOf(int descriptor);
-
-// A descriptor owned: closed with its owner.
-class OpenFile {
-  public:
-    explicit OpenFile(int descriptor) : m_descriptor(descriptor) {}
-    ~OpenFile();
-    OpenFile(OpenFile&& other) noexcept : m_descriptor(other.m_descriptor) { other.m_descriptor = -1; }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    OpenFile& operator=(OpenFile&&) = delete;
-
-    int descriptor() const { return m_descriptor; }
-
-  private:
-    int m_descriptor;
-};
 
 // An open file mapped for reading, for a library that reads from memory: only the
 // pages it touches are read.

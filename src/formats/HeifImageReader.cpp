@@ -100,7 +100,7 @@ void releaseImage(heif_image* image) {
 
 } // namespace
 
-HeifImageReader::HeifImageReader(QString path, QByteArray format, OpenFile file)
+HeifImageReader::HeifImageReader(QString path, QByteArray format, OwnedDescriptor file)
     : m_path(std::move(path)), m_format(std::move(format)), m_file(std::move(file)),
       m_context(nullptr, heif_context_free), m_handle(nullptr, heif_image_handle_release) {
     initialiseLibraryOnce();
@@ -111,7 +111,7 @@ HeifImageReader::~HeifImageReader() = default;
 bool HeifImageReader::open() {
     if (m_handle)
         return true;
-    std::optional<QByteArray> bytes = wholeFileOf(m_file.descriptor());
+    std::optional<QByteArray> bytes = wholeFileOf(m_file.get());
     if (!bytes) {
         qCInfo(lcPicture) << "HEIF picture" << m_path << "cannot be read";
         return false;

@@ -22,7 +22,7 @@ class HeifImageReader final : public LibraryImageReader {
   public:
     // `format` is the name the header reports: "heif" or "avif". `path` names `file`
     // in the log.
-    HeifImageReader(QString path, QByteArray format, OpenFile file);
+    HeifImageReader(QString path, QByteArray format, OwnedDescriptor file);
     ~HeifImageReader() override;
 
     std::optional<Header> header() override;
@@ -35,7 +35,7 @@ class HeifImageReader final : public LibraryImageReader {
 
     QString m_path;
     QByteArray m_format;
-    OpenFile m_file;
+    OwnedDescriptor m_file;
     // The file's bytes, which the context reads without a copy of its own.
     QByteArray m_bytes;
     std::unique_ptr<heif_context, void (*)(heif_context*)> m_context;

@@ -91,12 +91,12 @@ int millisecondsOf(std::uint32_t ticks, const JxlAnimationHeader& animation) {
 
 } // namespace
 
-JxlImageReader::JxlImageReader(QString path, OpenFile file) : m_path(std::move(path)), m_file(std::move(file)) {}
+JxlImageReader::JxlImageReader(QString path, OwnedDescriptor file) : m_path(std::move(path)), m_file(std::move(file)) {}
 
 bool JxlImageReader::load() {
     if (!m_bytes.isEmpty())
         return true;
-    std::optional<QByteArray> bytes = wholeFileOf(m_file.descriptor());
+    std::optional<QByteArray> bytes = wholeFileOf(m_file.get());
     if (!bytes) {
         qCInfo(lcPicture) << "JPEG XL picture" << m_path << "cannot be read";
         return false;

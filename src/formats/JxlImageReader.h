@@ -14,7 +14,7 @@ namespace vistrel {
 class JxlImageReader final : public LibraryImageReader {
   public:
     // `path` names `file` in the log.
-    JxlImageReader(QString path, OpenFile file);
+    JxlImageReader(QString path, OwnedDescriptor file);
 
     std::optional<Header> header() override;
     QImage read() override;
@@ -26,7 +26,7 @@ class JxlImageReader final : public LibraryImageReader {
     bool load();
 
     QString m_path;
-    OpenFile m_file;
+    OwnedDescriptor m_file;
     QByteArray m_bytes;
     // The decoder stepping through an animation's frames, and what it told so far.
     JxlDecoderPtr m_frames;

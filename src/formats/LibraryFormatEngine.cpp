@@ -8,7 +8,7 @@ namespace vistrel {
 
 std::unique_ptr<LibraryImageReader> LibraryFormatEngine::createReader(LibraryFormat format, const QString& path,
                                                                       int descriptor) {
-    OpenFile file(descriptor);
+    OwnedDescriptor file(descriptor);
     switch (format) {
     case LibraryFormat::heif:
         return std::make_unique<HeifImageReader>(path, QByteArrayLiteral("heif"), std::move(file));

@@ -1,5 +1,7 @@
 #include "movies/MovieProbe.h"
 
+#include "codec/io/OwnedDescriptor.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -395,14 +397,13 @@ std::string displayNameOf(const AVFormatContext& format, const std::string& path
 } // namespace
 
 std::optional<MovieProbe::Facts> MovieProbe::probe(const std::string& path) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
+    const OwnedDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (descriptor.get() < 0)
         return std::nullopt;
-    std::optional<Facts> facts;
-    if (const OpenedMovieFile file(path, descriptor); file.format() != nullptr)
-        facts = factsOf(*file.format());
-    ::close(descriptor);
-    return facts;
+    const OpenedMovieFile file(path, descriptor.get());
+    if (file.format() == nullptr)
+        return std::nullopt;
+    return factsOf(*file.format());
 }
 
 std::optional<MovieFacts> MovieProbe::movieFacts(const std::string& path, int descriptor) {

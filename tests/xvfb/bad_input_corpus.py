@@ -205,6 +205,14 @@ def start_viewer(binary, arguments, work, **extra_env):
     return subprocess.Popen([binary, *arguments], env=env, stdout=log, stderr=subprocess.STDOUT)
 
 
+def stop(viewer, work):
+    """Ends the viewer, if it still runs, and removes the work folder."""
+    if viewer and alive(viewer):
+        viewer.kill()
+        viewer.wait(10)
+    shutil.rmtree(work, ignore_errors=True)
+
+
 def conclude(work, failures, passed):
     """Prints the end of the viewer's log and fails when anything failed."""
     if failures:
@@ -241,10 +249,7 @@ def main():
             failures.append(f"never shown: {sorted(wanted - seen)}")
         conclude(work, failures, "passed: every valid picture shown, the viewer alive and answering")
     finally:
-        if viewer and alive(viewer):
-            viewer.kill()
-            viewer.wait(10)
-        shutil.rmtree(work, ignore_errors=True)
+        stop(viewer, work)
 
 
 if __name__ == "__main__":

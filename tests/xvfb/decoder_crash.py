@@ -10,14 +10,13 @@ usage: decoder_crash.py VIEWER PIXEL_WAIT      (DISPLAY must name an X server)
 """
 
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from bad_input_corpus import Screen, alive, conclude, focus, matching, press, solid, start_viewer, watch  # noqa: E402
+from bad_input_corpus import Screen, alive, conclude, focus, matching, press, solid, start_viewer, stop, watch  # noqa: E402
 
 RED, GREEN, BLUE, YELLOW = "e01010", "10c020", "1030e0", "e0c010"
 FILES = {"a-red.png": RED, "b-fault-crash.png": GREEN, "c-blue.png": BLUE, "d-yellow.png": YELLOW}
@@ -71,10 +70,7 @@ def main():
             failures.append("no decoder helper runs after the crash")
         conclude(work, failures, "passed: the crash stayed in the helper")
     finally:
-        if viewer and alive(viewer):
-            viewer.kill()
-            viewer.wait(10)
-        shutil.rmtree(work, ignore_errors=True)
+        stop(viewer, work)
 
 
 if __name__ == "__main__":

@@ -4,12 +4,12 @@
 #include "media/types/MovieFileTypes.h"
 #include "media/modules/MovieModule.h"
 #include "media/sandbox/HelperMovieFacts.h"
+#include "codec/io/OwnedDescriptor.h"
 #include "codec/io/SourceFiles.h"
 #include "core/work/Executor.h"
 
 #include <clocale>
 #include <mutex>
-#include <unistd.h>
 #include <utility>
 
 namespace vistrel {
@@ -131,12 +131,10 @@ std::optional<MovieFacts> ModuleMovieService::movieFacts(const std::string& path
     MovieEngine* engine = m_state->engine();
     if (engine == nullptr)
         return std::nullopt;
-    const int file = SourceFiles::openRegular(path);
-    if (file < 0)
+    const OwnedDescriptor file(SourceFiles::openRegular(path));
+    if (file.get() < 0)
         return std::nullopt;
-    std::optional<MovieFacts> facts = engine->movieFacts(path, file);
-    ::close(file);
-    return facts;
+    return engine->movieFacts(path, file.get());
 }
 
 } // namespace vistrel

@@ -67,12 +67,6 @@ std::optional<int> decodedOrientation(const PictureDecoder::Result& decoded, con
     return PictureFormats::readMetadata(path)->orientation();
 }
 
-QSize boundFor(std::optional<Size> neededSize) {
-    if (!neededSize)
-        return {};
-    return {static_cast<int>(std::ceil(neededSize->width)), static_cast<int>(std::ceil(neededSize->height))};
-}
-
 const char* colorModelOf(QImage::Format format) {
     switch (format) {
     case QImage::Format_Invalid:
@@ -266,6 +260,12 @@ std::vector<std::uint8_t> toBytes(const QByteArray& data) {
 
 } // namespace
 
+QSize pictureBoundFor(std::optional<Size> neededSize) {
+    if (!neededSize)
+        return {};
+    return {static_cast<int>(std::ceil(neededSize->width)), static_cast<int>(std::ceil(neededSize->height))};
+}
+
 QtPictureService::QtPictureService(Parallelism parallelism) : m_parallelism(std::move(parallelism)) {
     PictureDecoder::applyAllocationLimit();
 }
@@ -303,7 +303,7 @@ void QtPictureService::decodeAhead(const std::string& path,
         path, std::move(findSize),
         [ready = m_readySize, parallelism = m_parallelism](const std::string& file, Size size) {
             if (std::optional<PictureDecoder::Result> own =
-                    PictureDecoder::decodeWithOwnDecoder(file, boundFor(size), parallelism))
+                    PictureDecoder::decodeWithOwnDecoder(file, pictureBoundFor(size), parallelism))
                 return decodedPicture(std::move(*own), file);
             if (!ready.get())
                 return DecodedPicture{}; // the program ended before its windows were made
@@ -335,7 +335,7 @@ DecodedPicture QtPictureService::decodeNow(const std::string& path, std::optiona
                                            const Parallelism& parallelism) {
     PictureDecoder::Result decoded;
     try {
-        decoded = PictureDecoder::decode(path, boundFor(neededSize), parallelism);
+        decoded = PictureDecoder::decode(path, pictureBoundFor(neededSize), parallelism);
     } catch (const DecodeAbandoned&) {
         qCDebug(lcPicture) << "gave up decoding" << QFile::decodeName(QByteArray::fromStdString(path))
                            << "- no longer wanted";
@@ -362,12 +362,12 @@ DecodedPicture QtPictureService::decodedPicture(PictureDecoder::Result decoded, 
 std::unique_ptr<AnimationFrames> QtPictureService::openAnimation(const std::string& path,
                                                                  std::optional<Size> neededSize) {
     try {
-        if (std::unique_ptr<AnimationFrames> png = ApngFrames::open(path, boundFor(neededSize)))
+        if (std::unique_ptr<AnimationFrames> png = ApngFrames::open(path, pictureBoundFor(neededSize)))
             return png;
         if (std::unique_ptr<AnimationFrames> library =
-                LibraryAnimationFrames::open(path, boundFor(neededSize)))
+                LibraryAnimationFrames::open(path, pictureBoundFor(neededSize)))
             return library;
-        return QtAnimationFrames::open(path, boundFor(neededSize));
+        return QtAnimationFrames::open(path, pictureBoundFor(neededSize));
     } catch (const std::exception& error) {
         qCInfo(lcPicture) << "cannot animate" << QFile::decodeName(QByteArray::fromStdString(path)) << "-"
                           << error.what();

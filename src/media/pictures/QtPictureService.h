@@ -13,6 +13,10 @@ namespace vistrel {
 
 class Executor;
 
+// The bounds a decode for `neededSize` asks of a decoder: whole pixels, rounded up;
+// empty (the whole picture) without a size.
+QSize pictureBoundFor(std::optional<Size> neededSize);
+
 // Pictures through Qt's image readers and writers (with the image-format plugins) and
 // exiv2 for their metadata. Decoded pictures are QtPicture objects.
 class QtPictureService final : public PictureService {

@@ -1,5 +1,6 @@
 #include "media/sandbox/DecoderHelper.h"
 
+#include "codec/io/OwnedDescriptor.h"
 #include "codec/io/SourceFiles.h"
 #include "media/modules/LoadableModule.h"
 #include "media/support/LogCategories.h"
@@ -34,14 +35,6 @@ constexpr std::uint64_t largestInfo = std::uint64_t(64) << 20;
 QString nameOf(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
-
-struct OwnedSocket {
-    int descriptor = -1;
-    ~OwnedSocket() {
-        if (descriptor >= 0)
-            ::close(descriptor);
-    }
-};
 
 std::vector<std::byte> requestBytes(Kind kind, const std::string& path, QSize bound) {
     RequestHeader header;
@@ -148,8 +141,8 @@ std::optional<DecoderHelper::Answer> DecoderHelper::ask(Kind kind, const std::st
                                                         const StillWanted& stillWanted, int* session) {
     if (path.size() > longestPath || isRefused(path))
         return std::nullopt;
-    OwnedSocket file{SourceFiles::openRegular(path)};
-    if (file.descriptor < 0) {
+    const OwnedDescriptor file(SourceFiles::openRegular(path));
+    if (file.get() < 0) {
         qCInfo(lcDecoder) << "cannot open" << nameOf(path) << "-" << std::strerror(errno);
         return std::nullopt;
     }
@@ -159,7 +152,7 @@ std::optional<DecoderHelper::Answer> DecoderHelper::ask(Kind kind, const std::st
         if (helper.id < 0)
             return std::nullopt;
         Answer answer;
-        switch (askOnce(helper, kind, path, file.descriptor, bound, stillWanted, answer, session)) {
+        switch (askOnce(helper, kind, path, file.get(), bound, stillWanted, answer, session)) {
         case Outcome::answered:
             return answer;
         case Outcome::givenUp:
@@ -186,13 +179,13 @@ DecoderHelper::Outcome DecoderHelper::askOnce(const Process& helper, Kind kind, 
         qCWarning(lcDecoder) << "no socket for a request:" << std::strerror(errno);
         return Outcome::givenUp;
     }
-    OwnedSocket reply{ends[0]};
+    OwnedDescriptor reply(ends[0]);
     const int passed[] = {file, ends[1]};
     const bool sent = sendDatagram(helper.control, requestBytes(kind, path, bound), passed);
     ::close(ends[1]);
     if (!sent)
         return Outcome::helperGone;
-    pollfd waiting{reply.descriptor, POLLIN, 0};
+    pollfd waiting{reply.get(), POLLIN, 0};
     for (;;) {
         const int ready = ::poll(&waiting, 1, stillWantedIntervalMilliseconds);
         if (ready > 0 || (ready < 0 && errno != EINTR))
@@ -202,7 +195,7 @@ DecoderHelper::Outcome DecoderHelper::askOnce(const Process& helper, Kind kind, 
             return Outcome::givenUp; // the helper sees the socket close and stops
         }
     }
-    std::optional<Answer> received = receiveAnswer(reply.descriptor, kind);
+    std::optional<Answer> received = receiveAnswer(reply.get(), kind);
     if (!received) {
         qCWarning(lcDecoder) << "no answer about" << nameOf(path);
         return Outcome::helperLost;
@@ -211,7 +204,7 @@ DecoderHelper::Outcome DecoderHelper::askOnce(const Process& helper, Kind kind, 
     if (answer.header.status == Status::failed)
         qCInfo(lcDecoder) << "cannot decode" << nameOf(path) << "-" << answer.header.reason;
     if (session != nullptr)
-        std::swap(*session, reply.descriptor);
+        *session = reply.release();
     return Outcome::answered;
 }
 
@@ -236,7 +229,7 @@ std::optional<DecoderHelper::Answer> DecoderHelper::receiveAnswer(int socket, Ki
 }
 
 bool DecoderHelper::believable(Kind kind, int memory, Answer& answer) {
-    const OwnedSocket owned{memory};
+    const OwnedDescriptor owned(memory);
     const ReplyHeader& header = answer.header;
     if (header.magic != decoderprotocol::magic)
         return false;

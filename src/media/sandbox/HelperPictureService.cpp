@@ -1,5 +1,6 @@
 #include "media/sandbox/HelperPictureService.h"
 
+#include "codec/io/OwnedDescriptor.h"
 #include "core/media/AnimationFrames.h"
 #include "media/pictures/QtPicture.h"
 #include "media/sandbox/AnswerBytes.h"
@@ -7,20 +8,13 @@
 
 #include <QColorSpace>
 #include <QFile>
-#include <cmath>
-#include <unistd.h>
+
 
 namespace vistrel {
 
 namespace {
 
 using namespace decoderprotocol;
-
-QSize boundFor(std::optional<Size> neededSize) {
-    if (!neededSize)
-        return {};
-    return {static_cast<int>(std::ceil(neededSize->width)), static_cast<int>(std::ceil(neededSize->height))};
-}
 
 // The helper's pixels, read where they lie: the image keeps the mapping while it lives.
 QImage imageOver(const DecoderHelper::Answer& answer) {
@@ -39,10 +33,9 @@ QImage imageOver(const DecoderHelper::Answer& answer) {
 // socket; a helper that goes away or answers wrongly ends it on the last good frame.
 class HelperAnimationFrames final : public AnimationFrames {
   public:
-    HelperAnimationFrames(int session, std::optional<int> plays) : m_session(session), m_plays(plays) {}
-    ~HelperAnimationFrames() override { ::close(m_session); } // the helper stops with it
-    HelperAnimationFrames(const HelperAnimationFrames&) = delete;
-    HelperAnimationFrames& operator=(const HelperAnimationFrames&) = delete;
+    // Closing `session` with these frames stops the helper's side.
+    HelperAnimationFrames(OwnedDescriptor session, std::optional<int> plays)
+        : m_session(std::move(session)), m_plays(plays) {}
 
     std::optional<int> plays() const override { return m_plays; }
 
@@ -66,15 +59,15 @@ class HelperAnimationFrames final : public AnimationFrames {
 
   private:
     std::optional<DecoderHelper::Answer> ask(SessionCommand command) {
-        if (!sendDatagram(m_session, bytesOf(command)))
+        if (!sendDatagram(m_session.get(), bytesOf(command)))
             return std::nullopt;
-        std::optional<DecoderHelper::Answer> answer = DecoderHelper::receiveAnswer(m_session, Kind::animate);
+        std::optional<DecoderHelper::Answer> answer = DecoderHelper::receiveAnswer(m_session.get(), Kind::animate);
         if (answer && answer->header.status == Status::failed)
             qCInfo(lcDecoder) << "an animation ends:" << answer->header.reason;
         return answer;
     }
 
-    int m_session;
+    OwnedDescriptor m_session;
     std::optional<int> m_plays;
 };
 
@@ -84,17 +77,15 @@ std::unique_ptr<AnimationFrames> HelperPictureService::openAnimation(const std::
                                                                      std::optional<Size> neededSize) {
     if (!m_helper)
         return m_local->openAnimation(path, neededSize);
-    int session = -1;
+    int handedOver = -1;
     const std::optional<DecoderHelper::Answer> opened =
-        m_helper->ask(Kind::animate, path, boundFor(neededSize), [] { return true; }, &session);
-    if (!opened || opened->header.status != Status::animating) {
-        if (session >= 0)
-            ::close(session);
+        m_helper->ask(Kind::animate, path, pictureBoundFor(neededSize), [] { return true; }, &handedOver);
+    OwnedDescriptor session(handedOver);
+    if (!opened || opened->header.status != Status::animating)
         return nullptr;
-    }
     const std::optional<int> plays =
         opened->header.plays < 0 ? std::nullopt : std::optional<int>(opened->header.plays);
-    return std::make_unique<HelperAnimationFrames>(session, plays);
+    return std::make_unique<HelperAnimationFrames>(std::move(session), plays);
 }
 
 HelperPictureService::HelperPictureService(std::unique_ptr<DecoderHelper> helper,
@@ -141,7 +132,7 @@ DecodedPicture HelperPictureService::decodeWhileWanted(const std::string& path, 
 DecodedPicture HelperPictureService::decodeInHelper(const std::string& path, std::optional<Size> neededSize,
                                                     const StillWanted& stillWanted) {
     const std::optional<DecoderHelper::Answer> answer =
-        m_helper->ask(Kind::decode, path, boundFor(neededSize), stillWanted);
+        m_helper->ask(Kind::decode, path, pictureBoundFor(neededSize), stillWanted);
     if (!answer || answer->header.status != Status::decoded)
         return {};
     const ReplyHeader& header = answer->header;
