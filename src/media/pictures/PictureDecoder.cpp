@@ -7,6 +7,7 @@
 #include "media/pictures/PngScaledDecoder.h"
 #include "media/support/DescriptorDevice.h"
 #include "media/support/LogCategories.h"
+#include "codec/io/OwnedDescriptor.h"
 #include "codec/io/SourceFiles.h"
 
 #include <QColorSpace>
@@ -129,22 +130,6 @@ PictureDecoder::Result decodeWith(QImageReader& reader, int descriptor, QSize bo
         result.storedSize = result.image.size();
     return result;
 }
-
-// A descriptor closed when dropped, unless released to a new owner.
-struct OwnedDescriptor {
-    explicit OwnedDescriptor(int opened) : descriptor(opened) {}
-    ~OwnedDescriptor() {
-        if (descriptor >= 0)
-            ::close(descriptor);
-    }
-    OwnedDescriptor(OwnedDescriptor&& other) noexcept : descriptor(other.release()) {}
-    OwnedDescriptor(const OwnedDescriptor&) = delete;
-    OwnedDescriptor& operator=(const OwnedDescriptor&) = delete;
-
-    int release() { return std::exchange(descriptor, -1); }
-
-    int descriptor;
-};
 
 OwnedDescriptor openRegular(const std::string& path) {
     return OwnedDescriptor(SourceFiles::openRegular(path));
@@ -314,16 +299,16 @@ PictureDecoder::Result PictureDecoder::decode(const std::string& path, QSize bou
 std::optional<PictureDecoder::Result>
 PictureDecoder::decodeWithOwnDecoder(const std::string& path, QSize bound, const Parallelism& parallelism) {
     const OwnedDescriptor file = openRegular(path);
-    if (file.descriptor < 0)
+    if (file.get() < 0)
         return std::nullopt;
     std::optional<Result> decoded;
-    switch (streamedFormatOf(file.descriptor)) {
+    switch (streamedFormatOf(file.get())) {
     case StreamedFormat::png:
-        if (!pngMayCarryExif(file.descriptor))
-            decoded = decodePng(file.descriptor, bound, parallelism);
+        if (!pngMayCarryExif(file.get()))
+            decoded = decodePng(file.get(), bound, parallelism);
         break;
     case StreamedFormat::jpeg:
-        decoded = decodeJpegAlone(file.descriptor, bound, parallelism);
+        decoded = decodeJpegAlone(file.get(), bound, parallelism);
         break;
     case StreamedFormat::none:
         break;
