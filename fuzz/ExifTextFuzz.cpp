@@ -5,7 +5,7 @@
 #include "FuzzFault.h"
 #include "FuzzInputFile.h"
 #include "core/info/DictionaryDescription.h"
-#include "formats/ExivMetadata.h"
+#include "metadata/ExivMetadata.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -6,8 +6,10 @@
 set -euo pipefail
 build_dir="${1:-build}"
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
-# The benchmarks run from bench/, away from the formats module the program finds beside it.
-export VISTREL_FORMATS_MODULE="${VISTREL_FORMATS_MODULE:-$(cd "$build_dir" && pwd)/libvistrel_formats.so}"
+# The benchmarks run from bench/, away from the modules the program finds beside it.
+build_path="$(cd "$build_dir" && pwd)"
+export VISTREL_FORMATS_MODULE="${VISTREL_FORMATS_MODULE:-$build_path/libvistrel_formats.so}"
+export VISTREL_METADATA_MODULE="${VISTREL_METADATA_MODULE:-$build_path/libvistrel_metadata.so}"
 shopt -s nullglob
 status=0
 for bench in "$build_dir"/bench/*_bench; do

@@ -7,6 +7,7 @@
 #include "core/work/Executor.h"
 #include "decoder/RequestFaults.h"
 #include "decoder/Confinement.h"
+#include "media/pictures/LibraryFormat.h"
 #include "media/pictures/PictureImage.h"
 #include "media/pictures/PixelMemory.h"
 #include "media/modules/MovieEngine.h"
@@ -179,9 +180,9 @@ std::optional<DecoderServer::Request> requestOf(Datagram& datagram) {
 
 } // namespace
 
-DecoderServer::DecoderServer(int control, PictureService& pictures, MovieEngine* movies, Executor& executor,
-                             unsigned cpuSecondsPerRequest)
-    : m_control(control), m_pictures(pictures), m_movies(movies), m_executor(executor),
+DecoderServer::DecoderServer(int control, Readers readers, Executor& executor, unsigned cpuSecondsPerRequest)
+    : m_control(control), m_pictures(readers.pictures), m_movies(readers.movies),
+      m_readsLibraryFormats(readers.libraryFormats), m_executor(executor),
       m_cpuSecondsPerRequest(cpuSecondsPerRequest) {}
 
 void DecoderServer::serve() {
@@ -197,15 +198,31 @@ void DecoderServer::serve() {
 
 void DecoderServer::answer(const Request& request) {
     const SourceFiles::Loan loan(request.path, request.file);
-    if (request.kind == Kind::animate) {
-        if (const std::optional<std::string> fault = RequestFaults::actOn(request.path))
-            sendDatagram(request.reply, bytesOf(failure(*fault)));
-        else
-            animate(request);
-        for (const int descriptor : {request.reply, request.file})
-            ::close(descriptor);
-        return;
-    }
+    if (isForTheFormatsHelper(request))
+        sendDatagram(request.reply, bytesOf(ended(Status::elsewhere)));
+    else if (request.kind == Kind::animate)
+        converse(request);
+    else
+        answerOnce(request);
+    for (const int descriptor : {request.reply, request.file})
+        ::close(descriptor);
+}
+
+// libheif and libjxl cost more to load than a helper's start may take; the helper that
+// serves most pictures goes without them, and the viewer asks the one that has them.
+bool DecoderServer::isForTheFormatsHelper(const Request& request) const {
+    return !m_readsLibraryFormats && request.kind != Kind::movieFacts &&
+           libraryFormatOfFile(request.file) != LibraryFormat::none;
+}
+
+void DecoderServer::converse(const Request& request) {
+    if (const std::optional<std::string> fault = RequestFaults::actOn(request.path))
+        sendDatagram(request.reply, bytesOf(failure(*fault)));
+    else
+        animate(request);
+}
+
+void DecoderServer::answerOnce(const Request& request) {
     if (const std::optional<std::string> unlimited = allowCpuSecondsFromNow(m_cpuSecondsPerRequest))
         qCWarning(lcDecoder) << "decoding without a CPU time limit:" << unlimited->c_str();
     int memory = -1;
@@ -224,9 +241,8 @@ void DecoderServer::answer(const Request& request) {
         else
             sendDatagram(request.reply, bytesOf(header));
     }
-    for (const int descriptor : {memory, request.reply, request.file})
-        if (descriptor >= 0)
-            ::close(descriptor);
+    if (memory >= 0)
+        ::close(memory);
 }
 
 ReplyHeader DecoderServer::answerTo(const Request& request, int& memory) {

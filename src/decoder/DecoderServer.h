@@ -20,8 +20,13 @@ class PictureService;
 // request lent. A request whose socket the viewer closes is abandoned midway.
 class DecoderServer {
   public:
-    DecoderServer(int control, PictureService& pictures, MovieEngine* movies, Executor& executor,
-                  unsigned cpuSecondsPerRequest);
+    // What the helper loaded before its wall went up, and so can read.
+    struct Readers {
+        PictureService& pictures;
+        MovieEngine* movies = nullptr; // movie facts: a helper started with --movies
+        bool libraryFormats = false;   // HEIF/AVIF and JPEG XL: one started with --formats
+    };
+    DecoderServer(int control, Readers readers, Executor& executor, unsigned cpuSecondsPerRequest);
 
     // Serves until the viewer closes the control socket. A request that does not read
     // is dropped (its socket closed) and logged.
@@ -38,6 +43,9 @@ class DecoderServer {
 
   private:
     void answer(const Request& request);
+    void answerOnce(const Request& request);
+    void converse(const Request& request);
+    bool isForTheFormatsHelper(const Request& request) const;
     decoderprotocol::ReplyHeader answerTo(const Request& request, int& memory);
     decoderprotocol::ReplyHeader decode(const Request& request, int& memory);
     decoderprotocol::ReplyHeader inspect(const Request& request, int& memory);
@@ -52,6 +60,7 @@ class DecoderServer {
     int m_control;
     PictureService& m_pictures;
     MovieEngine* m_movies;
+    bool m_readsLibraryFormats;
     Executor& m_executor;
     unsigned m_cpuSecondsPerRequest;
 };

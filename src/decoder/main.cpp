@@ -16,7 +16,7 @@
 #include <QImageReader>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string_view>
 #include <iconv.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -41,16 +41,19 @@ unsigned cpuSecondsPerRequest() {
 }
 
 // Everything a decode could load from disk is loaded now, while files may still be
-// opened: the image readers' plugins, the formats module with its libraries, the
+// opened: the image readers' plugins, the metadata module with exiv2 (and, for a helper
+// of the formats module's pictures, that module with libheif and libjxl), the
 // character-set tables metadata text is converted with, and the logging rules.
-void loadEveryReader() {
+void loadEveryReader(bool withLibraryFormats) {
     qCDebug(lcDecoder) << "loading the readers";
     for (const QByteArray& format : QImageReader::supportedImageFormats()) {
         QBuffer nothing;
         nothing.open(QIODevice::ReadOnly);
         QImageReader(&nothing, format).supportsAnimation(); // makes the reader, asks nothing of the bytes
     }
-    vistrel::PictureFormats::loadNow();
+    vistrel::PictureFormats::loadMetadataNow();
+    if (withLibraryFormats)
+        vistrel::PictureFormats::loadReadersNow();
     if (const iconv_t conversion = ::iconv_open("UTF-8", "UCS-2LE"); conversion != iconv_t(-1))
         ::iconv_close(conversion);
 }
@@ -79,20 +82,22 @@ int main(int argc, char** argv) {
         return 2;
     }
     ::prctl(PR_SET_PDEATHSIG, SIGKILL); // no viewer, nothing to decode for
-    // A helper reads pictures or, started with --movies, movie facts: libavformat and
-    // the player's libraries are loaded only into a helper that needs them.
-    const bool readsMovies = argc > 1 && std::strcmp(argv[1], "--movies") == 0;
+    // A helper reads pictures; started with --formats, also those of the formats module;
+    // started with --movies, movie facts instead. Each loads only the libraries it needs.
+    const std::string_view reads = argc > 1 ? argv[1] : "";
     std::unique_ptr<vistrel::MovieEngine> movies;
-    if (readsMovies)
+    if (reads == "--movies")
         movies = loadMovieReader();
     else
-        loadEveryReader();
+        loadEveryReader(reads == "--formats");
     logConfinement(vistrel::confineThisProcess({addressSpaceBytes}));
     vistrel::SourceFiles::openOnlyWhatIsLent();
     // Made confined: every thread it starts inherits the wall.
     const std::shared_ptr<vistrel::ThreadPool> workers = vistrel::makeWorkPool();
     vistrel::QtPictureService pictures(vistrel::parallelismOf(*workers));
-    vistrel::DecoderServer(controlSocket, pictures, movies.get(), *workers, cpuSecondsPerRequest()).serve();
+    vistrel::DecoderServer(controlSocket, {pictures, movies.get(), reads == "--formats"}, *workers,
+                           cpuSecondsPerRequest())
+        .serve();
     // Decodes still running are not waited for, and nothing is torn down: the viewer
     // has gone, and a leak check at exit would need calls the wall refuses.
     std::_Exit(0);

@@ -1,6 +1,5 @@
 #include "formats/LibraryFormatEngine.h"
 
-#include "formats/ExivMetadata.h"
 #include "formats/HeifImageReader.h"
 #include "formats/JxlImageReader.h"
 
@@ -20,10 +19,6 @@ std::unique_ptr<LibraryImageReader> LibraryFormatEngine::createReader(LibraryFor
         break;
     }
     return nullptr;
-}
-
-std::unique_ptr<PictureMetadata> LibraryFormatEngine::readMetadata(const std::string& path, int descriptor) {
-    return std::make_unique<ExivMetadata>(path, descriptor);
 }
 
 } // namespace vistrel

@@ -1,4 +1,6 @@
 #include <QApplication>
+#include "ModulesOfThisBuild.h"
+
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
@@ -7,11 +9,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
-    // The modules of this build, wherever the test program runs from.
-    if (qEnvironmentVariableIsEmpty("VISTREL_MOVIE_MODULE"))
-        qputenv("VISTREL_MOVIE_MODULE", VISTREL_MOVIE_MODULE);
-    if (qEnvironmentVariableIsEmpty("VISTREL_FORMATS_MODULE"))
-        qputenv("VISTREL_FORMATS_MODULE", VISTREL_FORMATS_MODULE);
+    vistrel::test::useModulesOfThisBuild();
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName("VistrelTests");
     QCoreApplication::setApplicationName("vistrel-gui-tests");

@@ -1,3 +1,4 @@
+#include "MediaFixtures.h"
 #include "TemporaryFolder.h"
 #include "media/pictures/QtPicture.h"
 #include "media/pictures/QtPictureService.h"
@@ -117,23 +118,26 @@ TEST_F(DecoderHelperFaults, EndlessAllocationIsStoppedByTheAddressSpaceLimit) {
     expectAPictureStillDecodes();
 }
 
-// Behind the wall a picture decodes and inspects as it does in this process.
+// Behind the wall a picture decodes and inspects as it does in this process; HEIC and
+// JPEG XL files go on to the helper of the formats module.
 TEST(HelperPictureService, DecodesAndInspectsAsThisProcessDoes) {
     HelperPictureService walled(DecoderHelper::start(QStringLiteral(VISTREL_DECODER_PROGRAM)),
                                 std::make_unique<QtPictureService>());
     QtPictureService local;
-    for (const char* name : {"01-mandelbrot.png", "02-portrait-exif6.jpg", "03-gradients.webp"}) {
+    for (const std::string& name : {sample("01-mandelbrot.png"), sample("02-portrait-exif6.jpg"),
+                                    sample("03-gradients.webp"), test::MediaFixtures::get().file("rotated.heic"),
+                                    test::MediaFixtures::get().file("rotated.jxl")}) {
         SCOPED_TRACE(name);
-        const DecodedPicture behind = walled.decodeFirstImage(sample(name), Size{300, 200});
-        const DecodedPicture here = local.decodeFirstImage(sample(name), Size{300, 200});
+        const DecodedPicture behind = walled.decodeFirstImage(name, Size{300, 200});
+        const DecodedPicture here = local.decodeFirstImage(name, Size{300, 200});
         ASSERT_NE(behind.picture, nullptr);
         ASSERT_NE(here.picture, nullptr);
         EXPECT_EQ(behind.orientation, here.orientation);
         EXPECT_EQ(dynamic_cast<const QtPicture&>(*behind.picture).image().convertToFormat(QImage::Format_ARGB32),
                   dynamic_cast<const QtPicture&>(*here.picture).image().convertToFormat(QImage::Format_ARGB32));
 
-        const PictureInfo walledInfo = walled.inspect(sample(name));
-        const PictureInfo localInfo = local.inspect(sample(name));
+        const PictureInfo walledInfo = walled.inspect(name);
+        const PictureInfo localInfo = local.inspect(name);
         EXPECT_EQ(walledInfo.status, localInfo.status);
         EXPECT_EQ(walledInfo.pixelWidth, localInfo.pixelWidth);
         EXPECT_EQ(walledInfo.orientation, localInfo.orientation);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/ExivMetadata.h"
+#include "metadata/ExivMetadata.h"
 
 #include <fcntl.h>
 #include <optional>

@@ -1,4 +1,6 @@
 #include <QApplication>
+#include "ModulesOfThisBuild.h"
+
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
@@ -6,9 +8,7 @@
 // Wayland platform; settings and paths are isolated from the user's own.
 int main(int argc, char** argv) {
     QStandardPaths::setTestModeEnabled(true);
-    // The formats module of this build, wherever the test program runs from.
-    if (qEnvironmentVariableIsEmpty("VISTREL_FORMATS_MODULE"))
-        qputenv("VISTREL_FORMATS_MODULE", VISTREL_FORMATS_MODULE);
+    vistrel::test::useModulesOfThisBuild();
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName("VistrelTests");
     QCoreApplication::setApplicationName("vistrel-wayland-tests");

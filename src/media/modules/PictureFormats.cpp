@@ -3,6 +3,7 @@
 #include "media/modules/LoadableModule.h"
 #include "media/support/LogCategories.h"
 #include "media/modules/PictureFormatEngine.h"
+#include "media/modules/PictureMetadataEngine.h"
 
 #include "codec/io/SourceFiles.h"
 
@@ -29,40 +30,55 @@ const QLoggingCategory& pictureCategory() {
     return lcPicture();
 }
 
-// Made once, by whichever thread first needs it; null when the module is missing.
-PictureFormatEngine* engine() {
+// The engine of a module, made once by whichever thread first needs it; null when the
+// module is missing.
+template <typename Engine>
+Engine* engineOf(const QString& fileName, const char* pathVariable, const char* symbol) {
     static std::once_flag loaded;
-    static LoadableModule module(QStringLiteral("libvistrel_formats.so"), "VISTREL_FORMATS_MODULE",
-                                 pictureCategory);
-    static std::unique_ptr<PictureFormatEngine> made;
-    std::call_once(loaded, [] {
-        if (const auto factory =
-                reinterpret_cast<CreatePictureFormatEngine>(module.resolve(createPictureFormatEngineSymbol)))
+    static LoadableModule module(fileName, pathVariable, pictureCategory);
+    static std::unique_ptr<Engine> made;
+    std::call_once(loaded, [symbol] {
+        using Create = Engine* (*)();
+        if (const auto factory = reinterpret_cast<Create>(module.resolve(symbol)))
             made.reset(factory());
     });
     return made.get();
 }
 
+PictureFormatEngine* readers() {
+    return engineOf<PictureFormatEngine>(QStringLiteral("libvistrel_formats.so"), "VISTREL_FORMATS_MODULE",
+                                         createPictureFormatEngineSymbol);
+}
+
+PictureMetadataEngine* metadataReader() {
+    return engineOf<PictureMetadataEngine>(QStringLiteral("libvistrel_metadata.so"), "VISTREL_METADATA_MODULE",
+                                           createPictureMetadataEngineSymbol);
+}
+
 } // namespace
 
-bool PictureFormats::loadNow() {
-    return engine() != nullptr;
+bool PictureFormats::loadReadersNow() {
+    return readers() != nullptr;
+}
+
+bool PictureFormats::loadMetadataNow() {
+    return metadataReader() != nullptr;
 }
 
 std::unique_ptr<LibraryImageReader> PictureFormats::createReader(LibraryFormat format, const std::string& path,
                                                                   int descriptor) {
-    if (PictureFormatEngine* formats = engine())
+    if (PictureFormatEngine* formats = readers())
         return formats->createReader(format, QFile::decodeName(QByteArray::fromStdString(path)), descriptor);
     ::close(descriptor);
     return nullptr;
 }
 
 std::unique_ptr<PictureMetadata> PictureFormats::readMetadata(const std::string& path) {
-    PictureFormatEngine* formats = engine();
-    const int descriptor = formats != nullptr ? SourceFiles::openRegular(path) : -1;
+    PictureMetadataEngine* exif = metadataReader();
+    const int descriptor = exif != nullptr ? SourceFiles::openRegular(path) : -1;
     if (descriptor < 0)
         return std::make_unique<NoMetadata>();
-    std::unique_ptr<PictureMetadata> metadata = formats->readMetadata(path, descriptor);
+    std::unique_ptr<PictureMetadata> metadata = exif->readMetadata(path, descriptor);
     ::close(descriptor);
     return metadata;
 }

@@ -15,6 +15,7 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
+#include <utility>
 #include <unistd.h>
 #include <vector>
 
@@ -112,9 +113,10 @@ bool DecoderHelper::launch() {
     posix_spawn_file_actions_adddup2(&actions, ends[1], helperControlDescriptor);
     posix_spawn_file_actions_addclosefrom_np(&actions, helperControlDescriptor + 1);
     const QByteArray program = QFile::encodeName(m_program);
+    char formatsOption[] = "--formats";
     char moviesOption[] = "--movies";
-    char* const arguments[] = {const_cast<char*>(program.constData()),
-                               m_reads == Reads::movies ? moviesOption : nullptr, nullptr};
+    char* const readsOption[] = {nullptr, formatsOption, moviesOption};
+    char* const arguments[] = {const_cast<char*>(program.constData()), readsOption[int(m_reads)], nullptr};
     pid_t id = -1;
     const int failure = ::posix_spawn(&id, program.constData(), &actions, nullptr, arguments, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -146,13 +148,39 @@ std::optional<DecoderHelper::Answer> DecoderHelper::ask(Kind kind, const std::st
         qCInfo(lcDecoder) << "cannot open" << nameOf(path) << "-" << std::strerror(errno);
         return std::nullopt;
     }
+    std::optional<Answer> answer = askAbout(kind, path, file.get(), bound, stillWanted, session);
+    if (!answer || answer->header.status != Status::elsewhere)
+        return answer;
+    if (session != nullptr)
+        ::close(std::exchange(*session, -1));
+    if (m_reads != Reads::pictures) {
+        qCWarning(lcDecoder) << "the formats helper would not read" << nameOf(path);
+        return std::nullopt;
+    }
+    DecoderHelper* formats = formatsHelper();
+    if (formats == nullptr || formats->isRefused(path))
+        return std::nullopt;
+    return formats->askAbout(kind, path, file.get(), bound, stillWanted, session);
+}
+
+DecoderHelper* DecoderHelper::formatsHelper() {
+    std::call_once(m_formatsStarted, [this] {
+        qCDebug(lcDecoder) << "starting the helper of the formats module's pictures";
+        m_formats = start(m_program, Reads::formats);
+    });
+    return m_formats.get();
+}
+
+std::optional<DecoderHelper::Answer> DecoderHelper::askAbout(Kind kind, const std::string& path, int file,
+                                                             QSize bound, const StillWanted& stillWanted,
+                                                             int* session) {
     // A helper lost while it held the request is replaced and asked again, once.
     for (int attempt = 0; attempt < 2; ++attempt) {
         const Process helper = current();
         if (helper.id < 0)
             return std::nullopt;
         Answer answer;
-        switch (askOnce(helper, kind, path, file.get(), bound, stillWanted, answer, session)) {
+        switch (askOnce(helper, kind, path, file, bound, stillWanted, answer, session)) {
         case Outcome::answered:
             return answer;
         case Outcome::givenUp:
@@ -235,6 +263,8 @@ bool DecoderHelper::believable(Kind kind, int memory, Answer& answer) {
         return false;
     if (header.status == Status::failed)
         return true;
+    if (header.status == Status::elsewhere)
+        return kind != Kind::movieFacts && header.payloadBytes == 0;
     if (kind == Kind::animate && (header.status == Status::animating || header.status == Status::ended ||
                                   header.status == Status::rewound))
         return header.plays >= -1 && header.payloadBytes == 0;

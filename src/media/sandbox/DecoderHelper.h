@@ -29,9 +29,11 @@ class DecoderHelper {
         std::shared_ptr<const SealedMapping> payload;
     };
     using StillWanted = std::function<bool()>;
-    // A helper reads pictures, or the facts of movies: the movie libraries are loaded
-    // only into a helper started for them, when the first movie's facts are wanted.
-    enum class Reads { pictures, movies };
+    // A helper reads pictures, or also those of the formats module (HEIF/AVIF, JPEG XL),
+    // or the facts of movies. Their libraries are loaded only into a helper started for
+    // them: a pictures helper starts a formats helper the first time it is asked about
+    // such a file, and asks it instead; movie facts have a helper when first wanted.
+    enum class Reads { pictures, formats, movies };
 
     // The helper started from `program`; nullptr (logged) when it cannot start.
     static std::unique_ptr<DecoderHelper> start(const QString& program, Reads reads = Reads::pictures);
@@ -70,6 +72,11 @@ class DecoderHelper {
     DecoderHelper(QString program, Reads reads);
     bool launch();
     Process current() const;
+    std::optional<Answer> askAbout(decoderprotocol::Kind kind, const std::string& path, int file, QSize bound,
+                                   const StillWanted& stillWanted, int* session);
+    // The helper that reads the formats module's pictures, started at the first call;
+    // nullptr when it cannot start.
+    DecoderHelper* formatsHelper();
     Outcome askOnce(const Process& helper, decoderprotocol::Kind kind, const std::string& path, int file,
                     QSize bound, const StillWanted& stillWanted, Answer& answer, int* session);
     static bool believable(decoderprotocol::Kind kind, int memory, Answer& answer);
@@ -84,6 +91,8 @@ class DecoderHelper {
     mutable std::mutex m_mutex;
     Process m_process;
     std::map<std::string, int> m_strikes;
+    std::once_flag m_formatsStarted;
+    std::unique_ptr<DecoderHelper> m_formats;
 };
 
 } // namespace vistrel

@@ -52,6 +52,7 @@ enum class Status : std::uint32_t {
     animating = 5, // an animation is open; `plays` says how often it plays
     ended = 6,     // no frame follows
     rewound = 7,
+    elsewhere = 8, // a picture for the helper started with the formats module (--formats)
 };
 
 struct ReplyHeader {

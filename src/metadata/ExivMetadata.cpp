@@ -1,4 +1,4 @@
-#include "formats/ExivMetadata.h"
+#include "metadata/ExivMetadata.h"
 
 #include "media/support/LogCategories.h"
 
