@@ -3,12 +3,11 @@
 #include "codec/io/SourceFiles.h"
 #include "core/media/AnimationFrames.h"
 #include "core/media/Picture.h"
-#include "core/media/PictureService.h"
 #include "core/work/Executor.h"
 #include "decoder/RequestFaults.h"
 #include "decoder/Confinement.h"
-#include "media/pictures/LibraryFormat.h"
 #include "media/pictures/PictureImage.h"
+#include "media/pictures/QtPictureService.h"
 #include "media/pictures/PixelMemory.h"
 #include "media/modules/MovieEngine.h"
 #include "media/sandbox/AnswerBytes.h"
@@ -181,8 +180,8 @@ std::optional<DecoderServer::Request> requestOf(Datagram& datagram) {
 } // namespace
 
 DecoderServer::DecoderServer(int control, Readers readers, Executor& executor, unsigned cpuSecondsPerRequest)
-    : m_control(control), m_pictures(readers.pictures), m_movies(readers.movies),
-      m_readsLibraryFormats(readers.libraryFormats), m_executor(executor),
+    : m_control(control), m_pictures(readers.pictures), m_everyReader(readers.everyReader),
+      m_movies(readers.movies), m_executor(executor),
       m_cpuSecondsPerRequest(cpuSecondsPerRequest) {}
 
 void DecoderServer::serve() {
@@ -198,7 +197,7 @@ void DecoderServer::serve() {
 
 void DecoderServer::answer(const Request& request) {
     const SourceFiles::Loan loan(request.path, request.file);
-    if (isForTheFormatsHelper(request))
+    if (isForAnotherHelper(request))
         sendDatagram(request.reply, bytesOf(ended(Status::elsewhere)));
     else if (request.kind == Kind::animate)
         converse(request);
@@ -208,11 +207,11 @@ void DecoderServer::answer(const Request& request) {
         ::close(descriptor);
 }
 
-// libheif and libjxl cost more to load than a helper's start may take; the helper that
-// serves most pictures goes without them, and the viewer asks the one that has them.
-bool DecoderServer::isForTheFormatsHelper(const Request& request) const {
-    return !m_readsLibraryFormats && request.kind != Kind::movieFacts &&
-           libraryFormatOfFile(request.file) != LibraryFormat::none;
+// A helper of this program's own decoders starts quickly, without the image plugins and
+// libraries the rest needs; what it cannot decode, the viewer asks of a helper of every
+// reader.
+bool DecoderServer::isForAnotherHelper(const Request& request) const {
+    return !m_everyReader && (request.kind == Kind::inspect || request.kind == Kind::animate);
 }
 
 void DecoderServer::converse(const Request& request) {
@@ -261,8 +260,14 @@ ReplyHeader DecoderServer::decode(const Request& request, int& memory) {
     DecodedPicture decoded;
     {
         const PixelMemory::Lend lend([&lent](QSize size, QImage::Format format) { return lent.imageFor(size, format); });
-        decoded = m_pictures.decodeWhileWanted(request.path, neededSizeOf(request),
-                                               [reply] { return stillWantedBy(reply); });
+        const auto stillWanted = [reply] { return stillWantedBy(reply); };
+        if (m_everyReader)
+            decoded = m_pictures.decodeWhileWanted(request.path, neededSizeOf(request), stillWanted);
+        else if (std::optional<DecodedPicture> own =
+                     m_pictures.decodeWithOwnDecoders(request.path, neededSizeOf(request), stillWanted))
+            decoded = std::move(*own);
+        else
+            return ended(Status::elsewhere);
     }
     const PictureImage* pixels = decoded.picture ? decoded.picture->pixels() : nullptr;
     if (pixels == nullptr || pixels->image().isNull())

@@ -12,7 +12,7 @@ namespace vistrel {
 class AnimationFrames;
 class Executor;
 class MovieEngine;
-class PictureService;
+class QtPictureService;
 
 // The decoder helper's side of the protocol: takes requests from the control socket and
 // answers each on its own socket, from a worker of `executor`, with what `pictures`
@@ -20,11 +20,14 @@ class PictureService;
 // request lent. A request whose socket the viewer closes is abandoned midway.
 class DecoderServer {
   public:
-    // What the helper loaded before its wall went up, and so can read.
+    // What the helper loaded before its wall went up, and so can read: every reader
+    // (image plugins, metadata, the formats module), or this program's own decoders
+    // alone, which load nothing and answer "elsewhere" for what they cannot decode; for
+    // movie facts, `movies`.
     struct Readers {
-        PictureService& pictures;
-        MovieEngine* movies = nullptr; // movie facts: a helper started with --movies
-        bool libraryFormats = false;   // HEIF/AVIF and JPEG XL: one started with --formats
+        QtPictureService& pictures;
+        bool everyReader = false;
+        MovieEngine* movies = nullptr;
     };
     DecoderServer(int control, Readers readers, Executor& executor, unsigned cpuSecondsPerRequest);
 
@@ -45,7 +48,7 @@ class DecoderServer {
     void answer(const Request& request);
     void answerOnce(const Request& request);
     void converse(const Request& request);
-    bool isForTheFormatsHelper(const Request& request) const;
+    bool isForAnotherHelper(const Request& request) const;
     decoderprotocol::ReplyHeader answerTo(const Request& request, int& memory);
     decoderprotocol::ReplyHeader decode(const Request& request, int& memory);
     decoderprotocol::ReplyHeader inspect(const Request& request, int& memory);
@@ -58,9 +61,9 @@ class DecoderServer {
                                                  int& memory);
 
     int m_control;
-    PictureService& m_pictures;
+    QtPictureService& m_pictures;
+    bool m_everyReader;
     MovieEngine* m_movies;
-    bool m_readsLibraryFormats;
     Executor& m_executor;
     unsigned m_cpuSecondsPerRequest;
 };

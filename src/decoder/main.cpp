@@ -41,19 +41,19 @@ unsigned cpuSecondsPerRequest() {
 }
 
 // Everything a decode could load from disk is loaded now, while files may still be
-// opened: the image readers' plugins, the metadata module with exiv2 (and, for a helper
-// of the formats module's pictures, that module with libheif and libjxl), the
-// character-set tables metadata text is converted with, and the logging rules.
-void loadEveryReader(bool withLibraryFormats) {
-    qCDebug(lcDecoder) << "loading the readers";
+// opened: the image readers' plugins, the metadata module with exiv2, the formats module
+// with libheif and libjxl, the character-set tables metadata text is converted with,
+// and the logging rules. A helper of this program's own decoders loads nothing of it:
+// its libraries came with the program.
+void loadEveryReader() {
+    qCDebug(lcDecoder) << "loading every reader";
     for (const QByteArray& format : QImageReader::supportedImageFormats()) {
         QBuffer nothing;
         nothing.open(QIODevice::ReadOnly);
         QImageReader(&nothing, format).supportsAnimation(); // makes the reader, asks nothing of the bytes
     }
     vistrel::PictureFormats::loadMetadataNow();
-    if (withLibraryFormats)
-        vistrel::PictureFormats::loadReadersNow();
+    vistrel::PictureFormats::loadReadersNow();
     if (const iconv_t conversion = ::iconv_open("UTF-8", "UCS-2LE"); conversion != iconv_t(-1))
         ::iconv_close(conversion);
 }
@@ -82,20 +82,24 @@ int main(int argc, char** argv) {
         return 2;
     }
     ::prctl(PR_SET_PDEATHSIG, SIGKILL); // no viewer, nothing to decode for
-    // A helper reads pictures; started with --formats, also those of the formats module;
-    // started with --movies, movie facts instead. Each loads only the libraries it needs.
+    // A helper decodes pictures with this program's own decoders; started with
+    // --formats, it reads pictures with every reader; started with --movies, it reads
+    // movie facts instead. Each loads only the libraries it needs.
     const std::string_view reads = argc > 1 ? argv[1] : "";
+    const bool everyReader = reads == "--formats";
     std::unique_ptr<vistrel::MovieEngine> movies;
     if (reads == "--movies")
         movies = loadMovieReader();
+    else if (everyReader)
+        loadEveryReader();
     else
-        loadEveryReader(reads == "--formats");
+        qCDebug(lcDecoder) << "decoding with this program's own decoders";
     logConfinement(vistrel::confineThisProcess({addressSpaceBytes}));
     vistrel::SourceFiles::openOnlyWhatIsLent();
     // Made confined: every thread it starts inherits the wall.
     const std::shared_ptr<vistrel::ThreadPool> workers = vistrel::makeWorkPool();
     vistrel::QtPictureService pictures(vistrel::parallelismOf(*workers));
-    vistrel::DecoderServer(controlSocket, {pictures, movies.get(), reads == "--formats"}, *workers,
+    vistrel::DecoderServer(controlSocket, {pictures, everyReader, movies.get()}, *workers,
                            cpuSecondsPerRequest())
         .serve();
     // Decodes still running are not waited for, and nothing is torn down: the viewer

@@ -118,15 +118,18 @@ TEST_F(DecoderHelperFaults, EndlessAllocationIsStoppedByTheAddressSpaceLimit) {
     expectAPictureStillDecodes();
 }
 
-// Behind the wall a picture decodes and inspects as it does in this process; HEIC and
-// JPEG XL files go on to the helper of the formats module.
+// Behind the wall a picture decodes and inspects as it does in this process, whether
+// the helper's own decoders read it or pass it on to the helper of every reader (other
+// formats, a PNG's Exif orientation, a colour profile to convert).
 TEST(HelperPictureService, DecodesAndInspectsAsThisProcessDoes) {
     HelperPictureService walled(DecoderHelper::start(QStringLiteral(VISTREL_DECODER_PROGRAM)),
                                 std::make_unique<QtPictureService>());
     QtPictureService local;
     for (const std::string& name : {sample("01-mandelbrot.png"), sample("02-portrait-exif6.jpg"),
                                     sample("03-gradients.webp"), test::MediaFixtures::get().file("rotated.heic"),
-                                    test::MediaFixtures::get().file("rotated.jxl")}) {
+                                    test::MediaFixtures::get().file("rotated.jxl"),
+                                    test::MediaFixtures::get().file("oriented6.png"),
+                                    test::MediaFixtures::get().file("sage-p3.png")}) {
         SCOPED_TRACE(name);
         const DecodedPicture behind = walled.decodeFirstImage(name, Size{300, 200});
         const DecodedPicture here = local.decodeFirstImage(name, Size{300, 200});

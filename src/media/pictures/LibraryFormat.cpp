@@ -1,18 +1,12 @@
 #include "media/pictures/LibraryFormat.h"
 
-#include <QByteArray>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
-#include <unistd.h>
 
 namespace vistrel {
 
 namespace {
-
-// Enough for an ISO media file's type box with its compatible brands, and for the
-// JPEG XL signatures.
-constexpr qsizetype sniffedBytes = 64;
 
 constexpr QByteArrayView jxlCodestream("\xFF\x0A", 2);
 constexpr QByteArrayView jxlContainer("\x00\x00\x00\x0CJXL \x0D\x0A\x87\x0A", 12);
@@ -53,13 +47,6 @@ LibraryFormat libraryFormatOf(QByteArrayView head) {
     if (head.startsWith(jxlCodestream) || head.startsWith(jxlContainer))
         return LibraryFormat::jxl;
     return isoImageFormatOf(head);
-}
-
-LibraryFormat libraryFormatOfFile(int descriptor) {
-    QByteArray head(sniffedBytes, Qt::Uninitialized);
-    const ssize_t got = ::pread(descriptor, head.data(), std::size_t(head.size()), 0);
-    head.truncate(got > 0 ? qsizetype(got) : 0);
-    return libraryFormatOf(head);
 }
 
 } // namespace vistrel

@@ -11,7 +11,5 @@ enum class LibraryFormat { none, heif, avif, jxl };
 // that a JPEG or a PNG never loads them. An ISO media file counts only when its type
 // box names an image brand: a movie's "mp42" or "isom" stays a movie.
 LibraryFormat libraryFormatOf(QByteArrayView head);
-// The same, of the open file `descriptor`, read with pread from its first byte.
-LibraryFormat libraryFormatOfFile(int descriptor);
 
 } // namespace vistrel

@@ -301,10 +301,9 @@ void QtPictureService::decodeAhead(const std::string& path,
     };
     m_headStart.start(
         path, std::move(findSize),
-        [ready = m_readySize, parallelism = m_parallelism](const std::string& file, Size size) {
-            if (std::optional<PictureDecoder::Result> own =
-                    PictureDecoder::decodeWithOwnDecoder(file, pictureBoundFor(size), parallelism))
-                return decodedPicture(std::move(*own), file);
+        [this, ready = m_readySize, parallelism = m_parallelism](const std::string& file, Size size) {
+            if (std::optional<DecodedPicture> own = decodeWithOwnDecoders(file, size, [] { return true; }))
+                return std::move(*own);
             if (!ready.get())
                 return DecodedPicture{}; // the program ended before its windows were made
             return decodeNow(file, size, parallelism);
@@ -315,6 +314,24 @@ void QtPictureService::decodeAhead(const std::string& path,
 std::optional<PictureDecodedAhead> QtPictureService::takeFinishedDecode(const std::string& path,
                                                                         Size neededSize) {
     return m_headStart.takeIfDone(path, neededSize);
+}
+
+std::optional<DecodedPicture> QtPictureService::decodeWithOwnDecoders(const std::string& path,
+                                                                     std::optional<Size> neededSize,
+                                                                     const StillWanted& stillWanted) const {
+    Parallelism parallelism = m_parallelism;
+    parallelism.abandoned = [stillWanted] { return !stillWanted(); };
+    try {
+        std::optional<PictureDecoder::Result> own =
+            PictureDecoder::decodeWithOwnDecoder(path, pictureBoundFor(neededSize), parallelism);
+        if (!own)
+            return std::nullopt;
+        return decodedPicture(std::move(*own), path);
+    } catch (const DecodeAbandoned&) {
+        qCDebug(lcPicture) << "gave up decoding" << QFile::decodeName(QByteArray::fromStdString(path))
+                           << "- no longer wanted";
+        return DecodedPicture{};
+    }
 }
 
 DecodedPicture QtPictureService::decodeFirstImage(const std::string& path, std::optional<Size> neededSize) {

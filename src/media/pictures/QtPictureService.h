@@ -41,6 +41,12 @@ class QtPictureService final : public PictureService {
     // What applicationReady() brings, once it has.
     std::shared_future<std::optional<Size>> readySize() const { return m_readySize; }
 
+    // The picture through this program's own decoders alone (a PNG, or a JPEG larger than
+    // needed), which need no image plugin and no metadata library; nullopt when it needs
+    // the general readers. An empty picture when it fails or is no longer wanted.
+    std::optional<DecodedPicture> decodeWithOwnDecoders(const std::string& path, std::optional<Size> neededSize,
+                                                        const StillWanted& stillWanted) const;
+
     std::vector<std::string> pictureFileTypes() const override;
     DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) override;
     DecodedPicture decodeWhileWanted(const std::string& path, std::optional<Size> neededSize,

@@ -154,7 +154,7 @@ std::optional<DecoderHelper::Answer> DecoderHelper::ask(Kind kind, const std::st
     if (session != nullptr)
         ::close(std::exchange(*session, -1));
     if (m_reads != Reads::pictures) {
-        qCWarning(lcDecoder) << "the formats helper would not read" << nameOf(path);
+        qCWarning(lcDecoder) << "the helper of every reader passed" << nameOf(path) << "on";
         return std::nullopt;
     }
     DecoderHelper* formats = formatsHelper();
@@ -165,7 +165,7 @@ std::optional<DecoderHelper::Answer> DecoderHelper::ask(Kind kind, const std::st
 
 DecoderHelper* DecoderHelper::formatsHelper() {
     std::call_once(m_formatsStarted, [this] {
-        qCDebug(lcDecoder) << "starting the helper of the formats module's pictures";
+        qCDebug(lcDecoder) << "starting the helper of every reader";
         m_formats = start(m_program, Reads::formats);
     });
     return m_formats.get();

@@ -29,10 +29,12 @@ class DecoderHelper {
         std::shared_ptr<const SealedMapping> payload;
     };
     using StillWanted = std::function<bool()>;
-    // A helper reads pictures, or also those of the formats module (HEIF/AVIF, JPEG XL),
-    // or the facts of movies. Their libraries are loaded only into a helper started for
-    // them: a pictures helper starts a formats helper the first time it is asked about
-    // such a file, and asks it instead; movie facts have a helper when first wanted.
+    // A helper decodes pictures with this program's own decoders (PNG, and JPEG larger
+    // than needed), which load nothing and so start at once; or it reads pictures with
+    // every reader (image plugins, exiv2, libheif, libjxl); or it reads the facts of
+    // movies. A helper of pictures passes what its decoders cannot do (other formats,
+    // metadata, animations) to a helper of every reader, started the first time it is
+    // needed; movie facts have a helper when first wanted.
     enum class Reads { pictures, formats, movies };
 
     // The helper started from `program`; nullptr (logged) when it cannot start.
@@ -74,8 +76,7 @@ class DecoderHelper {
     Process current() const;
     std::optional<Answer> askAbout(decoderprotocol::Kind kind, const std::string& path, int file, QSize bound,
                                    const StillWanted& stillWanted, int* session);
-    // The helper that reads the formats module's pictures, started at the first call;
-    // nullptr when it cannot start.
+    // The helper of every reader, started at the first call; nullptr when it cannot start.
     DecoderHelper* formatsHelper();
     Outcome askOnce(const Process& helper, decoderprotocol::Kind kind, const std::string& path, int file,
                     QSize bound, const StillWanted& stillWanted, Answer& answer, int* session);
