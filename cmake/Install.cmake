@@ -13,7 +13,7 @@ set(VISTREL_RESOURCES ${PROJECT_SOURCE_DIR}/resources)
 set(VISTREL_GENERATED ${PROJECT_BINARY_DIR}/generated)
 
 install(TARGETS vistrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The program looks for its help document under ../share/vistrel from its own folder.
+# The viewer looks for its help document under share/vistrel (VISTREL_DATA_DIR_FROM_VIEWER).
 install(FILES ${VISTREL_HELP_PDF} DESTINATION ${CMAKE_INSTALL_DATADIR}/vistrel)
 install(FILES ${VISTREL_RESOURCES}/vistrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${VISTREL_RESOURCES}/vistrel-mime.xml

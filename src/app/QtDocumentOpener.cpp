@@ -15,7 +15,7 @@ std::optional<std::string> QtDocumentOpener::resourcePath(const std::string& nam
     const QDir programFolder(QCoreApplication::applicationDirPath());
     const QStringList candidates{
         programFolder.filePath(fileName),
-        programFolder.filePath(QStringLiteral("../share/vistrel/") + fileName),
+        programFolder.filePath(QStringLiteral(VISTREL_DATA_DIR_FROM_VIEWER "/") + fileName),
     };
     for (const QString& candidate : candidates)
         if (QFileInfo(candidate).isFile())

@@ -80,16 +80,20 @@ check_manual_page() {
     zcat "$page" | grep -q 'new\\-window' || fail "the manual page does not describe --new-window"
 }
 
-# The program itself links none of the libraries its modules carry, so a picture
-# launch does not load them; each module finds its libraries and offers its entry.
+# The command links no toolkit, and the viewer none of the libraries its modules carry,
+# so a picture launch does not load them; each module finds its libraries and offers
+# its entry.
 check_modules() {
     local prefix=$1
     local needed module
-    needed=$(readelf -d "$prefix/bin/vistrel" | grep NEEDED) || fail "readelf cannot read the program"
+    needed=$(readelf -d "$prefix/bin/vistrel" | grep NEEDED) || fail "readelf cannot read the command"
+    if grep -E 'Qt6' <<<"$needed" >&2; then fail "the command links the toolkit"; fi
+    needed=$(readelf -d "$prefix/lib/vistrel/vistrel-viewer" | grep NEEDED) || fail "readelf cannot read the viewer"
     if grep -E 'libheif|libjxl|libexiv2|libmpv|libavformat|Qt6Network' <<<"$needed" >&2; then
-        fail "the program links a library that belongs in a module"
+        fail "the viewer links a library that belongs in a module"
     fi
-    for module in movies:vistrel_create_movie_engine formats:vistrel_create_picture_format_engine; do
+    for module in movies:vistrel_create_movie_engine formats:vistrel_create_picture_format_engine \
+                  metadata:vistrel_create_picture_metadata_engine; do
         local file="$prefix/lib/vistrel/libvistrel_${module%%:*}.so"
         if ldd "$file" | grep 'not found' >&2; then fail "$file misses libraries"; fi
         nm -D --defined-only "$file" | grep -qw "${module#*:}" || fail "$file does not export ${module#*:}"

@@ -5,12 +5,15 @@
 #include "media/sandbox/DecoderHelper.h"
 #include "media/sandbox/HelperMovieFacts.h"
 #include "media/sandbox/HelperPictureService.h"
+#include "media/sandbox/HelperSpawn.h"
 #include "movies/MovieProbe.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <gtest/gtest.h>
 
@@ -169,6 +172,29 @@ TEST(HelperMovieFacts, AreTheFactsThisProcessReads) {
     ASSERT_EQ(behind->tracks.size(), here->tracks.size());
     EXPECT_EQ(behind->tracks.front().track, here->tracks.front().track);
     EXPECT_FALSE(walled.movieFacts(sample("02-portrait-exif6.jpg")).has_value());
+}
+
+
+// The helper the command hands on is taken once, and only as this process's own child on
+// a socket: a stale or forged variable starts nothing and adopts nothing.
+TEST(HelperSpawn, AHandedOnHelperIsTakenOnlyAsThisProcesssChildOnASocket) {
+    const std::optional<helperspawn::Spawned> spawned = helperspawn::spawn(VISTREL_DECODER_PROGRAM, nullptr);
+    ASSERT_TRUE(spawned);
+    helperspawn::handOn(*spawned);
+    const std::optional<helperspawn::Spawned> taken = helperspawn::takeHandedOn();
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(taken->id, spawned->id);
+    EXPECT_EQ(std::getenv(helperspawn::handedOnVariable), nullptr);
+    EXPECT_EQ(::fcntl(taken->control, F_GETFD) & FD_CLOEXEC, FD_CLOEXEC);
+    EXPECT_FALSE(helperspawn::takeHandedOn());
+
+    const std::string control = std::to_string(taken->control);
+    for (const std::string& forged : {std::string("garbage"), control, control + ",1", "0," + std::to_string(spawned->id)}) {
+        ::setenv(helperspawn::handedOnVariable, forged.c_str(), 1);
+        EXPECT_FALSE(helperspawn::takeHandedOn()) << forged;
+    }
+    ::close(taken->control); // the helper ends with its control socket
+    ::waitpid(taken->id, nullptr, 0);
 }
 
 } // namespace

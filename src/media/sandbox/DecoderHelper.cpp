@@ -3,6 +3,7 @@
 #include "codec/io/OwnedDescriptor.h"
 #include "codec/io/SourceFiles.h"
 #include "media/modules/LoadableModule.h"
+#include "media/sandbox/HelperSpawn.h"
 #include "media/support/LogCategories.h"
 
 #include <QFile>
@@ -11,7 +12,6 @@
 #include <csignal>
 #include <cstring>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -19,16 +19,12 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace vistrel {
 
 namespace {
 
 using namespace decoderprotocol;
 
-// The descriptor the helper finds its control socket on.
-constexpr int helperControlDescriptor = 3;
 // How often a waiting request asks whether it is still wanted.
 constexpr int stillWantedIntervalMilliseconds = 25;
 constexpr std::uint64_t largestInfo = std::uint64_t(64) << 20;
@@ -89,6 +85,13 @@ std::unique_ptr<DecoderHelper> DecoderHelper::startInstalled(Reads reads) {
         qCWarning(lcDecoder) << "no decoder helper found: files are read in the viewer itself";
         return nullptr;
     }
+    if (reads == Reads::pictures) {
+        if (const std::optional<helperspawn::Spawned> started = helperspawn::takeHandedOn()) {
+            std::unique_ptr<DecoderHelper> helper(new DecoderHelper(*program, reads));
+            helper->m_process = Process{started->id, started->control, 1};
+            return helper;
+        }
+    }
     return start(*program, reads);
 }
 
@@ -103,30 +106,15 @@ DecoderHelper::~DecoderHelper() {
 
 // Called with the mutex held, or before the helper is shared.
 bool DecoderHelper::launch() {
-    int ends[2] = {-1, -1};
-    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) {
-        qCWarning(lcDecoder) << "no socket for the decoder helper:" << std::strerror(errno);
-        return false;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], helperControlDescriptor);
-    posix_spawn_file_actions_addclosefrom_np(&actions, helperControlDescriptor + 1);
     const QByteArray program = QFile::encodeName(m_program);
-    char formatsOption[] = "--formats";
-    char moviesOption[] = "--movies";
-    char* const readsOption[] = {nullptr, formatsOption, moviesOption};
-    char* const arguments[] = {const_cast<char*>(program.constData()), readsOption[int(m_reads)], nullptr};
-    pid_t id = -1;
-    const int failure = ::posix_spawn(&id, program.constData(), &actions, nullptr, arguments, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(ends[1]);
-    if (failure != 0) {
-        ::close(ends[0]);
-        qCWarning(lcDecoder) << "cannot start the decoder helper" << m_program << "-" << std::strerror(failure);
+    const char* const readsOption[] = {nullptr, "--formats", "--movies"};
+    const std::optional<helperspawn::Spawned> spawned =
+        helperspawn::spawn(program.constData(), readsOption[int(m_reads)]);
+    if (!spawned) {
+        qCWarning(lcDecoder) << "cannot start the decoder helper" << m_program << "-" << std::strerror(errno);
         return false;
     }
-    m_process = Process{id, ends[0], m_process.generation + 1};
+    m_process = Process{spawned->id, spawned->control, m_process.generation + 1};
     return true;
 }
 

@@ -39,7 +39,9 @@ class DecoderHelper {
 
     // The helper started from `program`; nullptr (logged) when it cannot start.
     static std::unique_ptr<DecoderHelper> start(const QString& program, Reads reads = Reads::pictures);
-    // The helper program beside the viewer (or named by $VISTREL_DECODER), started.
+    // The helper program beside the viewer (or named by $VISTREL_DECODER), started; a
+    // helper of pictures is the one the command `vistrel` started before it became the
+    // viewer, when it did (see HelperSpawn).
     static std::unique_ptr<DecoderHelper> startInstalled(Reads reads = Reads::pictures);
     // Ends the helper.
     ~DecoderHelper();
