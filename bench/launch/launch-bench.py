@@ -11,7 +11,8 @@ Rows: launch to an 800x600 PNG, a 24 MP JPEG, a 24 MP PNG, a 96 MP JPEG (with pe
 RSS summed over the viewer and its decoder helper, and, where the bench may make memory
 cgroups, the launch's peak memory charge, which counts shared pages once), a 1080p H.264 movie's first frame; the next picture (4000x3000 JPEGs, a key
 every second); a folder of 100,000 files in 1,000 folders (with `find` as baseline).
-Each figure is the median of several runs, with its ratio to the best peer.
+Each figure is the median of several runs, with its ratio to the best peer; the viewers
+take turns launch by launch, so that drift over the run weighs on all of them alike.
 
 Usage (from the source tree, after building; peers: scripts/install-bench-peers.sh):
     ./dev.sh launch-bench
@@ -293,16 +294,28 @@ class Bench:
                 end_group(pid)
             shutil.rmtree(home, ignore_errors=True)
 
-    def launches(self, command, colour, runs, after=None, tolerance=PICTURE_TOLERANCE):
-        times, extras = [], []
+    def rounds(self, label, commands, colour, runs, after=None, tolerance=PICTURE_TOLERANCE):
+        """Launches each viewer's command `runs` times, the viewers taking turns launch
+        by launch, so that a machine that drifts during the run (its caches, other work)
+        weighs on every column alike. {viewer: (median ms, extras)}; (None, None) for a
+        viewer whose launch failed."""
+        times = {name: [] for name in commands}
+        extras = {name: [] for name in commands}
+        failed = set()
         for _ in range(runs):
-            self.wait_until_not(colour)
-            ms, extra = self.launch(command, colour, after, tolerance)
-            if ms is None:
-                return None, None
-            times.append(ms)
-            extras.append(extra)
-        return statistics.median(times), extras
+            for name, command in commands.items():
+                if name in failed:
+                    continue
+                log(f"{name}: {label}")
+                self.wait_until_not(colour)
+                ms, extra = self.launch(command, colour, after, tolerance)
+                if ms is None:
+                    failed.add(name)
+                    continue
+                times[name].append(ms)
+                extras[name].append(extra)
+        return {name: (None, None) if name in failed else (statistics.median(times[name]), extras[name])
+                for name in commands}
 
     def steps(self, viewer, fixtures, count):
         """Median time from pressing the next key until the next picture is shown."""
@@ -461,34 +474,33 @@ def measure(args, fixtures, available):
              "jpeg96": fixtures.jpeg_96}
     with Display() as display:
         bench = Bench(display, args.pixel_wait)
-        for viewer in available:
-            for row, path in files.items():
-                if row not in args.rows:
-                    continue
-                log(f"{viewer.name}: {row}")
-                after = peak_memory if row == "jpeg96" else None
-                command = viewer.picture(str(path))
-                if after and can_charge_memory():
-                    command = in_own_cgroup(command)
-                ms, extras = bench.launches(command, fixtures.colour[path], args.runs, after)
-                results[row][viewer.name] = ms
+        for row, path in files.items():
+            if row not in args.rows:
+                continue
+            after = peak_memory if row == "jpeg96" else None
+            commands = {v.name: v.picture(str(path)) for v in available}
+            if after and can_charge_memory():
+                commands = {name: in_own_cgroup(command) for name, command in commands.items()}
+            for name, (ms, extras) in bench.rounds(row, commands, fixtures.colour[path], args.runs, after).items():
+                results[row][name] = ms
                 for index, figure in enumerate(("rss96", "charged96")):
                     measured = [e[index] for e in extras or [] if e and e[index] is not None]
                     if after and measured:
-                        results[figure][viewer.name] = statistics.median(measured)
-            if "movie" in args.rows and viewer.movie:
-                log(f"{viewer.name}: movie")
-                ms, _ = bench.launches(viewer.movie(str(fixtures.movie)), fixtures.colour[fixtures.movie], args.runs,
-                                       tolerance=MOVIE_TOLERANCE)
-                results["movie"][viewer.name] = ms
-            if "next" in args.rows and viewer.series:
+                        results[figure][name] = statistics.median(measured)
+        if "movie" in args.rows:
+            commands = {v.name: v.movie(str(fixtures.movie)) for v in available if v.movie}
+            for name, (ms, _) in bench.rounds("movie", commands, fixtures.colour[fixtures.movie], args.runs,
+                                              tolerance=MOVIE_TOLERANCE).items():
+                results["movie"][name] = ms
+        if "next" in args.rows:
+            for viewer in (v for v in available if v.series):
                 log(f"{viewer.name}: next")
                 results["next"][viewer.name] = bench.steps(viewer, fixtures, args.next_runs)
-            if "folder" in args.rows and viewer.folder:
-                log(f"{viewer.name}: folder")
-                ms, _ = bench.launches(viewer.folder(str(fixtures.folder)), fixtures.colour[fixtures.folder],
-                                       args.runs)
-                results["folder"][viewer.name] = ms
+        if "folder" in args.rows:
+            commands = {v.name: v.folder(str(fixtures.folder)) for v in available if v.folder}
+            for name, (ms, _) in bench.rounds("folder", commands, fixtures.colour[fixtures.folder],
+                                              args.runs).items():
+                results["folder"][name] = ms
     remove_own_cgroups()
     if "folder" in args.rows:
         results["folder"]["find"] = find_baseline(fixtures.folder, args.runs)
