@@ -3,8 +3,8 @@
 and steps through it with the next key.
 
 Passes when every valid picture's colour reached the screen's centre, the viewer is
-still running and still answers a key at the end, and its peak memory stayed under
-600 MiB. The corpus is made afresh on every run.
+still running and still answers a key at the end, and its peak memory with its decoder
+helpers' stayed under 600 MiB. The corpus is made afresh on every run.
 
 usage: bad_input_corpus.py VIEWER PIXEL_WAIT      (DISPLAY must name an X server)
 """
@@ -26,6 +26,9 @@ SECONDS_PER_STEP = 0.35
 # The colours of the pictures that must show; the tolerance allows for JPEG's rounding.
 VALID = {"a-red.png": "e01010", "k-green.jpg": "10c020", "t-blue.png": "1030e0"}
 EXIF_LOOPS = ("p-exif-loops.jpg", "e0c010")
+# An animation whose frames are all one colour and come without a delay: it shows, and
+# plays at the common floor rather than spinning.
+ZERO_DELAY = ("r-zero-delay.gif", "c010c0")
 NON_UTF8 = (b"q-\xff\xfe-name.png", "10d0d0")
 TOLERANCE = 24
 
@@ -60,6 +63,57 @@ def jpeg_claiming(jpeg, width, height):
             struct.pack_into(">HH", data, at + 5, height, width)
             return bytes(data)
     raise RuntimeError("no frame header in the JPEG")
+
+
+def gif(path, colours, size="64x48"):
+    """An animated GIF of one frame per colour, a tenth of a second each."""
+    sources = []
+    for colour in colours:
+        sources += ["-f", "lavfi", "-i", f"color=c=0x{colour}:s={size}:d=0.1:r=10"]
+    joined = "".join(f"[{i}:v]" for i in range(len(colours))) + f"concat=n={len(colours)}:v=1:a=0"
+    ffmpeg(*sources, "-filter_complex", joined, "-loop", "0", "-f", "gif", str(path))
+    return bytearray(path.read_bytes())
+
+
+def gif_frame_timings(data):
+    """Where each frame's timing block (a graphic control extension, 8 bytes) starts; its
+    placement block follows it."""
+    found = []
+    at = data.find(b"\x21\xf9\x04", 13)
+    while at >= 0:
+        if data[at + 8:at + 9] == b"\x2c":
+            found.append(at)
+        at = data.find(b"\x21\xf9\x04", at + 1)
+    return found
+
+
+def apng_claiming(png_frames, frames_claimed):
+    """The animated PNG with its animation-control chunk's frame count replaced."""
+    data = bytearray(png_frames)
+    at = data.find(b"acTL")
+    struct.pack_into(">I", data, at + 4, frames_claimed)
+    struct.pack_into(">I", data, at + 12, zlib.crc32(bytes(data[at:at + 12])))
+    return bytes(data)
+
+
+def add_broken_animations(folder):
+    """Animations with bad timing, placement, ends and counts."""
+    work = folder.parent
+    zero = gif(work / "zero.gif", [ZERO_DELAY[1]] * 2)
+    for timing in gif_frame_timings(zero):
+        struct.pack_into("<H", zero, timing + 4, 0)
+    (folder / ZERO_DELAY[0]).write_bytes(zero)
+    two = gif(work / "two.gif", ["d02020", "2020d0"])
+    oversize = bytearray(two)
+    for timing in gif_frame_timings(oversize)[1:]:
+        struct.pack_into("<HH", oversize, timing + 8 + 5, 4000, 4000)  # a frame past the canvas
+    (folder / "s-frame-past-canvas.gif").write_bytes(oversize)
+    (folder / "u-cut-last-frame.gif").write_bytes(bytes(two[:-24]))
+    ffmpeg("-f", "lavfi", "-i", "color=c=0x20d020:s=64x48:d=0.2:r=10", "-plays", "0", "-f", "apng",
+           str(work / "two.apng"))
+    frames = (work / "two.apng").read_bytes()
+    (folder / "v-claims-100000-frames.png").write_bytes(apng_claiming(frames, 100000))
+    (folder / "w-claims-one-frame.png").write_bytes(apng_claiming(frames, 1))
 
 
 def exif_with_loops():
@@ -111,6 +165,7 @@ def make_corpus(folder):
     os.symlink(folder / "nowhere.jpg", folder / "m-broken.jpg")
     (folder / "n-loop").mkdir()
     os.symlink("..", folder / "n-loop" / "up")
+    add_broken_animations(folder)
 
 
 class Screen:
@@ -137,10 +192,20 @@ def alive(process):
 
 
 def peak_memory_mib(pid):
-    for line in Path(f"/proc/{pid}/status").read_text().splitlines():
-        if line.startswith("VmHWM:"):
-            return int(line.split()[1]) / 1024
-    return 0.0
+    """The viewer's high-water mark with its decoder helpers' added, where files are parsed."""
+    def high_water(process):
+        try:
+            for line in Path(f"/proc/{process}/status").read_text().splitlines():
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1]) / 1024
+        except OSError:
+            pass
+        return 0.0
+    try:
+        children = Path(f"/proc/{pid}/task/{pid}/children").read_text().split()
+    except OSError:
+        children = []
+    return high_water(pid) + sum(high_water(child) for child in children)
 
 
 def focus(pid):
@@ -233,7 +298,7 @@ def main():
         viewer = start_viewer(viewer_binary, [str(corpus)], work)
         focus(viewer.pid)
         screen = Screen(pixel_wait)
-        wanted = {*VALID.values(), EXIF_LOOPS[1], NON_UTF8[1]}
+        wanted = {*VALID.values(), EXIF_LOOPS[1], NON_UTF8[1], ZERO_DELAY[1]}
         seen = step_through(viewer, screen, wanted)
         failures = []
         if not alive(viewer):
