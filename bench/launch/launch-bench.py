@@ -9,8 +9,9 @@ pixel_wait). Every launch gets a clean HOME and XDG folders.
 
 Rows: launch to an 800x600 PNG, a 24 MP JPEG, a 24 MP PNG, a 96 MP JPEG (with peak
 RSS summed over the viewer and its decoder helper, and, where the bench may make memory
-cgroups, the launch's peak memory charge, which counts shared pages once), a 1080p H.264 movie's first frame; the next picture (4000x3000 JPEGs, a key
-every second); a folder of 100,000 files in 1,000 folders (with `find` as baseline).
+cgroups, the launch's peak memory charge, which counts shared pages once), a 12 MP
+HEIC (made with libheif's heif-enc), a 1080p H.264 movie's first frame; the next picture
+(4000x3000 JPEGs, a key every second); a folder of 100,000 files in 1,000 folders (with `find` as baseline).
 Each figure is the median of several runs, with its ratio to the best peer; the viewers
 take turns launch by launch, so that drift over the run weighs on all of them alike.
 
@@ -90,6 +91,16 @@ def movie(path, colour):
     return path
 
 
+def heic(path, colour):
+    """A 12 MP HEIC, as a phone takes it, encoded by libheif's heif-enc from a picture
+    like the others."""
+    source = picture(path.with_name(path.stem + "-source.jpg"), (4000, 3000), colour)
+    tmp = path.with_name("." + path.name)
+    subprocess.run(["heif-enc", "-q", "50", "-o", str(tmp), str(source)], check=True, capture_output=True)
+    tmp.rename(path)
+    return path
+
+
 def folder_of_100k(root, colour):
     """100,000 links to a small PNG in 1,000 folders: the scan is what is measured."""
     building = root.with_name(".tmp-" + root.name)
@@ -114,6 +125,7 @@ class Fixtures:
     jpeg_24: Path
     png_24: Path
     jpeg_96: Path
+    heic_12: Path
     movie: Path
     series: list
     folder: Path
@@ -137,12 +149,13 @@ def make_fixtures(rows):
     jpeg_24 = made("24mp.jpg", "jpeg24", 1, lambda p, c: picture(p, (6000, 4000), c))
     png_24 = made("24mp.png", "png24", 2, lambda p, c: picture(p, (6000, 4000), c))
     jpeg_96 = made("96mp.jpg", "jpeg96", 3, lambda p, c: picture(p, (12000, 8000), c))
+    heic_12 = made("12mp.heic", "heic12", 6, heic)
     film = made("movie.mp4", "movie", 4, movie)
     (FIXTURES / "series").mkdir(exist_ok=True)
     series = [made(f"series/p{index:02d}.jpg", "next", index, lambda p, c: picture(p, (4000, 3000), c))
               for index in range(21)]
     folder = made("folder100k", "folder", 5, folder_of_100k)
-    return Fixtures(small, jpeg_24, png_24, jpeg_96, film, series, folder, colour)
+    return Fixtures(small, jpeg_24, png_24, jpeg_96, heic_12, film, series, folder, colour)
 
 
 # ---------------------------------------------------------------- viewers
@@ -462,6 +475,7 @@ ROWS = [
     ("jpeg96", "Launch to 96 MP JPEG"),
     ("rss96", "Peak RSS, 96 MP JPEG"),
     ("charged96", "Peak memory charged, 96 MP JPEG"),
+    ("heic12", "Launch to 12 MP HEIC"),
     ("movie", "Launch to 1080p H.264 first frame"),
     ("next", "Next picture (4000x3000 JPEG)"),
     ("folder", "Folder of 100,000 files to first item"),
@@ -471,7 +485,7 @@ ROWS = [
 def measure(args, fixtures, available):
     results = {row: {} for row, _ in ROWS}
     files = {"small": fixtures.small_png, "jpeg24": fixtures.jpeg_24, "png24": fixtures.png_24,
-             "jpeg96": fixtures.jpeg_96}
+             "jpeg96": fixtures.jpeg_96, "heic12": fixtures.heic_12}
     with Display() as display:
         bench = Bench(display, args.pixel_wait)
         for row, path in files.items():
@@ -546,7 +560,7 @@ def main():
     parser.add_argument("--previous", help="build folder of an earlier vistrel, measured in the same run "
                                            "as the viewer 'previous' (its modules beside its program)")
     parser.add_argument("--rows", default=",".join(r for r, _ in ROWS),
-                        help="comma-separated rows: small,jpeg24,png24,jpeg96,movie,next,folder")
+                        help="comma-separated rows: small,jpeg24,png24,jpeg96,heic12,movie,next,folder")
     args = parser.parse_args()
     args.rows = set(args.rows.split(","))
     build = Path(args.build)
@@ -555,7 +569,7 @@ def main():
     for needed in (args.pixel_wait, vistrel):
         if not Path(needed).exists():
             sys.exit(f"missing {needed}: build first (cmake --build --preset dev)")
-    for tool in ("Xvfb", "openbox", "xdotool", "ffmpeg"):
+    for tool in ("Xvfb", "openbox", "xdotool", "ffmpeg") + (("heif-enc",) if "heic12" in args.rows else ()):
         if not shutil.which(tool):
             sys.exit(f"missing {tool}: run scripts/install-deps.sh and scripts/install-bench-peers.sh")
     previous = None
