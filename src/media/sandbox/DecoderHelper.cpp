@@ -45,6 +45,16 @@ std::vector<std::byte> requestBytes(Kind kind, const std::string& path, QSize bo
     return bytes;
 }
 
+// What the helper program is told to read; nothing for pictures of our own decoders.
+const char* optionFor(DecoderHelper::Reads reads) {
+    switch (reads) {
+    case DecoderHelper::Reads::pictures: return nullptr;
+    case DecoderHelper::Reads::formats: return "--formats";
+    case DecoderHelper::Reads::movies: return "--movies";
+    }
+    return nullptr;
+}
+
 // How a helper ended, for the log.
 QString endingOf(int status) {
     if (WIFSIGNALED(status))
@@ -107,9 +117,7 @@ DecoderHelper::~DecoderHelper() {
 // Called with the mutex held, or before the helper is shared.
 bool DecoderHelper::launch() {
     const QByteArray program = QFile::encodeName(m_program);
-    const char* const readsOption[] = {nullptr, "--formats", "--movies"};
-    const std::optional<helperspawn::Spawned> spawned =
-        helperspawn::spawn(program.constData(), readsOption[int(m_reads)]);
+    const std::optional<helperspawn::Spawned> spawned = helperspawn::spawn(program.constData(), optionFor(m_reads));
     if (!spawned) {
         qCWarning(lcDecoder) << "cannot start the decoder helper" << m_program << "-" << std::strerror(errno);
         return false;
