@@ -1,7 +1,7 @@
 // The command `vistrel`: starts the decoder helper, then becomes the viewer. The
 // viewer's toolkit takes a good part of its start just to load; started from here, the
 // helper loads and puts up its wall on the other core meanwhile, so that it is ready
-// when the viewer asks for the first picture. Only the C library is loaded here.
+// when the viewer asks for the first picture. No toolkit is loaded here.
 
 #include "media/sandbox/HelperSpawn.h"
 
