@@ -6,6 +6,7 @@
 #include "core/work/Executor.h"
 #include "decoder/RequestFaults.h"
 #include "decoder/Confinement.h"
+#include "media/pictures/LibraryFormat.h"
 #include "media/pictures/PictureImage.h"
 #include "media/pictures/QtPictureService.h"
 #include "media/pictures/PixelMemory.h"
@@ -266,6 +267,8 @@ ReplyHeader DecoderServer::decode(const Request& request, int& memory) {
         else if (std::optional<DecodedPicture> own =
                      m_pictures.decodeWithOwnDecoders(request.path, neededSizeOf(request), stillWanted))
             decoded = std::move(*own);
+        else if (isMovieContainer(fileHead(request.file)))
+            return failure("a movie, no picture"); // no helper of every reader started for it
         else
             return ended(Status::elsewhere);
     }

@@ -42,6 +42,20 @@ TEST(LibraryFormat, IsoMediaFilesCountOnlyWithAnImageBrand) {
     EXPECT_EQ(libraryFormatOf(typeBox("heic", {}).left(11)), LibraryFormat::none);
 }
 
+TEST(LibraryFormat, MovieContainersAreToldFromPictures) {
+    EXPECT_TRUE(isMovieContainer(typeBox("mp42", {"isom", "mp42"})));
+    EXPECT_FALSE(isMovieContainer(typeBox("heic", {"mif1", "heic"})));
+    EXPECT_TRUE(isMovieContainer(QByteArray::fromHex("1a45dfa3 9f4286")));
+    EXPECT_TRUE(isMovieContainer(QByteArray("RIFF\0\0\0\0AVI LIST", 16)));
+    EXPECT_FALSE(isMovieContainer(QByteArray("RIFF\0\0\0\0WEBPVP8 ", 16)));
+    QByteArray transport(376, '\0');
+    transport[0] = transport[188] = '\x47';
+    EXPECT_TRUE(isMovieContainer(transport));
+    EXPECT_FALSE(isMovieContainer(transport.left(188)));
+    for (const char* picture : {"89504e470d0a1a0a", "ffd8ffe0", "474946383961"})
+        EXPECT_FALSE(isMovieContainer(QByteArray::fromHex(picture))) << picture;
+}
+
 TEST(LibraryFormat, JpegXlByEitherSignatureAndNothingElse) {
     EXPECT_EQ(libraryFormatOf(QByteArray::fromHex("ff0a fa7f")), LibraryFormat::jxl);
     EXPECT_EQ(libraryFormatOf(QByteArray::fromHex("0000000c 4a584c20 0d0a870a 00000014")),

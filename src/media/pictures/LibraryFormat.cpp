@@ -3,10 +3,16 @@
 #include <QtEndian>
 #include <algorithm>
 #include <array>
+#include <unistd.h>
 
 namespace vistrel {
 
 namespace {
+
+// An ISO media file's type box with its compatible brands, the JPEG XL signatures, and
+// an MPEG transport stream's second packet.
+constexpr qsizetype headBytes = 192;
+constexpr qsizetype transportPacket = 188;
 
 constexpr QByteArrayView jxlCodestream("\xFF\x0A", 2);
 constexpr QByteArrayView jxlContainer("\x00\x00\x00\x0CJXL \x0D\x0A\x87\x0A", 12);
@@ -47,6 +53,28 @@ LibraryFormat libraryFormatOf(QByteArrayView head) {
     if (head.startsWith(jxlCodestream) || head.startsWith(jxlContainer))
         return LibraryFormat::jxl;
     return isoImageFormatOf(head);
+}
+
+bool isMovieContainer(QByteArrayView head) {
+    if (head.size() >= 12 && head.sliced(4, 4) == "ftyp")
+        return libraryFormatOf(head) == LibraryFormat::none;
+    static constexpr std::array<QByteArrayView, 6> signatures{
+        QByteArrayView("\x1A\x45\xDF\xA3", 4),                  // Matroska, WebM
+        QByteArrayView("\x00\x00\x01\xBA", 4),                  // MPEG program stream
+        QByteArrayView("OggS"), QByteArrayView("FLV\x01", 4),
+        QByteArrayView("\x30\x26\xB2\x75\x8E\x66\xCF\x11", 8), // ASF, WMV
+        QByteArrayView("RIFF")};
+    for (const QByteArrayView signature : signatures)
+        if (head.startsWith(signature))
+            return signature != "RIFF" || (head.size() >= 12 && head.sliced(8, 4) == "AVI ");
+    return head.size() > transportPacket && head[0] == '\x47' && head[transportPacket] == '\x47';
+}
+
+QByteArray fileHead(int descriptor) {
+    QByteArray head(headBytes, Qt::Uninitialized);
+    const ssize_t got = ::pread(descriptor, head.data(), std::size_t(head.size()), 0);
+    head.truncate(got > 0 ? qsizetype(got) : 0);
+    return head;
 }
 
 } // namespace vistrel

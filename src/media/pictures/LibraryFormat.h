@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 namespace vistrel {
@@ -11,5 +12,14 @@ enum class LibraryFormat { none, heif, avif, jxl };
 // that a JPEG or a PNG never loads them. An ISO media file counts only when its type
 // box names an image brand: a movie's "mp42" or "isom" stays a movie.
 LibraryFormat libraryFormatOf(QByteArrayView head);
+
+// Whether a file's first bytes announce a movie container (an ISO media file without an
+// image brand, Matroska or WebM, AVI, an MPEG transport or program stream, Ogg, FLV,
+// ASF): no picture reader need be tried on it.
+bool isMovieContainer(QByteArrayView head);
+
+// The first bytes of the open file `descriptor`, read with pread: enough for both
+// questions above.
+QByteArray fileHead(int descriptor);
 
 } // namespace vistrel

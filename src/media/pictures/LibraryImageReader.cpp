@@ -11,17 +11,6 @@ namespace vistrel {
 
 namespace {
 
-// Enough for an ISO media file's type box with its compatible brands, and for the
-// JPEG XL signatures.
-constexpr qint64 sniffedBytes = 64;
-
-QByteArray firstBytesOf(int descriptor) {
-    QByteArray head(sniffedBytes, Qt::Uninitialized);
-    const ssize_t got = ::pread(descriptor, head.data(), std::size_t(head.size()), 0);
-    head.truncate(got > 0 ? qsizetype(got) : 0);
-    return head;
-}
-
 // A file of such a format while its readers are missing: unreadable, like a damaged
 // one, rather than handed to Qt's readers, which would call it no picture at all.
 class MissingImageReader final : public LibraryImageReader {
@@ -38,7 +27,7 @@ std::unique_ptr<LibraryImageReader> LibraryImageReader::forFile(const std::strin
     const int descriptor = SourceFiles::openRegular(path);
     if (descriptor < 0)
         return nullptr;
-    const LibraryFormat format = libraryFormatOf(firstBytesOf(descriptor));
+    const LibraryFormat format = libraryFormatOf(fileHead(descriptor));
     if (format == LibraryFormat::none) {
         ::close(descriptor);
         return nullptr;
