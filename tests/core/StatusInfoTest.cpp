@@ -71,6 +71,16 @@ TEST_F(StatusInfo, SummarisesAPictureFromItsProperties) {
     pictures.infos["/p/a.jpg"] = info;
     controller->showInfo();
     EXPECT_EQ(overlay.last().text, "Name: a.jpg \nSize:  \nColorModel: \n\n File Nr. 1 from 2");
+
+    // The facts are read on a worker; a summary of an entry stepped away from meanwhile
+    // is dropped.
+    const std::size_t shown = overlay.messages.size();
+    work.deferFinish = true;
+    controller->showInfo();
+    EXPECT_EQ(overlay.messages.size(), shown);
+    controller->playNext();
+    work.finishAll();
+    EXPECT_EQ(overlay.messages.size(), shown);
 }
 
 TEST_F(StatusInfo, ShowsNothingWithoutAnEntryOrForANonPicture) {

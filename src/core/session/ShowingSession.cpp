@@ -7,6 +7,7 @@
 #include "core/media/MovieService.h"
 #include "core/media/Picture.h"
 #include "core/media/PictureService.h"
+#include "core/platform/BackgroundWork.h"
 #include "core/platform/MainWindow.h"
 #include "core/platform/StatusOverlay.h"
 #include "core/playlist/PathComponents.h"
@@ -139,12 +140,21 @@ void ShowingSession::showInfo() {
     const auto path = currentPath();
     if (!path)
         return;
-    const PictureInfo info = m_ports.pictures.inspect(*path);
-    if (info.status == PictureStatus::notAPicture)
-        return;
-    m_ports.overlay.showText(
-        statusText::pictureSummary(paths::lastPathComponent(*path), info, m_index + 1, count),
-        announcementDuration);
+    // The picture's facts are read on a worker (its file, a decoder helper that may
+    // first have to start); the summary shows if that entry is still the one on screen.
+    m_ports.work.run(
+        [this, alive = std::weak_ptr<bool>(m_alive), path = *path, index = m_index, count]() -> BackgroundWork::Finish {
+            PictureInfo info = m_ports.pictures.inspect(path);
+            return [this, alive, path, index, count, info = std::move(info)] {
+                if (!alive.lock() || currentPath() != path || m_index != index ||
+                    info.status == PictureStatus::notAPicture)
+                    return;
+                m_ports.overlay.showText(
+                    statusText::pictureSummary(paths::lastPathComponent(path), info, index + 1, count),
+                    announcementDuration);
+            };
+        },
+        WorkPriority::onScreen);
 }
 
 // ---------------------------------------------------------------- loading and showing

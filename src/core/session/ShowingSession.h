@@ -105,6 +105,8 @@ class ShowingSession {
     std::vector<std::string> neighbourPictures() const;
 
     ShowingPorts m_ports;
+    // Work finishing after the session has gone finds this expired.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     PlaylistStore& m_list;
     RecentDocuments& m_recent;
     Placement& m_placement;
