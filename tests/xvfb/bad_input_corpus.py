@@ -191,6 +191,12 @@ def alive(process):
     return process.poll() is None
 
 
+def helpers_of(pid):
+    """The decoder helpers the viewer `pid` runs."""
+    found = subprocess.run(["pgrep", "-P", str(pid), "-f", "vistrel-decoder"], capture_output=True, text=True)
+    return found.stdout.split()
+
+
 def peak_memory_mib(pid):
     """The viewer's high-water mark with its decoder helpers' added, where files are parsed."""
     def high_water(process):
@@ -201,11 +207,7 @@ def peak_memory_mib(pid):
         except OSError:
             pass
         return 0.0
-    try:
-        children = Path(f"/proc/{pid}/task/{pid}/children").read_text().split()
-    except OSError:
-        children = []
-    return high_water(pid) + sum(high_water(child) for child in children)
+    return high_water(pid) + sum(high_water(helper) for helper in helpers_of(pid))
 
 
 def focus(pid):

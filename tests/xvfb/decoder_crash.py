@@ -10,13 +10,13 @@ usage: decoder_crash.py VIEWER PIXEL_WAIT      (DISPLAY must name an X server)
 """
 
 import os
-import subprocess
 import sys
 import tempfile
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from bad_input_corpus import Screen, alive, conclude, focus, matching, press, solid, start_viewer, stop, watch  # noqa: E402
+from bad_input_corpus import (Screen, alive, conclude, focus, helpers_of, matching, press, solid,  # noqa: E402
+                              start_viewer, stop, watch)
 
 RED, GREEN, BLUE, YELLOW = "e01010", "10c020", "1030e0", "e0c010"
 FILES = {"a-red.png": RED, "b-fault-crash.png": GREEN, "c-blue.png": BLUE, "d-yellow.png": YELLOW}
@@ -24,11 +24,6 @@ FILES = {"a-red.png": RED, "b-fault-crash.png": GREEN, "c-blue.png": BLUE, "d-ye
 # leaves the picture before it on screen.
 WALK = [("Right", RED), ("Right", BLUE), ("Right", YELLOW), ("Left", BLUE), ("Left", BLUE), ("Left", RED)]
 SETTLE_SECONDS = 1.5
-
-
-def helpers_of(pid):
-    found = subprocess.run(["pgrep", "-P", str(pid), "-f", "vistrel-decoder"], capture_output=True, text=True)
-    return found.stdout.split()
 
 
 def walk(viewer, screen):
