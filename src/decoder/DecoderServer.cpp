@@ -151,6 +151,11 @@ int handedOver(int memory, std::size_t size) {
     return copy;
 }
 
+// The answer, with the memfd `memory` carrying its payload when there is one (not -1).
+bool sendAnswer(int reply, const ReplyHeader& header, const int& memory) {
+    return sendDatagram(reply, bytesOf(header), memory >= 0 ? std::span(&memory, 1) : std::span<const int>());
+}
+
 std::optional<Size> neededSizeOf(const DecoderServer::Request& request) {
     if (!request.bound.isValid())
         return std::nullopt;
@@ -236,10 +241,7 @@ void DecoderServer::answerOnce(const Request& request) {
         header = failure(error.what());
     }
     if (stillWantedBy(request.reply) && !RequestFaults::answerWrongly(request.path, request.reply)) {
-        if (memory >= 0)
-            sendDatagram(request.reply, bytesOf(header), std::span(&memory, 1));
-        else
-            sendDatagram(request.reply, bytesOf(header));
+        sendAnswer(request.reply, header, memory);
     }
     if (memory >= 0)
         ::close(memory);
@@ -316,8 +318,7 @@ void DecoderServer::animate(const Request& request) {
             qCWarning(lcDecoder) << "animating without a CPU time limit:" << unlimited->c_str();
         int memory = -1;
         const ReplyHeader header = command == SessionCommand::rewind ? rewound(*frames) : nextFrame(*frames, memory);
-        const bool sent = memory >= 0 ? sendDatagram(request.reply, bytesOf(header), std::span(&memory, 1))
-                                      : sendDatagram(request.reply, bytesOf(header));
+        const bool sent = sendAnswer(request.reply, header, memory);
         if (memory >= 0)
             ::close(memory);
         if (!sent)
