@@ -169,7 +169,7 @@ std::optional<DecoderServer::Request> requestOf(Datagram& datagram) {
     std::memcpy(&header, datagram.bytes.data(), sizeof header);
     if (header.magic != decoderprotocol::magic ||
         (header.kind != Kind::decode && header.kind != Kind::inspect && header.kind != Kind::movieFacts &&
-         header.kind != Kind::animate) ||
+         header.kind != Kind::animate && header.kind != Kind::firstLook) ||
         header.pathBytes != datagram.bytes.size() - sizeof header || header.boundWidth < 0 ||
         header.boundHeight < 0)
         return std::nullopt;
@@ -217,7 +217,8 @@ void DecoderServer::answer(const Request& request) {
 // libraries the rest needs; what it cannot decode, the viewer asks of a helper of every
 // reader.
 bool DecoderServer::isForAnotherHelper(const Request& request) const {
-    return !m_everyReader && (request.kind == Kind::inspect || request.kind == Kind::animate);
+    return !m_everyReader &&
+           (request.kind == Kind::inspect || request.kind == Kind::animate || request.kind == Kind::firstLook);
 }
 
 void DecoderServer::converse(const Request& request) {
@@ -249,7 +250,8 @@ void DecoderServer::answerOnce(const Request& request) {
 
 ReplyHeader DecoderServer::answerTo(const Request& request, int& memory) {
     switch (request.kind) {
-    case Kind::decode: return decode(request, memory);
+    case Kind::decode:
+    case Kind::firstLook: return decode(request, memory);
     case Kind::inspect: return inspect(request, memory);
     case Kind::movieFacts: return probeMovie(request, memory);
     case Kind::animate: break; // a conversation of its own (animate)
@@ -264,7 +266,9 @@ ReplyHeader DecoderServer::decode(const Request& request, int& memory) {
     {
         const PixelMemory::Lend lend([&lent](QSize size, QImage::Format format) { return lent.imageFor(size, format); });
         const auto stillWanted = [reply] { return stillWantedBy(reply); };
-        if (m_everyReader)
+        if (request.kind == Kind::firstLook)
+            decoded = m_pictures.decodeFirstLook(request.path, neededSizeOf(request).value_or(Size{}));
+        else if (m_everyReader)
             decoded = m_pictures.decodeWhileWanted(request.path, neededSizeOf(request), stillWanted);
         else if (std::optional<DecodedPicture> own =
                      m_pictures.decodeWithOwnDecoders(request.path, neededSizeOf(request), stillWanted))

@@ -150,20 +150,32 @@ std::optional<LibraryImageReader::Header> HeifImageReader::header() {
 QImage HeifImageReader::read() {
     if (!open())
         return {};
-    const bool alpha = heif_image_handle_has_alpha_channel(m_handle.get()) != 0;
-    QImage image = decoded(alpha);
-    if (!image.isNull())
-        image.setColorSpace(colourSpaceOf(m_handle.get()));
-    return image;
+    return decoded(m_handle.get());
+}
+
+QImage HeifImageReader::readFirstLook() {
+    heif_item_id id = 0;
+    if (!open() || heif_image_handle_get_list_of_thumbnail_IDs(m_handle.get(), &id, 1) < 1)
+        return {};
+    heif_image_handle* thumbnail = nullptr;
+    const heif_error error = heif_image_handle_get_thumbnail(m_handle.get(), id, &thumbnail);
+    if (error.code != heif_error_Ok) {
+        qCInfo(lcPicture) << "HEIF picture" << m_path << "has a thumbnail that does not read:" << error.message;
+        return {};
+    }
+    const std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle*)> owned(thumbnail,
+                                                                                      heif_image_handle_release);
+    return decoded(thumbnail);
 }
 
 // 8-bit RGB(A) whatever the stored depth: the display shows no more.
-QImage HeifImageReader::decoded(bool alpha) {
+QImage HeifImageReader::decoded(const heif_image_handle* handle) {
+    const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
     heif_decoding_options* options = heif_decoding_options_alloc();
     options->convert_hdr_to_8bit = 1;
     heif_image* raw = nullptr;
     const heif_error error =
-        heif_decode_image(m_handle.get(), &raw, heif_colorspace_RGB,
+        heif_decode_image(handle, &raw, heif_colorspace_RGB,
                           alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options);
     heif_decoding_options_free(options);
     const std::unique_ptr<heif_image, void (*)(heif_image*)> image(raw, releaseImage);
@@ -180,8 +192,10 @@ QImage HeifImageReader::decoded(bool alpha) {
         return {};
     }
     // A deep copy: the library's buffer goes with its image.
-    return QImage(pixels, width, height, stride, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888)
-        .copy();
+    QImage copy =
+        QImage(pixels, width, height, stride, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888).copy();
+    copy.setColorSpace(colourSpaceOf(handle));
+    return copy;
 }
 
 } // namespace vistrel

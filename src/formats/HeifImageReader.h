@@ -27,11 +27,14 @@ class HeifImageReader final : public LibraryImageReader {
 
     std::optional<Header> header() override;
     QImage read() override;
+    // The thumbnail a phone stores with the photo, turned as the photo is.
+    QImage readFirstLook() override;
 
   private:
     // Opens the file and its primary image once; false when it cannot (logged).
     bool open();
-    QImage decoded(bool alpha);
+    // The image of `handle` (the primary or a thumbnail), tagged with its colour space.
+    QImage decoded(const heif_image_handle* handle);
 
     QString m_path;
     QByteArray m_format;

@@ -242,6 +242,64 @@ TEST(ItemLoader, TheCacheHoldsAtMostItsCapacityAndAFailedDecodeLeavesIt) {
     EXPECT_EQ(loader.cache().size(), PictureCache::defaultCapacity - 1);
 }
 
+// The first look comes first (its job is queued first); the view's ask for more, before
+// or after the picture itself came, is answered by that one decode. The picture itself
+// coming first drops the late first look.
+TEST(ItemLoader, AFirstLookShowsUntilThePictureItselfAnswersTheViewsAskForMore) {
+    TemporaryFolder folder;
+    FakeBackgroundWork work;
+    FakePictureService pictures;
+    ItemLoader loader(work, pictures);
+    const Size screen{800.0f, 800.0f};
+    auto heic = [&](const std::string& name) {
+        folder.write(name, "x");
+        pictures.decodable[folder.file(name)] = {{4000.0f, 3000.0f}, {}};
+        pictures.firstLooks.insert(folder.file(name));
+        return folder.file(name);
+    };
+    std::vector<std::shared_ptr<Picture>> shown;
+    const auto show = [&](const std::string& path) {
+        loader.request(path, true, screen, [&](const LoadedItem& item) { shown.push_back(item.decoded.picture); });
+    };
+    std::shared_ptr<Picture> more;
+    const auto askForMore = [&](const std::string& path) {
+        loader.decodeMore(path, {800.0f, 600.0f}, [&](std::shared_ptr<Picture> picture) { more = picture; });
+    };
+    work.deferWork = true;
+    for (const bool askFirst : {true, false}) {
+        const std::string path = heic(askFirst ? "ask-first.heic" : "ask-late.heic");
+        shown.clear();
+        more.reset();
+        show(path);
+        work.runOne();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0], pictures.looksGiven.back());
+        const std::size_t cached = loader.cache().size();
+        if (askFirst)
+            askForMore(path);
+        work.runOne();
+        if (!askFirst)
+            askForMore(path);
+        ASSERT_NE(more, nullptr);
+        EXPECT_NE(more, shown[0]);
+        EXPECT_EQ(loader.cache().size(), cached + 1) << "the picture itself is cached, not its first look";
+        EXPECT_EQ(shown.size(), 1u) << "shown once, sharpened in place";
+        EXPECT_EQ(std::count(pictures.decoded.begin(), pictures.decoded.end(), path), 1);
+    }
+
+    const std::string late = heic("late.heic");
+    shown.clear();
+    work.deferFinish = true;
+    show(late);
+    work.runQueued();
+    const BackgroundWork::Finish lookFinish = std::move(work.pending.front());
+    work.pending.pop_front();
+    work.finishAll();
+    lookFinish();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0], pictures.looksGiven.back());
+}
+
 TEST(ItemLoader, AFinishingStepAfterTheLoaderIsGoneDoesNothing) {
     FakeBackgroundWork work;
     FakePictureService pictures;

@@ -150,6 +150,13 @@ TEST(HelperPictureService, DecodesAndInspectsAsThisProcessDoes) {
         EXPECT_EQ(walledInfo.colorModel, localInfo.colorModel);
         EXPECT_EQ(walledInfo.properties, localInfo.properties);
     }
+    const std::string thumbnailed = test::MediaFixtures::get().file("thumbnailed.heic");
+    const DecodedPicture look = walled.decodeFirstLook(thumbnailed, Size{800, 800});
+    ASSERT_NE(look.picture, nullptr);
+    EXPECT_EQ(dynamic_cast<const QtPicture&>(*look.picture).image().convertToFormat(QImage::Format_ARGB32),
+              dynamic_cast<const QtPicture&>(*local.decodeFirstLook(thumbnailed, Size{800, 800}).picture)
+                  .image()
+                  .convertToFormat(QImage::Format_ARGB32));
 }
 
 // A movie's facts come from a helper of their own, as libavformat reads them here; a

@@ -65,6 +65,25 @@ TEST(LibraryPictureFormats, AHeicPhotoStoredOnItsSideShowsUpright) {
     EXPECT_EQ(test::valueOf(info.properties, "Exif.Image.Make"), "Fixture Phone");
 }
 
+// Shown while the photo decodes: the thumbnail turned as the photo is, standing for the
+// whole photo. A picture that decodes quickly, or carries none, has no first look.
+TEST(LibraryPictureFormats, ALargeHeicPhotoGivesItsThumbnailForAFirstLook) {
+    QtPictureService service;
+    EXPECT_TRUE(service.mayHaveFirstLook("/photos/IMG_0001.HEIC"));
+    EXPECT_FALSE(service.mayHaveFirstLook("/photos/IMG_0001.jpg"));
+    const DecodedPicture look = service.decodeFirstLook(fixture("thumbnailed.heic"), {800, 800});
+    ASSERT_NE(look.picture, nullptr);
+    EXPECT_EQ(look.orientation.value_or(1), 1);
+    EXPECT_EQ(look.picture->extent(), (Size{2400, 1700}));
+    const QImage& image = imageOf(look);
+    EXPECT_EQ(image.width(), 240);
+    EXPECT_TRUE(isYellow(image.pixelColor(20, 20))) << image.pixelColor(20, 20).name().toStdString();
+    EXPECT_TRUE(isDarkBlue(image.pixelColor(image.width() - 20, image.height() - 10)));
+
+    EXPECT_EQ(service.decodeFirstLook(fixture("rotated.heic"), {800, 800}).picture, nullptr);
+    EXPECT_EQ(service.decodeFirstLook(fixture("truncated.heic"), {800, 800}).picture, nullptr);
+}
+
 TEST(LibraryPictureFormats, AnAvifShows) {
     QtPictureService service;
     const DecodedPicture decoded = service.decodeFirstImage(fixture("plain.avif"), {});

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <stdexcept>
 
 namespace vistrel::test {
@@ -45,6 +46,15 @@ class FakePictureService : public PictureService {
         return {std::make_shared<FakePicture>(found->second.size, path, !neededSize),
                 found->second.orientation, animations.count(path) > 0};
     }
+    bool mayHaveFirstLook(const std::string& path) const override { return firstLooks.count(path) > 0; }
+    // A first look is a decode of the picture that holds few of its pixels.
+    DecodedPicture decodeFirstLook(const std::string& path, Size) override {
+        const auto found = decodable.find(path);
+        if (!firstLooks.count(path) || found == decodable.end())
+            return {};
+        looksGiven.push_back(std::make_shared<FakePicture>(found->second.size, path, false));
+        return {looksGiven.back(), found->second.orientation};
+    }
     std::unique_ptr<AnimationFrames> openAnimation(const std::string& path, std::optional<Size>) override {
         const auto found = animations.find(path);
         if (found == animations.end())
@@ -81,6 +91,8 @@ class FakePictureService : public PictureService {
     std::vector<std::string> types{"jpg", "jpeg", "png", "tiff"};
     std::map<std::string, Stored> decodable;
     std::map<std::string, PictureInfo> infos;
+    std::set<std::string> firstLooks; // decodable pictures whose files carry a first look
+    std::vector<std::shared_ptr<Picture>> looksGiven;
     // Decodable pictures that move, and how many of their frames were decoded.
     std::map<std::string, AnimationScript> animations;
     std::shared_ptr<std::size_t> framesDecoded = std::make_shared<std::size_t>(0);

@@ -159,6 +159,7 @@ struct Extras {
     int orientation = 1; // the turn the file asks for when shown (Exif numbering)
     QByteArray iccProfile;
     QByteArray exifTiff; // a TIFF structure with Exif tags
+    int thumbnailSide = 0; // a HEIF's thumbnail, as phones store one, when not 0
 };
 
 // An animation's frames after the first, and how long each frame stays.
@@ -209,6 +210,11 @@ void writeHeif(const QString& path, const QImage& upright, heif_compression_form
     options->image_orientation = static_cast<heif_orientation>(extras.orientation);
     heif_image_handle* handle = nullptr;
     if (heif_context_encode_image(context.get(), image, encoder, options, &handle).code == heif_error_Ok) {
+        heif_image_handle* thumbnail = nullptr;
+        if (extras.thumbnailSide > 0 &&
+            heif_context_encode_thumbnail(context.get(), image, handle, encoder, options, extras.thumbnailSide,
+                                          &thumbnail).code == heif_error_Ok)
+            heif_image_handle_release(thumbnail);
         if (!extras.exifTiff.isEmpty())
             heif_context_add_exif_metadata(context.get(), handle, extras.exifTiff.constData(),
                                            static_cast<int>(extras.exifTiff.size()));
@@ -524,6 +530,8 @@ const std::map<QString, Maker>& makers() {
                                    exif["Exif.Image.Make"] = "Fixture Phone";
                                })})},
         {"plain.avif", heif(testPattern({40, 30}), heif_compression_AV1)},
+        // A photo large enough to be worth a first look, stored on its side with its thumbnail.
+        {"thumbnailed.heic", heif(testPattern({2400, 1700}), heif_compression_HEVC, {6, {}, {}, 240})},
         {"rotated.jxl", jxl(testPattern({300, 200}), {6, {}, {}})},
         {"truncated.heic", firstHalfOf("rotated.heic")},
         {"truncated.avif", firstHalfOf("plain.avif")},

@@ -51,6 +51,22 @@ class PictureService {
         return decodeFirstImage(path, neededSize);
     }
 
+    // Whether files named like `path` may carry a first look (decodeFirstLook). Reads
+    // nothing, so the GUI thread may ask.
+    virtual bool mayHaveFirstLook(const std::string& path) const {
+        (void)path;
+        return false;
+    }
+    // The small picture some files carry for a quick first look (a HEIF photo's
+    // thumbnail), to show while the picture itself decodes: its extent and orientation
+    // are the picture's, its pixels few. No picture when the file carries none or
+    // decodes quickly whole anyway. On a worker.
+    virtual DecodedPicture decodeFirstLook(const std::string& path, Size neededSize) {
+        (void)path;
+        (void)neededSize;
+        return {};
+    }
+
     // The frames of an animated picture at `neededSize` (as decodeFirstImage), from the
     // first; nullptr when the file is no animation or cannot be read. On a worker.
     virtual std::unique_ptr<AnimationFrames> openAnimation(const std::string& path, std::optional<Size> neededSize) {

@@ -11,14 +11,46 @@ namespace vistrel {
 ItemLoader::ItemLoader(BackgroundWork& work, PictureService& pictures) : m_work(work), m_pictures(pictures) {}
 
 void ItemLoader::request(const std::string& path, bool asPicture, Size neededSize, Loaded done) {
-    Job job{path, asPicture, false, neededSize, m_requests.begin(), nullptr};
+    Job job{path, asPicture, false, neededSize, m_requests.begin(), nullptr, nullptr};
     const bool tookOver = asPicture && takeOverAhead(job, done);
     supersedePreloads();
     m_zooms.supersedeAll();
     forgetOtherSizes(neededSize);
+    m_firstLook.reset();
     if (tookOver || (asPicture && finishWithPictureDecodedAhead(job, done)))
         return;
+    if (asPicture && !m_cache.find(path, neededSize) && m_pictures.mayHaveFirstLook(path))
+        lookFirst(job, done);
     run(std::move(job), std::move(done));
+}
+
+// The first look decodes beside the picture itself, on a worker of its own, and is
+// shown only if it comes first.
+void ItemLoader::lookFirst(Job& job, const Loaded& done) {
+    job.firstLook = std::make_shared<FirstLook>();
+    job.firstLook->path = job.path;
+    job.firstLook->neededSize = job.neededSize;
+    m_firstLook = job.firstLook;
+    m_work.run(
+        [this, ticket = job.ticket, look = job.firstLook, done, path = job.path, neededSize = job.neededSize,
+         &pictures = m_pictures]() -> BackgroundWork::Finish {
+            if (!ticket.isCurrent())
+                return {};
+            LoadedItem item{FileStamp::of(path), pictures.decodeFirstLook(path, neededSize)};
+            return [this, ticket, look, item = std::move(item), done] {
+                if (ticket.isCurrent())
+                    showFirstLook(*look, item, done);
+            };
+        },
+        WorkPriority::onScreen);
+}
+
+// Not kept in the cache: stepping back to the picture should find the picture itself.
+void ItemLoader::showFirstLook(FirstLook& look, const LoadedItem& item, const Loaded& done) {
+    if (look.settled || !item.decoded.picture)
+        return;
+    look.shown = true;
+    done(item);
 }
 
 // Only a decode a worker has begun: one still queued would wait at a preload's priority.
@@ -62,7 +94,7 @@ void ItemLoader::preloadNext(std::deque<std::string> paths, Size neededSize, Sho
         return;
     std::string path = std::move(paths.front());
     paths.pop_front();
-    run(Job{std::move(path), true, true, neededSize, round, nullptr},
+    run(Job{std::move(path), true, true, neededSize, round, nullptr, nullptr},
         [this, paths = std::move(paths), neededSize, round](const LoadedItem&) mutable {
             preloadNext(std::move(paths), neededSize, round);
         });
@@ -111,6 +143,10 @@ void ItemLoader::finish(const Job& job, const LoadedItem& item, const Loaded& do
         if (m_aheadUnderWay == job.underWay)
             m_aheadUnderWay.reset();
         keepInCache(job, item);
+        if (job.firstLook && job.firstLook->shown)
+            return sharpen(*job.firstLook, item.decoded.picture);
+        if (job.firstLook)
+            job.firstLook->settled = true;
         done(item);
         return;
     }
@@ -120,7 +156,38 @@ void ItemLoader::finish(const Job& job, const LoadedItem& item, const Loaded& do
     }
 }
 
+void ItemLoader::sharpen(FirstLook& look, std::shared_ptr<Picture> picture) {
+    if (!look.waiting) {
+        look.picture = std::move(picture);
+        return;
+    }
+    PictureResolution::Done waiting = std::exchange(look.waiting, nullptr);
+    look.settled = true;
+    if (m_firstLook.get() == &look)
+        m_firstLook.reset();
+    if (look.zoomTicket.isCurrent())
+        waiting(std::move(picture));
+}
+
+// The view, showing a first look, asks for more resolution: the picture itself,
+// decoding already (or come), answers it when the view asks for about the screen's
+// worth. A view rounds its ask up to a decoding step, which is less than twice what it
+// needs; a view zoomed in further meanwhile gets a decode of its own.
+bool ItemLoader::takeFromFirstLook(const std::string& path, Size decodeSize, PictureResolution::Done& done) {
+    FirstLook* look = m_firstLook.get();
+    if (!look || !look->shown || look->settled || look->path != path ||
+        decodeSize.width > 2 * look->neededSize.width || decodeSize.height > 2 * look->neededSize.height)
+        return false;
+    look->zoomTicket = m_zooms.begin();
+    look->waiting = std::move(done);
+    if (look->picture)
+        sharpen(*look, *std::exchange(look->picture, std::nullopt));
+    return true;
+}
+
 void ItemLoader::decodeMore(const std::string& path, Size decodeSize, PictureResolution::Done done) {
+    if (takeFromFirstLook(path, decodeSize, done))
+        return;
     m_work.run(
         [ticket = m_zooms.begin(), path, decodeSize, done = std::move(done),
          &pictures = m_pictures]() mutable -> BackgroundWork::Finish {

@@ -37,8 +37,10 @@ struct LoadedItem {
 // the decodes ahead, except one already decoding the picture asked for, which it takes
 // over. While an item is shown, the neighbours it is given are decoded ahead, one at a
 // time, into a cache. The first picture's head start, decoded before the windows
-// existed, is taken here too. Pictures are immutable: more resolution is a new picture,
-// and the cache keeps the screen-sized one. Lives on the GUI thread.
+// existed, is taken here too. A picture whose file carries a first look (a HEIF photo's
+// thumbnail) is shown by it while the picture itself decodes; the view's ask for more
+// resolution then takes that decode. Pictures are immutable: more resolution is a new
+// picture, and the cache keeps the screen-sized one. Lives on the GUI thread.
 class ItemLoader final : public PictureResolution, public FullSizePictures {
   public:
     using Loaded = std::function<void(const LoadedItem&)>;
@@ -82,6 +84,18 @@ class ItemLoader final : public PictureResolution, public FullSizePictures {
         ShowRequests::Ticket takerTicket;
         Loaded takerDone;
     };
+    // The race of a request's first look against the picture itself; GUI thread only.
+    struct FirstLook {
+        std::string path;
+        Size neededSize;
+        bool shown = false;    // the first look reached the screen
+        bool settled = false;  // the picture itself came first, or the look was handed on
+        // The picture itself, come after the first look, until the view asks for it.
+        std::optional<std::shared_ptr<Picture>> picture;
+        // The view's ask for more resolution, made while the picture itself decoded.
+        ShowRequests::Ticket zoomTicket;
+        PictureResolution::Done waiting;
+    };
     struct Job {
         std::string path;
         bool asPicture = true;
@@ -89,6 +103,7 @@ class ItemLoader final : public PictureResolution, public FullSizePictures {
         Size neededSize;
         ShowRequests::Ticket ticket;
         std::shared_ptr<AheadUnderWay> underWay; // a preload's, once run
+        std::shared_ptr<FirstLook> firstLook;    // a request's, when its file may carry one
 
         // Safe from any thread: a decode that is no longer wanted gives up midway.
         bool wanted() const { return ticket.isCurrent() || (underWay && underWay->taken.load()); }
@@ -104,6 +119,11 @@ class ItemLoader final : public PictureResolution, public FullSizePictures {
     void run(Job job, Loaded done);
     bool finishWithPictureDecodedAhead(const Job& job, const Loaded& done);
     bool takeOverAhead(const Job& job, const Loaded& done);
+    void lookFirst(Job& job, const Loaded& done);
+    void showFirstLook(FirstLook& look, const LoadedItem& item, const Loaded& done);
+    // Hands the picture itself, come after its first look, to the view's ask for more.
+    void sharpen(FirstLook& look, std::shared_ptr<Picture> picture);
+    bool takeFromFirstLook(const std::string& path, Size decodeSize, PictureResolution::Done& done);
     void supersedePreloads();
     void finish(const Job& job, const LoadedItem& item, const Loaded& done);
     static LoadedItem load(PictureService& pictures, const Job& job,
@@ -118,6 +138,7 @@ class ItemLoader final : public PictureResolution, public FullSizePictures {
     PictureCache m_cache;
     Size m_cachedSize;
     std::shared_ptr<AheadUnderWay> m_aheadUnderWay; // while its preloads are current
+    std::shared_ptr<FirstLook> m_firstLook;         // the newest request's, while it races
     // Declared last: destroyed first, so every finishing step still out sees its ticket
     // void before it could reach the members above.
     ShowRequests m_preloads;

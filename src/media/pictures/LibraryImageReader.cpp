@@ -4,6 +4,7 @@
 #include "media/modules/PictureFormats.h"
 
 #include "codec/io/SourceFiles.h"
+#include "core/playlist/PathComponents.h"
 
 #include <unistd.h>
 
@@ -42,6 +43,12 @@ std::unique_ptr<LibraryImageReader> LibraryImageReader::forFile(const std::strin
 // decoders.
 std::vector<std::string> LibraryImageReader::suffixes() {
     return {"heic", "heif", "hif", "avif", "jxl"};
+}
+
+// Phones store a thumbnail with every HEIF photo; JPEG XL files carry none worth it.
+bool LibraryImageReader::mayCarryFirstLook(const std::string& path) {
+    const std::string suffix = paths::lowercaseAscii(paths::pathExtension(path));
+    return suffix == "heic" || suffix == "heif" || suffix == "hif" || suffix == "avif";
 }
 
 } // namespace vistrel

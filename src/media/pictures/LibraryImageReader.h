@@ -43,6 +43,9 @@ class LibraryImageReader {
     // The lower-case extensions of the formats read here. Known without loading the
     // libraries, which come with the formats module (see PictureFormats).
     static std::vector<std::string> suffixes();
+    // Whether a file named like `path` is of a format whose files may carry a small
+    // picture for a first look (readFirstLook), by its name alone.
+    static bool mayCarryFirstLook(const std::string& path);
 
     // The facts of the picture without decoding its pixels; nullopt when the file is
     // damaged (logged in vistrel.media.picture).
@@ -50,6 +53,9 @@ class LibraryImageReader {
     // The first image at full size, tagged with the colour space the file gives; a
     // null image when it cannot be decoded (logged).
     virtual QImage read() = 0;
+    // The small picture the file carries for a quick first look (a HEIF thumbnail),
+    // turned and tagged like read()'s image; null when it carries none.
+    virtual QImage readFirstLook() { return {}; }
     // The next frame of an animation, the first first, tagged like read()'s image;
     // nullopt after the last.
     virtual std::optional<Frame> readFrame() { return std::nullopt; }

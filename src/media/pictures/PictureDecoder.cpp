@@ -36,6 +36,12 @@ QSize scaledBound(QSize stored, QSize bound) {
     return stored.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
+void scaleDownToFit(QImage& image, QSize bound) {
+    if (!image.isNull() && bound.isValid() && exceeds(image.size(), bound))
+        // The bound already keeps the aspect; keeping it again would round a side down.
+        image = image.scaled(scaledBound(image.size(), bound), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 // These libraries cannot decode at a reduced size: the full picture is decoded, then
 // scaled down to what the display needs, so only the smaller copy is held.
 PictureDecoder::Result decodeWith(LibraryImageReader& reader, QSize bound) {
@@ -55,10 +61,7 @@ PictureDecoder::Result decodeWith(LibraryImageReader& reader, QSize bound) {
     result.image = reader.read();
     if (result.image.isNull())
         result.failure = QStringLiteral("the decoder gave no pixels");
-    if (!result.image.isNull() && bound.isValid() && exceeds(result.image.size(), bound))
-        // The bound already keeps the aspect; keeping it again would round a side down.
-        result.image = result.image.scaled(scaledBound(result.image.size(), bound), Qt::IgnoreAspectRatio,
-                                           Qt::SmoothTransformation);
+    scaleDownToFit(result.image, bound);
     return result;
 }
 
@@ -319,6 +322,24 @@ PictureDecoder::decodeWithOwnDecoder(const std::string& path, QSize bound, const
     if (colourSpace.isValid() && colourSpace != QColorSpace::SRgb)
         return std::nullopt; // converting it is the general path's
     return decoded;
+}
+
+PictureDecoder::Result PictureDecoder::decodeFirstLook(const std::string& path, QSize bound) {
+    const std::unique_ptr<LibraryImageReader> library = LibraryImageReader::forFile(path);
+    const std::optional<LibraryImageReader::Header> header = library ? library->header() : std::nullopt;
+    if (!header)
+        return Result::failed({}, QStringLiteral("no picture a library reads"));
+    if (qint64(header->size.width()) * header->size.height() < firstLookWorthFromPixels)
+        return Result::failed(header->size, QStringLiteral("quick to decode whole"));
+    Result result;
+    result.storedSize = header->size;
+    result.transformation = header->transformation;
+    result.image = library->readFirstLook();
+    if (result.image.isNull())
+        result.failure = QStringLiteral("no first look in the file");
+    scaleDownToFit(result.image, bound);
+    convertToSrgb(result.image);
+    return result;
 }
 
 void PictureDecoder::convertToSrgb(QImage& image) {

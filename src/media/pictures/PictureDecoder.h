@@ -71,6 +71,14 @@ class PictureDecoder {
     static std::optional<Result> decodeWithOwnDecoder(const std::string& path, QSize bound,
                                                       const Parallelism& parallelism = {});
 
+    // Pictures of fewer pixels decode whole quickly enough to need no first look.
+    static constexpr qint64 firstLookWorthFromPixels = 4'000'000;
+    // The small picture a large picture's file carries (a HEIF photo's thumbnail), to
+    // show while the picture itself decodes: sRGB, within `bound`, with the picture's
+    // stored size and turn. A null image when the file carries none or the picture is
+    // small enough to decode quickly whole.
+    static Result decodeFirstLook(const std::string& path, QSize bound);
+
     // Converts `image` to sRGB when it carries another valid colour space (an embedded
     // ICC profile, a PNG gamma); untagged and sRGB images are left as they are. Gray
     // images stay gray, each level converted by a table.

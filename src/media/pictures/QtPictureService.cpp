@@ -376,6 +376,26 @@ DecodedPicture QtPictureService::decodedPicture(PictureDecoder::Result decoded, 
     return result;
 }
 
+bool QtPictureService::mayHaveFirstLook(const std::string& path) const {
+    return LibraryImageReader::mayCarryFirstLook(path);
+}
+
+// A file without one is no failure: the picture itself still comes.
+DecodedPicture QtPictureService::decodeFirstLook(const std::string& path, Size neededSize) {
+    PictureDecoder::Result decoded;
+    try {
+        decoded = PictureDecoder::decodeFirstLook(path, pictureBoundFor(neededSize));
+    } catch (const std::exception& error) {
+        decoded = PictureDecoder::Result::failed({}, QString::fromUtf8(error.what()));
+    }
+    if (decoded.image.isNull()) {
+        qCDebug(lcPicture) << "no first look at" << QFile::decodeName(QByteArray::fromStdString(path)) << "-"
+                           << decoded.failure;
+        return {};
+    }
+    return decodedPicture(std::move(decoded), path);
+}
+
 std::unique_ptr<AnimationFrames> QtPictureService::openAnimation(const std::string& path,
                                                                  std::optional<Size> neededSize) {
     try {

@@ -51,6 +51,8 @@ class QtPictureService final : public PictureService {
     DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) override;
     DecodedPicture decodeWhileWanted(const std::string& path, std::optional<Size> neededSize,
                                      const StillWanted& stillWanted) override;
+    bool mayHaveFirstLook(const std::string& path) const override;
+    DecodedPicture decodeFirstLook(const std::string& path, Size neededSize) override;
     std::unique_ptr<AnimationFrames> openAnimation(const std::string& path,
                                                    std::optional<Size> neededSize) override;
     PictureInfo inspect(const std::string& path) override;

@@ -264,7 +264,8 @@ bool DecoderHelper::believable(Kind kind, int memory, Answer& answer) {
     if (kind == Kind::animate && (header.status == Status::animating || header.status == Status::ended ||
                                   header.status == Status::rewound))
         return header.plays >= -1 && header.payloadBytes == 0;
-    const bool pixels = (kind == Kind::decode || kind == Kind::animate) && header.status == Status::decoded &&
+    const bool pixels = (kind == Kind::decode || kind == Kind::firstLook || kind == Kind::animate) &&
+                        header.status == Status::decoded &&
                         believablePixels(header);
     const bool info = ((kind == Kind::inspect && header.status == Status::inspected) ||
                        (kind == Kind::movieFacts && header.status == Status::probed)) &&

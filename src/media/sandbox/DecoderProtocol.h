@@ -28,6 +28,7 @@ enum class Kind : std::uint32_t {
     inspect = 2, // the picture's facts and metadata, no pixels
     movieFacts = 3, // a movie's length, size and stream facts (a helper started to read movies)
     animate = 4,    // an animation's frames: the reply socket stays open for SessionCommands
+    firstLook = 5,  // the small picture the file carries for a first look, as `decode` answers
 };
 
 // What the viewer asks over an animation's reply socket, one datagram each.

@@ -129,10 +129,16 @@ DecodedPicture HelperPictureService::decodeWhileWanted(const std::string& path, 
     return decodeInHelper(path, neededSize, stillWanted);
 }
 
+DecodedPicture HelperPictureService::decodeFirstLook(const std::string& path, Size neededSize) {
+    if (!m_helper)
+        return m_local->decodeFirstLook(path, neededSize);
+    return decodeInHelper(path, neededSize, [] { return true; }, Kind::firstLook);
+}
+
 DecodedPicture HelperPictureService::decodeInHelper(const std::string& path, std::optional<Size> neededSize,
-                                                    const StillWanted& stillWanted) {
+                                                    const StillWanted& stillWanted, Kind kind) {
     const std::optional<DecoderHelper::Answer> answer =
-        m_helper->ask(Kind::decode, path, pictureBoundFor(neededSize), stillWanted);
+        m_helper->ask(kind, path, pictureBoundFor(neededSize), stillWanted);
     if (!answer || answer->header.status != Status::decoded)
         return {};
     const ReplyHeader& header = answer->header;

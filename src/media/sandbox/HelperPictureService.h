@@ -32,6 +32,8 @@ class HelperPictureService final : public PictureService {
     DecodedPicture decodeFirstImage(const std::string& path, std::optional<Size> neededSize) override;
     DecodedPicture decodeWhileWanted(const std::string& path, std::optional<Size> neededSize,
                                      const StillWanted& stillWanted) override;
+    bool mayHaveFirstLook(const std::string& path) const override { return m_local->mayHaveFirstLook(path); }
+    DecodedPicture decodeFirstLook(const std::string& path, Size neededSize) override;
     std::unique_ptr<AnimationFrames> openAnimation(const std::string& path,
                                                    std::optional<Size> neededSize) override;
     PictureInfo inspect(const std::string& path) override;
@@ -43,8 +45,10 @@ class HelperPictureService final : public PictureService {
     std::vector<std::uint8_t> pngData(const Picture& picture) override { return m_local->pngData(picture); }
 
   private:
+    // `kind` is decode or firstLook.
     DecodedPicture decodeInHelper(const std::string& path, std::optional<Size> neededSize,
-                                  const StillWanted& stillWanted);
+                                  const StillWanted& stillWanted,
+                                  decoderprotocol::Kind kind = decoderprotocol::Kind::decode);
 
     std::unique_ptr<DecoderHelper> m_helper;
     std::unique_ptr<QtPictureService> m_local;
