@@ -10,7 +10,10 @@ pixel_wait). Every launch gets a clean HOME and XDG folders.
 Rows: launch to an 800x600 PNG, a 24 MP JPEG, a 24 MP PNG, a 96 MP JPEG (with peak
 RSS summed over the viewer and its decoder helper, and, where the bench may make memory
 cgroups, the launch's peak memory charge, which counts shared pages once), a 12 MP
-HEIC (made with libheif's heif-enc), a 1080p H.264 movie's first frame; the next picture
+HEIC (made with libheif's heif-enc), a 12 MP HEIC stored as phones store them (a grid of
+512x512 tiles with a thumbnail, scripts/heif_grid.py): until the whole picture shows, and
+until its thumbnail shows (its colour differs from the picture's, so that the two
+moments tell apart; only the viewer's own columns), a 1080p H.264 movie's first frame; the next picture
 (4000x3000 JPEGs, a key every second); a folder of 100,000 files in 1,000 folders (with `find` as baseline).
 Each figure is the median of several runs, with its ratio to the best peer; the viewers
 take turns launch by launch, so that drift over the run weighs on all of them alike.
@@ -101,6 +104,16 @@ def heic(path, colour):
     return path
 
 
+def grid_heic(path, colour, thumbnail_colour):
+    """A 12 MP grid HEIC as a phone stores it; its thumbnail's centre is `thumbnail_colour`."""
+    sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
+    from heif_grid import write_grid_heic
+    source = picture(path.with_name(path.stem + "-source.jpg"), (4032, 3024), colour)
+    thumbnail = picture(path.with_name(path.stem + "-thumbnail.jpg"), (320, 240), thumbnail_colour)
+    write_grid_heic(str(source), str(path), thumbnail_source=str(thumbnail))
+    return path
+
+
 def folder_of_100k(root, colour):
     """100,000 links to a small PNG in 1,000 folders: the scan is what is measured."""
     building = root.with_name(".tmp-" + root.name)
@@ -126,6 +139,7 @@ class Fixtures:
     png_24: Path
     jpeg_96: Path
     heic_12: Path
+    grid_heic: Path
     movie: Path
     series: list
     folder: Path
@@ -137,10 +151,10 @@ def make_fixtures(rows):
     FIXTURES.mkdir(parents=True, exist_ok=True)
     colour = {}
 
-    def made(name, row, colour_index, make):
+    def made(name, rows_of_it, colour_index, make):
         path = FIXTURES / name
         colour[path] = COLOURS[colour_index]
-        if row in rows and not path.exists():
+        if rows & set((rows_of_it,) if isinstance(rows_of_it, str) else rows_of_it) and not path.exists():
             log(f"making fixture {name}")
             make(path, COLOURS[colour_index])
         return path
@@ -150,12 +164,13 @@ def make_fixtures(rows):
     png_24 = made("24mp.png", "png24", 2, lambda p, c: picture(p, (6000, 4000), c))
     jpeg_96 = made("96mp.jpg", "jpeg96", 3, lambda p, c: picture(p, (12000, 8000), c))
     heic_12 = made("12mp.heic", "heic12", 6, heic)
+    grid = made("12mp-grid.heic", ("grid12", "look12"), 7, lambda p, c: grid_heic(p, c, COLOURS[8]))
     film = made("movie.mp4", "movie", 4, movie)
     (FIXTURES / "series").mkdir(exist_ok=True)
     series = [made(f"series/p{index:02d}.jpg", "next", index, lambda p, c: picture(p, (4000, 3000), c))
               for index in range(21)]
     folder = made("folder100k", "folder", 5, folder_of_100k)
-    return Fixtures(small, jpeg_24, png_24, jpeg_96, heic_12, film, series, folder, colour)
+    return Fixtures(small, jpeg_24, png_24, jpeg_96, heic_12, grid, film, series, folder, colour)
 
 
 # ---------------------------------------------------------------- viewers
@@ -476,6 +491,8 @@ ROWS = [
     ("rss96", "Peak RSS, 96 MP JPEG"),
     ("charged96", "Peak memory charged, 96 MP JPEG"),
     ("heic12", "Launch to 12 MP HEIC"),
+    ("grid12", "Launch to 12 MP grid HEIC, whole"),
+    ("look12", "Launch to 12 MP grid HEIC, its thumbnail"),
     ("movie", "Launch to 1080p H.264 first frame"),
     ("next", "Next picture (4000x3000 JPEG)"),
     ("folder", "Folder of 100,000 files to first item"),
@@ -485,7 +502,7 @@ ROWS = [
 def measure(args, fixtures, available):
     results = {row: {} for row, _ in ROWS}
     files = {"small": fixtures.small_png, "jpeg24": fixtures.jpeg_24, "png24": fixtures.png_24,
-             "jpeg96": fixtures.jpeg_96, "heic12": fixtures.heic_12}
+             "jpeg96": fixtures.jpeg_96, "heic12": fixtures.heic_12, "grid12": fixtures.grid_heic}
     with Display() as display:
         bench = Bench(display, args.pixel_wait)
         for row, path in files.items():
@@ -501,6 +518,11 @@ def measure(args, fixtures, available):
                     measured = [e[index] for e in extras or [] if e and e[index] is not None]
                     if after and measured:
                         results[figure][name] = statistics.median(measured)
+        if "look12" in args.rows:
+            # Only this program shows a file's thumbnail first; an earlier build may not.
+            commands = {v.name: v.picture(str(fixtures.grid_heic)) for v in available if v.name == "vistrel"}
+            for name, (ms, _) in bench.rounds("look12", commands, COLOURS[8], args.runs).items():
+                results["look12"][name] = ms
         if "movie" in args.rows:
             commands = {v.name: v.movie(str(fixtures.movie)) for v in available if v.movie}
             for name, (ms, _) in bench.rounds("movie", commands, fixtures.colour[fixtures.movie], args.runs,
@@ -560,7 +582,7 @@ def main():
     parser.add_argument("--previous", help="build folder of an earlier vistrel, measured in the same run "
                                            "as the viewer 'previous' (its modules beside its program)")
     parser.add_argument("--rows", default=",".join(r for r, _ in ROWS),
-                        help="comma-separated rows: small,jpeg24,png24,jpeg96,heic12,movie,next,folder")
+                        help="comma-separated rows: small,jpeg24,png24,jpeg96,heic12,grid12,look12,movie,next,folder")
     args = parser.parse_args()
     args.rows = set(args.rows.split(","))
     build = Path(args.build)
@@ -569,7 +591,7 @@ def main():
     for needed in (args.pixel_wait, vistrel):
         if not Path(needed).exists():
             sys.exit(f"missing {needed}: build first (cmake --build --preset dev)")
-    for tool in ("Xvfb", "openbox", "xdotool", "ffmpeg") + (("heif-enc",) if "heic12" in args.rows else ()):
+    for tool in ("Xvfb", "openbox", "xdotool", "ffmpeg") + (("heif-enc",) if args.rows & {"heic12", "grid12", "look12"} else ()):
         if not shutil.which(tool):
             sys.exit(f"missing {tool}: run scripts/install-deps.sh and scripts/install-bench-peers.sh")
     previous = None
