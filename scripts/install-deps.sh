@@ -18,7 +18,7 @@ PACKAGES=(
   ffmpeg
   librsvg2-bin
   desktop-file-utils appstream groff-base
-  libheif-dev libjxl-dev
+  libheif-dev libheif-examples libjxl-dev
   libpng-dev libseccomp-dev libjpeg62-turbo-dev zlib1g-dev
   weston qt6-wayland
 )

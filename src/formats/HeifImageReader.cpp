@@ -108,8 +108,9 @@ HeifImageReader::HeifImageReader(QString path, QByteArray format, OwnedDescripto
 
 HeifImageReader::~HeifImageReader() = default;
 
+// A grid with a tile cut off is refused here already; its other tiles still show.
 bool HeifImageReader::open() {
-    if (m_handle)
+    if (m_handle || m_grid)
         return true;
     std::optional<QByteArray> bytes = wholeFileOf(m_file.get());
     if (!bytes) {
@@ -125,7 +126,8 @@ bool HeifImageReader::open() {
         error = heif_context_get_primary_image_handle(m_context.get(), &handle);
     if (error.code != heif_error_Ok) {
         qCInfo(lcPicture) << "HEIF picture" << m_path << "unreadable:" << error.message;
-        return false;
+        m_grid = HeifGrid::read(m_bytes);
+        return m_grid.has_value();
     }
     m_handle.reset(handle);
     return true;
@@ -136,6 +138,10 @@ std::optional<LibraryImageReader::Header> HeifImageReader::header() {
         return std::nullopt;
     Header header;
     header.format = m_format;
+    if (!m_handle) {
+        header.size = m_grid->shownSize();
+        return header;
+    }
     // The size after the file's own turn and crop, as read() returns the pixels.
     header.size =
         QSize(heif_image_handle_get_width(m_handle.get()), heif_image_handle_get_height(m_handle.get()));
@@ -150,12 +156,19 @@ std::optional<LibraryImageReader::Header> HeifImageReader::header() {
 QImage HeifImageReader::read() {
     if (!open())
         return {};
-    return decoded(m_handle.get());
+    QImage image = m_handle ? decoded(m_handle.get()) : QImage();
+    return image.isNull() ? salvaged() : image;
+}
+
+QImage HeifImageReader::salvaged() {
+    if (!m_grid)
+        m_grid = HeifGrid::read(m_bytes);
+    return m_grid ? salvagedGrid(*m_grid, m_path) : QImage();
 }
 
 QImage HeifImageReader::readFirstLook() {
     heif_item_id id = 0;
-    if (!open() || heif_image_handle_get_list_of_thumbnail_IDs(m_handle.get(), &id, 1) < 1)
+    if (!open() || !m_handle || heif_image_handle_get_list_of_thumbnail_IDs(m_handle.get(), &id, 1) < 1)
         return {};
     heif_image_handle* thumbnail = nullptr;
     const heif_error error = heif_image_handle_get_thumbnail(m_handle.get(), id, &thumbnail);

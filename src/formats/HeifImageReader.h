@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/FileBytes.h"
+#include "formats/HeifGrid.h"
 #include "media/pictures/LibraryImageReader.h"
 
 #include <memory>
@@ -35,6 +36,8 @@ class HeifImageReader final : public LibraryImageReader {
     bool open();
     // The image of `handle` (the primary or a thumbnail), tagged with its colour space.
     QImage decoded(const heif_image_handle* handle);
+    // The tiles that are there of a grid libheif refuses whole, on black.
+    QImage salvaged();
 
     QString m_path;
     QByteArray m_format;
@@ -43,6 +46,7 @@ class HeifImageReader final : public LibraryImageReader {
     QByteArray m_bytes;
     std::unique_ptr<heif_context, void (*)(heif_context*)> m_context;
     std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle*)> m_handle;
+    std::optional<HeifGrid> m_grid; // read once libheif refused the picture
 };
 
 } // namespace vistrel

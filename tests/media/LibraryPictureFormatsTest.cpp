@@ -128,13 +128,25 @@ TEST(LibraryPictureFormats, AreScaledDownToWhatTheViewNeedsAndDecodedAgainWhenZo
     }
 }
 
-// A cut-off file may keep a readable header, but without its pixels it is not shown.
-TEST(LibraryPictureFormats, DamagedFilesAreNotShown) {
+// A cut-off file may keep a readable header, but without its pixels it is not shown;
+// the tiles of a grid that are still there are.
+TEST(LibraryPictureFormats, DamagedFilesShowOnlyWhatTheyStillHold) {
     QtPictureService service;
     for (const char* file : {"truncated.heic", "truncated.avif", "truncated.jxl", "noise.heic"})
         EXPECT_EQ(service.decodeFirstImage(fixture(file), Size{100, 100}).picture, nullptr) << file;
     EXPECT_EQ(service.inspect(fixture("truncated.avif")).status, PictureStatus::unreadable);
     EXPECT_EQ(service.inspect(fixture("noise.heic")).status, PictureStatus::notAPicture);
+
+    // A phone photo's grid of two tiles whose second tile is cut off: the first shows
+    // in its place, the second's place stays black.
+    const DecodedPicture grid =
+        service.decodeFirstImage(VISTREL_SOURCE_DIR "/fuzz/corpus/helper/grid-missing-tile.heic", {});
+    ASSERT_NE(grid.picture, nullptr);
+    const QImage& image = imageOf(grid);
+    ASSERT_EQ(image.size(), QSize(128, 64));
+    const QColor magenta = image.pixelColor(32, 32); // the test card's colour bars
+    EXPECT_TRUE(magenta.red() > 200 && magenta.green() < 60 && magenta.blue() > 200) << magenta.name().toStdString();
+    EXPECT_EQ(image.pixelColor(100, 32), QColor(Qt::black));
 }
 
 // Bytes damaged anywhere in the file: any outcome but a crash or a hang will do.

@@ -30,6 +30,8 @@ EXIF_LOOPS = ("p-exif-loops.jpg", "e0c010")
 # plays at the common floor rather than spinning.
 ZERO_DELAY = ("r-zero-delay.gif", "c010c0")
 NON_UTF8 = (b"q-\xff\xfe-name.png", "10d0d0")
+# A phone photo's grid of tiles with its first tile cut off: the others show on black.
+GRID_MISSING_TILE = ("x-grid-missing-tile.heic", "30c0a0")
 TOLERANCE = 24
 
 
@@ -116,6 +118,14 @@ def add_broken_animations(folder):
     (folder / "w-claims-one-frame.png").write_bytes(apng_claiming(frames, 1))
 
 
+def add_grid_missing_tile(folder):
+    sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
+    from heif_grid import write_grid_heic
+    source = folder.parent / "grid-source.png"
+    solid(source, GRID_MISSING_TILE[1], size="768x512")
+    write_grid_heic(str(source), str(folder / GRID_MISSING_TILE[0]), tile=256, thumbnail=0, drop_tiles=(0,))
+
+
 def exif_with_loops():
     """An Exif block whose directories point at themselves and whose values lie past its end."""
     entries = [
@@ -166,6 +176,7 @@ def make_corpus(folder):
     (folder / "n-loop").mkdir()
     os.symlink("..", folder / "n-loop" / "up")
     add_broken_animations(folder)
+    add_grid_missing_tile(folder)
 
 
 class Screen:
@@ -300,7 +311,7 @@ def main():
         viewer = start_viewer(viewer_binary, [str(corpus)], work)
         focus(viewer.pid)
         screen = Screen(pixel_wait)
-        wanted = {*VALID.values(), EXIF_LOOPS[1], NON_UTF8[1], ZERO_DELAY[1]}
+        wanted = {*VALID.values(), EXIF_LOOPS[1], NON_UTF8[1], ZERO_DELAY[1], GRID_MISSING_TILE[1]}
         seen = step_through(viewer, screen, wanted)
         failures = []
         if not alive(viewer):
