@@ -1,9 +1,14 @@
-// The command `vistrel`: starts the decoder helper, then becomes the viewer. The
+// The command `vistrel`: starts the decoder helpers, then becomes the viewer. The
 // viewer's toolkit takes a good part of its start just to load; started from here, the
-// helper loads and puts up its wall on the other core meanwhile, so that it is ready
-// when the viewer asks for the first picture. No toolkit is loaded here.
+// helpers load and put up their walls on the other core meanwhile, so that they are
+// ready when the viewer asks for the first picture. No toolkit is loaded here.
 
+#include "codec/io/FileSignatures.h"
 #include "media/sandbox/HelperSpawn.h"
+
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -39,11 +44,39 @@ std::optional<fs::path> companion(const char* name, const char* pathVariable) {
 
 // The helper is worth starting here only for files to show; the viewer starts one
 // itself when it needs one later.
-bool filesHandedOver(int argc, char** argv) {
+const char* firstFileHandedOver(int argc, char** argv) {
     for (int index = 1; index < argc; ++index)
         if (argv[index][0] != '-')
-            return true;
-    return false;
+            return argv[index];
+    return nullptr;
+}
+
+// Whether the first file is a picture the helper of our own decoders would only pass
+// on to a helper of every reader. Never waits: a FIFO or a device is no such picture.
+bool needsEveryReader(const char* path) {
+    const int file = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0)
+        return false;
+    struct stat status {};
+    std::string head(vistrel::fileHeadBytes, '\0');
+    const ssize_t got = ::fstat(file, &status) == 0 && S_ISREG(status.st_mode)
+                            ? ::pread(file, head.data(), head.size(), 0)
+                            : -1;
+    ::close(file);
+    head.resize(got > 0 ? std::size_t(got) : 0);
+    return vistrel::needsEveryReader(head);
+}
+
+// The helpers the viewer will ask first, started now; it takes them over.
+void startHelpersFor(const char* firstFile) {
+    const std::optional<fs::path> helper = companion("vistrel-decoder", "VISTREL_DECODER");
+    if (!helper)
+        return;
+    if (const auto started = vistrel::helperspawn::spawn(helper->c_str(), nullptr))
+        vistrel::helperspawn::handOn(*started);
+    if (needsEveryReader(firstFile))
+        if (const auto started = vistrel::helperspawn::spawn(helper->c_str(), "--formats"))
+            vistrel::helperspawn::handOn(*started, vistrel::helperspawn::formatsHandedOnVariable);
 }
 
 } // namespace
@@ -54,10 +87,8 @@ int main(int argc, char** argv) {
         std::fputs("vistrel: the viewer program vistrel-viewer is not installed beside this one\n", stderr);
         return 127;
     }
-    if (filesHandedOver(argc, argv))
-        if (const std::optional<fs::path> helper = companion("vistrel-decoder", "VISTREL_DECODER"))
-            if (const auto started = vistrel::helperspawn::spawn(helper->c_str(), nullptr))
-                vistrel::helperspawn::handOn(*started);
+    if (const char* firstFile = firstFileHandedOver(argc, argv))
+        startHelpersFor(firstFile);
     char programName[] = "vistrel";
     char* namedOnly[] = {programName, nullptr};
     ::execv(viewer->c_str(), argc > 0 ? argv : namedOnly);

@@ -204,5 +204,29 @@ TEST(HelperSpawn, AHandedOnHelperIsTakenOnlyAsThisProcesssChildOnASocket) {
     ::waitpid(taken->id, nullptr, 0);
 }
 
+// Both helpers the command started are taken over: the second answers what the first
+// passes on, and ends with the viewer's helper.
+TEST(HelperSpawn, TheHelperOfEveryReaderTheCommandStartedIsTakenOverAndEndedWithTheOther) {
+    const std::optional<helperspawn::Spawned> ownDecoders = helperspawn::spawn(VISTREL_DECODER_PROGRAM, nullptr);
+    const std::optional<helperspawn::Spawned> everyReader =
+        helperspawn::spawn(VISTREL_DECODER_PROGRAM, "--formats");
+    ASSERT_TRUE(ownDecoders && everyReader);
+    helperspawn::handOn(*ownDecoders);
+    helperspawn::handOn(*everyReader, helperspawn::formatsHandedOnVariable);
+    ::setenv("VISTREL_DECODER", VISTREL_DECODER_PROGRAM, 1);
+    std::unique_ptr<DecoderHelper> helper = DecoderHelper::startInstalled();
+    ASSERT_NE(helper, nullptr);
+    EXPECT_EQ(helper->processId(), ownDecoders->id);
+    EXPECT_EQ(std::getenv(helperspawn::formatsHandedOnVariable), nullptr);
+    const std::optional<DecoderHelper::Answer> answer =
+        helper->ask(Kind::decode, sample("03-gradients.webp"), QSize(100, 100), [] { return true; });
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->header.status, Status::decoded);
+    EXPECT_EQ(::waitpid(everyReader->id, nullptr, WNOHANG), 0) << "still running, not replaced";
+    helper.reset();
+    EXPECT_EQ(::waitpid(everyReader->id, nullptr, WNOHANG), -1) << "ended and reaped with the viewer's helper";
+    ::unsetenv("VISTREL_DECODER");
+}
+
 } // namespace
 } // namespace vistrel

@@ -54,6 +54,18 @@ TEST(LibraryFormat, MovieContainersAreToldFromPictures) {
     EXPECT_FALSE(isMovieContainer(transport.left(188)));
     for (const char* picture : {"89504e470d0a1a0a", "ffd8ffe0", "474946383961"})
         EXPECT_FALSE(isMovieContainer(QByteArray::fromHex(picture))) << picture;
+
+    // What the command `vistrel` starts a helper of every reader for, before the viewer.
+    const auto needsEveryReaderFor = [](const QByteArray& head) {
+        return needsEveryReader(std::string_view(head.constData(), std::size_t(head.size())));
+    };
+    for (const QByteArray& picture : {typeBox("heic", {"mif1"}), QByteArray::fromHex("474946383961"),
+                                      QByteArray("RIFF\0\0\0\0WEBPVP8 ", 16), QByteArray::fromHex("49492a00")})
+        EXPECT_TRUE(needsEveryReaderFor(picture)) << picture.toHex().toStdString();
+    for (const QByteArray& other : {QByteArray::fromHex("89504e470d0a1a0a"), QByteArray::fromHex("ffd8ffe0"),
+                                    typeBox("mp42", {"isom"}), QByteArray("RIFF\0\0\0\0AVI LIST", 16),
+                                    QByteArray("#EXTM3U\n")})
+        EXPECT_FALSE(needsEveryReaderFor(other)) << other.toHex().toStdString();
 }
 
 TEST(LibraryFormat, JpegXlByEitherSignatureAndNothingElse) {

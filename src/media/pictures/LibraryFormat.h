@@ -1,25 +1,22 @@
 #pragma once
 
+#include "codec/io/FileSignatures.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
 namespace vistrel {
 
-// The picture formats read through their own libraries rather than Qt's readers.
-enum class LibraryFormat { none, heif, avif, jxl };
+// The questions of FileSignatures, asked of the bytes the toolkit holds.
+inline LibraryFormat libraryFormatOf(QByteArrayView head) {
+    return libraryFormatOf(std::string_view(head.data(), std::size_t(head.size())));
+}
+inline bool isMovieContainer(QByteArrayView head) {
+    return isMovieContainer(std::string_view(head.data(), std::size_t(head.size())));
+}
 
-// Which of those formats a file's first bytes announce, told without the libraries so
-// that a JPEG or a PNG never loads them. An ISO media file counts only when its type
-// box names an image brand: a movie's "mp42" or "isom" stays a movie.
-LibraryFormat libraryFormatOf(QByteArrayView head);
-
-// Whether a file's first bytes announce a movie container (an ISO media file without an
-// image brand, Matroska or WebM, AVI, an MPEG transport or program stream, Ogg, FLV,
-// ASF): no picture reader need be tried on it.
-bool isMovieContainer(QByteArrayView head);
-
-// The first bytes of the open file `descriptor`, read with pread: enough for both
-// questions above.
+// The first bytes of the open file `descriptor`, read with pread: enough for every
+// question of FileSignatures.
 QByteArray fileHead(int descriptor);
 
 } // namespace vistrel

@@ -95,14 +95,24 @@ std::unique_ptr<DecoderHelper> DecoderHelper::startInstalled(Reads reads) {
         qCWarning(lcDecoder) << "no decoder helper found: files are read in the viewer itself";
         return nullptr;
     }
-    if (reads == Reads::pictures) {
-        if (const std::optional<helperspawn::Spawned> started = helperspawn::takeHandedOn()) {
-            std::unique_ptr<DecoderHelper> helper(new DecoderHelper(*program, reads));
-            helper->m_process = Process{started->id, started->control, 1};
-            return helper;
-        }
-    }
-    return start(*program, reads);
+    if (reads != Reads::pictures)
+        return start(*program, reads);
+    const std::optional<helperspawn::Spawned> ownDecoders = helperspawn::takeHandedOn();
+    const std::optional<helperspawn::Spawned> everyReader =
+        helperspawn::takeHandedOn(helperspawn::formatsHandedOnVariable);
+    std::unique_ptr<DecoderHelper> helper = ownDecoders ? adopted(*program, reads, *ownDecoders) : start(*program, reads);
+    // Taken over however it goes, so that a helper of every reader never outlives its use.
+    std::unique_ptr<DecoderHelper> formats = everyReader ? adopted(*program, Reads::formats, *everyReader) : nullptr;
+    if (helper && formats)
+        std::call_once(helper->m_formatsStarted, [&] { helper->m_formats = std::move(formats); });
+    return helper;
+}
+
+std::unique_ptr<DecoderHelper> DecoderHelper::adopted(const QString& program, Reads reads,
+                                                      const helperspawn::Spawned& started) {
+    std::unique_ptr<DecoderHelper> helper(new DecoderHelper(program, reads));
+    helper->m_process = Process{started.id, started.control, 1};
+    return helper;
 }
 
 DecoderHelper::~DecoderHelper() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/sandbox/DecoderProtocol.h"
+#include "media/sandbox/HelperSpawn.h"
 
 #include <QSize>
 #include <QString>
@@ -41,7 +42,7 @@ class DecoderHelper {
     static std::unique_ptr<DecoderHelper> start(const QString& program, Reads reads = Reads::pictures);
     // The helper program beside the viewer (or named by $VISTREL_DECODER), started; a
     // helper of pictures is the one the command `vistrel` started before it became the
-    // viewer, when it did (see HelperSpawn).
+    // viewer, when it did, and so is its helper of every reader (see HelperSpawn).
     static std::unique_ptr<DecoderHelper> startInstalled(Reads reads = Reads::pictures);
     // Ends the helper.
     ~DecoderHelper();
@@ -74,6 +75,9 @@ class DecoderHelper {
     enum class Outcome { answered, givenUp, helperGone, helperLost };
 
     DecoderHelper(QString program, Reads reads);
+    // The helper the command `vistrel` started (see HelperSpawn).
+    static std::unique_ptr<DecoderHelper> adopted(const QString& program, Reads reads,
+                                                  const helperspawn::Spawned& started);
     bool launch();
     Process current() const;
     std::optional<Answer> askAbout(decoderprotocol::Kind kind, const std::string& path, int file, QSize bound,

@@ -35,23 +35,23 @@ std::optional<Spawned> spawn(const char* program, const char* option) {
     return Spawned{id, ends[0]};
 }
 
-void handOn(const Spawned& helper) {
+void handOn(const Spawned& helper, const char* variable) {
     if (::fcntl(helper.control, F_SETFD, 0) != 0)
         return; // the socket would close with the exec: the viewer starts its own
     char named[48];
     std::snprintf(named, sizeof named, "%d,%d", helper.control, int(helper.id));
-    ::setenv(handedOnVariable, named, 1);
+    ::setenv(variable, named, 1);
 }
 
-std::optional<Spawned> takeHandedOn() {
-    const char* named = std::getenv(handedOnVariable);
+std::optional<Spawned> takeHandedOn(const char* variable) {
+    const char* named = std::getenv(variable);
     if (named == nullptr)
         return std::nullopt;
     Spawned helper;
     int id = -1;
     const bool read = std::sscanf(named, "%d,%d", &helper.control, &id) == 2;
     helper.id = id;
-    ::unsetenv(handedOnVariable);
+    ::unsetenv(variable);
     struct stat status {};
     // Ours only when it runs as our child: waitpid answers 0 for a child still running.
     if (!read || helper.control < 0 || helper.id <= 0 || ::fstat(helper.control, &status) != 0 ||
