@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes, as a picture file, to the confined decoder helpers as the
 // viewer asks them: the helper of our own decoders, and the helper of every reader
-// (Qt's plugins, exiv2, libheif, libjxl) for a decode, the picture's facts and an
-// animation's first frame. A helper may refuse a file, but never be lost over one: a
-// helper that crashed, ran out of a limit or answered what does not hold up is a
-// fault of a reader, and the viewer's side must come through whatever came back.
+// (Qt's plugins, exiv2, libheif, libjxl) for a decode, a first look, the picture's
+// facts and an animation's first frame. A helper may refuse a file, but never be lost
+// over one: a helper that crashed, ran out of a limit or answered what does not hold up
+// is a fault of a reader, and the viewer's side must come through whatever came back.
 
 #include "FuzzFault.h"
 #include "FuzzInputFile.h"
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const std::string path = file.write(data, size);
     askSurviving(*ownDecoders, Kind::decode, path, input);
-    for (const Kind kind : {Kind::decode, Kind::inspect, Kind::animate})
+    for (const Kind kind : {Kind::decode, Kind::firstLook, Kind::inspect, Kind::animate})
         askSurviving(*everyReader, kind, path, input);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "formats/HeifGrid.h"
 
+#include "media/pictures/PictureDecoder.h"
 #include "media/support/LogCategories.h"
 
 #include <QPainter>
@@ -120,11 +121,13 @@ std::map<quint32, Extents> itemLocations(const QByteArray& file, const Box& iloc
     return locations;
 }
 
-// The item's bytes; none when an extent leaves the file (a cut-off copy).
+// The item's bytes; none when an extent leaves the file (a cut-off copy). No item holds
+// more than the file: extents that repeat it over and over would only exhaust memory.
 std::optional<QByteArray> dataOf(const QByteArray& file, const Extents& extents) {
     QByteArray data;
     for (const auto& [offset, length] : extents) {
-        if (length == 0 || offset > quint64(file.size()) || length > quint64(file.size()) - offset)
+        if (length == 0 || offset > quint64(file.size()) || length > quint64(file.size()) - offset ||
+            length > quint64(file.size() - data.size()))
             return std::nullopt;
         data += file.mid(qsizetype(offset), qsizetype(length));
     }
@@ -371,6 +374,12 @@ QSize HeifGrid::shownSize() const {
 // Every cell is as large as the first tile that decodes, as the format requires. The
 // pixels stay untagged: the colour of a damaged picture is the least of its faults.
 QImage salvagedGrid(const HeifGrid& grid, const QString& path) {
+    constexpr qint64 bytesPerPixel = 3;
+    if (qint64(grid.outputSize.width()) * grid.outputSize.height() * bytesPerPixel >
+        qint64(PictureDecoder::allocationLimitMegabytes) << 20) {
+        qCInfo(lcPicture) << "HEIF picture" << path << "claims a grid too large to hold";
+        return {};
+    }
     QImage canvas(grid.outputSize, QImage::Format_RGB888);
     if (canvas.isNull())
         return {};
