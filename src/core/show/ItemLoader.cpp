@@ -162,10 +162,11 @@ void ItemLoader::sharpen(FirstLook& look, std::shared_ptr<Picture> picture) {
         return;
     }
     PictureResolution::Done waiting = std::exchange(look.waiting, nullptr);
+    const ShowRequests::Ticket zoom = look.zoomTicket;
     look.settled = true;
     if (m_firstLook.get() == &look)
-        m_firstLook.reset();
-    if (look.zoomTicket.isCurrent())
+        m_firstLook.reset(); // which may have been the last to hold `look`
+    if (zoom.isCurrent())
         waiting(std::move(picture));
 }
 
