@@ -8,6 +8,7 @@
 #include "media/support/DescriptorDevice.h"
 #include "media/support/LogCategories.h"
 #include "codec/io/OwnedDescriptor.h"
+#include "codec/rows/AreaDownscaler.h"
 #include "codec/io/SourceFiles.h"
 
 #include <QColorSpace>
@@ -36,10 +37,37 @@ QSize scaledBound(QSize stored, QSize bound) {
     return stored.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
+// The exact area average our own decoders fold their rows into, where the image's
+// layout is one it reads: a library's RGB or premultiplied four channels. Null otherwise.
+QImage areaAveraged(const QImage& image, QSize target) {
+    const bool redGreenBlue = image.format() == QImage::Format_RGB888;
+    const bool fourChannels = image.format() == QImage::Format_RGB32 ||
+                              image.format() == QImage::Format_ARGB32_Premultiplied ||
+                              image.format() == QImage::Format_RGBA8888_Premultiplied;
+    if ((!redGreenBlue && !fourChannels) ||
+        !AreaDownscaler::supports(image.width(), image.height(), target.width(), target.height()))
+        return {};
+    QImage averaged(target, redGreenBlue ? QImage::Format_RGB32 : image.format());
+    if (averaged.isNull())
+        return {};
+    AreaDownscaler downscaler(image.width(), image.height(), target.width(), target.height(), averaged.bits(),
+                              averaged.bytesPerLine(),
+                              redGreenBlue ? AreaDownscaler::SourceLayout::redGreenBlue
+                                           : AreaDownscaler::SourceLayout::fourChannels);
+    for (int row = 0; row < image.height(); ++row)
+        downscaler.addRow(image.constScanLine(row));
+    averaged.setColorSpace(image.colorSpace());
+    return averaged;
+}
+
 void scaleDownToFit(QImage& image, QSize bound) {
-    if (!image.isNull() && bound.isValid() && exceeds(image.size(), bound))
-        // The bound already keeps the aspect; keeping it again would round a side down.
-        image = image.scaled(scaledBound(image.size(), bound), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (image.isNull() || !bound.isValid() || !exceeds(image.size(), bound))
+        return;
+    // The bound already keeps the aspect; keeping it again would round a side down.
+    const QSize target = scaledBound(image.size(), bound);
+    QImage averaged = areaAveraged(image, target);
+    image = averaged.isNull() ? image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                              : std::move(averaged);
 }
 
 // These libraries cannot decode at a reduced size: the full picture is decoded, then
