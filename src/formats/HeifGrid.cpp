@@ -3,12 +3,11 @@
 #include "media/pictures/PictureDecoder.h"
 #include "media/support/LogCategories.h"
 
+#include <QColorSpace>
 #include <QPainter>
 #include <QTransform>
-#include <libheif/heif.h>
 #include <climits>
 #include <map>
-#include <memory>
 
 namespace vistrel {
 
@@ -44,7 +43,6 @@ class Cursor {
         return m_bytes.mid(m_at - 4, 4);
     }
     qsizetype at() const { return m_at; }
-    qsizetype end() const { return m_end; }
     bool failed() const { return m_failed; }
 
   private:
@@ -288,32 +286,6 @@ QByteArray fileOfTile(const HeifGrid::Tile& tile) {
     return type + metaWith(quint64(dataAt)) + box("mdat", *tile.data);
 }
 
-QImage decodedTile(const HeifGrid::Tile& tile) {
-    const QByteArray file = fileOfTile(tile);
-    const std::unique_ptr<heif_context, void (*)(heif_context*)> context(heif_context_alloc(), heif_context_free);
-    heif_image_handle* handle = nullptr;
-    heif_image* image = nullptr;
-    if (heif_context_read_from_memory_without_copy(context.get(), file.constData(), std::size_t(file.size()),
-                                                   nullptr)
-                .code != heif_error_Ok ||
-        heif_context_get_primary_image_handle(context.get(), &handle).code != heif_error_Ok)
-        return {};
-    const heif_error error =
-        heif_decode_image(handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr);
-    heif_image_handle_release(handle);
-    if (error.code != heif_error_Ok)
-        return {};
-    int stride = 0;
-    const uint8_t* pixels = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
-    QImage decoded;
-    if (pixels != nullptr)
-        decoded = QImage(pixels, heif_image_get_width(image, heif_channel_interleaved),
-                         heif_image_get_height(image, heif_channel_interleaved), stride, QImage::Format_RGB888)
-                      .copy();
-    heif_image_release(image);
-    return decoded;
-}
-
 QImage turned(QImage image, const std::vector<HeifGrid::Transform>& transforms) {
     for (const HeifGrid::Transform& transform : transforms) {
         if (transform.mirrorAxis)
@@ -371,9 +343,9 @@ QSize HeifGrid::shownSize() const {
     return quarterTurns % 2 == 0 ? outputSize : outputSize.transposed();
 }
 
-// Every cell is as large as the first tile that decodes, as the format requires. The
-// pixels stay untagged: the colour of a damaged picture is the least of its faults.
-QImage salvagedGrid(const HeifGrid& grid, const QString& path) {
+// Every cell is as large as the first tile that decodes, as the format requires, and
+// every tile is in the colour space of the first.
+QImage salvagedGrid(const HeifGrid& grid, const QString& path, const TileDecoder& decodeTile) {
     constexpr qint64 bytesPerPixel = 3;
     if (qint64(grid.outputSize.width()) * grid.outputSize.height() * bytesPerPixel >
         qint64(PictureDecoder::allocationLimitMegabytes) << 20) {
@@ -389,11 +361,13 @@ QImage salvagedGrid(const HeifGrid& grid, const QString& path) {
     int decoded = 0;
     for (std::size_t cell = 0; cell < grid.cells.size(); ++cell) {
         const std::optional<HeifGrid::Tile>& tile = grid.cells[cell];
-        const QImage pixels = tile && tile->data ? decodedTile(*tile) : QImage();
+        const QImage pixels = tile && tile->data ? decodeTile(fileOfTile(*tile)) : QImage();
         if (pixels.isNull())
             continue;
-        if (cellSize.isEmpty())
+        if (cellSize.isEmpty()) {
             cellSize = pixels.size();
+            canvas.setColorSpace(pixels.colorSpace());
+        }
         const int row = int(cell) / grid.columns, column = int(cell) % grid.columns;
         painter.drawImage(QPoint(column * cellSize.width(), row * cellSize.height()), pixels);
         ++decoded;

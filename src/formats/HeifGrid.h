@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -41,8 +42,12 @@ struct HeifGrid {
     QSize shownSize() const;
 };
 
-// The tiles of `grid` that decode, each in its place on black, turned as the grid says;
-// a null image when none decodes (logged, naming `path`).
-QImage salvagedGrid(const HeifGrid& grid, const QString& path);
+// A tile, handed over as a HEIF file of its own, decoded; null when it does not decode.
+using TileDecoder = std::function<QImage(const QByteArray& tileFile)>;
+
+// The tiles of `grid` that `decodeTile` decodes, each in its place on black, turned as
+// the grid says and in the tiles' colour space; a null image when none decodes (logged,
+// naming `path`).
+QImage salvagedGrid(const HeifGrid& grid, const QString& path, const TileDecoder& decodeTile);
 
 } // namespace vistrel

@@ -118,19 +118,23 @@ bool HeifImageReader::open() {
         return false;
     }
     m_bytes = std::move(*bytes);
-    m_context.reset(heif_context_alloc());
-    heif_error error = heif_context_read_from_memory_without_copy(m_context.get(), m_bytes.constData(),
-                                                                  std::size_t(m_bytes.size()), nullptr);
-    heif_image_handle* handle = nullptr;
-    if (error.code == heif_error_Ok)
-        error = heif_context_get_primary_image_handle(m_context.get(), &handle);
-    if (error.code != heif_error_Ok) {
+    if (const heif_error error = openPrimary(m_bytes, m_context, m_handle); error.code != heif_error_Ok) {
         qCInfo(lcPicture) << "HEIF picture" << m_path << "unreadable:" << error.message;
         m_grid = HeifGrid::read(m_bytes);
         return m_grid.has_value();
     }
-    m_handle.reset(handle);
     return true;
+}
+
+heif_error HeifImageReader::openPrimary(const QByteArray& bytes, Context& context, Handle& handle) {
+    context.reset(heif_context_alloc());
+    heif_error error = heif_context_read_from_memory_without_copy(context.get(), bytes.constData(),
+                                                                  std::size_t(bytes.size()), nullptr);
+    heif_image_handle* primary = nullptr;
+    if (error.code == heif_error_Ok)
+        error = heif_context_get_primary_image_handle(context.get(), &primary);
+    handle.reset(primary);
+    return error;
 }
 
 std::optional<LibraryImageReader::Header> HeifImageReader::header() {
@@ -163,7 +167,14 @@ QImage HeifImageReader::read() {
 QImage HeifImageReader::salvaged() {
     if (!m_grid)
         m_grid = HeifGrid::read(m_bytes);
-    return m_grid ? salvagedGrid(*m_grid, m_path) : QImage();
+    if (!m_grid)
+        return {};
+    return salvagedGrid(*m_grid, m_path, [this](const QByteArray& tileFile) {
+        Context context(nullptr, heif_context_free);
+        Handle handle(nullptr, heif_image_handle_release);
+        // The image outlives its context: it holds its own pixels.
+        return openPrimary(tileFile, context, handle).code == heif_error_Ok ? decoded(handle.get()) : QImage();
+    });
 }
 
 QImage HeifImageReader::readFirstLook() {
@@ -176,8 +187,7 @@ QImage HeifImageReader::readFirstLook() {
         qCInfo(lcPicture) << "HEIF picture" << m_path << "has a thumbnail that does not read:" << error.message;
         return {};
     }
-    const std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle*)> owned(thumbnail,
-                                                                                      heif_image_handle_release);
+    const Handle owned(thumbnail, heif_image_handle_release);
     return decoded(thumbnail);
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 struct heif_context;
+struct heif_error;
 struct heif_image_handle;
 
 namespace vistrel {
@@ -34,7 +35,14 @@ class HeifImageReader final : public LibraryImageReader {
   private:
     // Opens the file and its primary image once; false when it cannot (logged).
     bool open();
-    // The image of `handle` (the primary or a thumbnail), tagged with its colour space.
+    using Context = std::unique_ptr<heif_context, void (*)(heif_context*)>;
+    using Handle = std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle*)>;
+
+    // Opens the HEIF file `bytes` (which the context reads without a copy of its own)
+    // and its primary image.
+    static heif_error openPrimary(const QByteArray& bytes, Context& context, Handle& handle);
+    // The image of `handle` (the primary, a thumbnail or a grid's tile), tagged with its
+    // colour space.
     QImage decoded(const heif_image_handle* handle);
     // The tiles that are there of a grid libheif refuses whole, on black.
     QImage salvaged();
@@ -44,8 +52,8 @@ class HeifImageReader final : public LibraryImageReader {
     OwnedDescriptor m_file;
     // The file's bytes, which the context reads without a copy of its own.
     QByteArray m_bytes;
-    std::unique_ptr<heif_context, void (*)(heif_context*)> m_context;
-    std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle*)> m_handle;
+    Context m_context;
+    Handle m_handle;
     std::optional<HeifGrid> m_grid; // read once libheif refused the picture
 };
 

@@ -6,17 +6,15 @@
 #include "codec/io/FileSignatures.h"
 #include "media/sandbox/HelperSpawn.h"
 
-#include <fcntl.h>
-#include <string>
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <cstdlib>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
@@ -58,12 +56,9 @@ bool needsEveryReader(const char* path) {
     if (file < 0)
         return false;
     struct stat status {};
-    std::string head(vistrel::fileHeadBytes, '\0');
-    const ssize_t got = ::fstat(file, &status) == 0 && S_ISREG(status.st_mode)
-                            ? ::pread(file, head.data(), head.size(), 0)
-                            : -1;
+    const bool regular = ::fstat(file, &status) == 0 && S_ISREG(status.st_mode);
+    const std::string head = regular ? vistrel::fileHeadOf(file) : std::string();
     ::close(file);
-    head.resize(got > 0 ? std::size_t(got) : 0);
     return vistrel::needsEveryReader(head);
 }
 

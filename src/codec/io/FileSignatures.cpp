@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <unistd.h>
 
 namespace vistrel {
 
@@ -56,6 +57,13 @@ LibraryFormat isoImageFormatOf(std::string_view head) {
 }
 
 } // namespace
+
+std::string fileHeadOf(int descriptor) {
+    std::string head(fileHeadBytes, '\0');
+    const ssize_t got = ::pread(descriptor, head.data(), head.size(), 0);
+    head.resize(got > 0 ? std::size_t(got) : 0);
+    return head;
+}
 
 LibraryFormat libraryFormatOf(std::string_view head) {
     if (head.starts_with(jxlCodestream) || head.starts_with(jxlContainer))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace vistrel {
@@ -13,6 +14,10 @@ enum class LibraryFormat { none, heif, avif, jxl };
 
 // How many first bytes every question here needs at most.
 inline constexpr std::size_t fileHeadBytes = 192;
+
+// The first bytes of the open file `descriptor`, read with pread: enough for every
+// question here; empty when it cannot be read.
+std::string fileHeadOf(int descriptor);
 
 // Which of those formats the first bytes announce, so that a JPEG or a PNG never loads
 // their libraries. An ISO media file counts only when its type box names an image

@@ -15,8 +15,7 @@ inline bool isMovieContainer(QByteArrayView head) {
     return isMovieContainer(std::string_view(head.data(), std::size_t(head.size())));
 }
 
-// The first bytes of the open file `descriptor`, read with pread: enough for every
-// question of FileSignatures.
+// fileHeadOf, as the toolkit holds bytes.
 QByteArray fileHead(int descriptor);
 
 } // namespace vistrel
